@@ -1,0 +1,26 @@
+# The core must stay free of Qt: it is linked by the GUI, the command-line
+# front end and the tests, and must build and run on a machine without Qt.
+# Checked at configure time and again before every build of the core, so a
+# stray include fails the build instead of quietly coupling the layers.
+function(varnek_forbid_qt_in_core target sources)
+  set(check_script ${CMAKE_CURRENT_BINARY_DIR}/check_core_no_qt.cmake)
+  file(WRITE ${check_script} [=[
+file(GLOB_RECURSE files ${ROOT}/src/app/* ${ROOT}/src/rig/* ${ROOT}/src/transfer/*
+     ${ROOT}/src/files/* ${ROOT}/src/serial/* ${ROOT}/src/terminal/* ${ROOT}/src/update/*)
+foreach(f IN LISTS files)
+  file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q[A-Za-z]")
+  if(hits)
+    message(FATAL_ERROR "Qt include in the core: ${f}: ${hits}")
+  endif()
+endforeach()
+]=])
+  execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "the core includes Qt")
+  endif()
+  add_custom_target(${target}_no_qt
+    COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
+    COMMENT "Checking that the core includes no Qt header")
+  add_dependencies(${target} ${target}_no_qt)
+endfunction()

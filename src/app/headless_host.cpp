@@ -1,0 +1,156 @@
+#include "app/headless_host.h"
+
+#include <chrono>
+#include <future>
+
+namespace varnek {
+
+HeadlessHost::HeadlessHost(Time time)
+    : time_(time), guiThread_(std::this_thread::get_id()), start_(std::chrono::steady_clock::now()) {}
+
+HeadlessHost::~HeadlessHost() = default;
+
+void HeadlessHost::Record(Event e) {
+  std::lock_guard lock(mutex_);
+  events_.push_back(std::move(e));
+}
+
+void HeadlessHost::Sleep(int ms) {
+  if (ms < 0) ms = 0;
+  Record({Event::Sleep, ms, {}});
+  if (time_ == Time::Simulated) {
+    simulatedMs_ += ms;
+    // Let other threads move on as they would during a real pause.
+    std::this_thread::yield();
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool HeadlessHost::RunQueued() {
+  std::function<void()> work;
+  {
+    std::lock_guard lock(mutex_);
+    if (queue_.empty()) return false;
+    work = std::move(queue_.front());
+    queue_.pop_front();
+  }
+  work();
+  return true;
+}
+
+void HeadlessHost::ProcessMessages() {
+  Record({Event::ProcessMessages, 0, {}});
+  while (RunQueued()) {
+  }
+}
+
+void HeadlessHost::RunOnGuiThread(const std::function<void()>& work) {
+  if (IsGuiThread()) {
+    work();
+    return;
+  }
+  std::promise<void> done;
+  auto finished = done.get_future();
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back([&] {
+      try {
+        work();
+        done.set_value();
+      } catch (...) {
+        done.set_exception(std::current_exception());
+      }
+    });
+  }
+  queued_.notify_all();
+  finished.get();  // rethrows on the calling thread
+}
+
+bool HeadlessHost::IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }
+
+bool HeadlessHost::WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    while (RunQueued()) {
+    }
+    if (done()) return true;
+    std::unique_lock lock(mutex_);
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    queued_.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() +
+                                                    std::chrono::milliseconds(5)),
+                       [&] { return !queue_.empty(); });
+  }
+}
+
+void HeadlessHost::SetMessageSink(std::function<void(const std::string&)> messages,
+                                  std::function<void(const std::string&)> errors) {
+  std::lock_guard lock(mutex_);
+  messageSink_ = std::move(messages);
+  errorSink_ = std::move(errors);
+}
+
+void HeadlessHost::ShowMessage(const std::string& text) {
+  Record({Event::Message, 0, text});
+  std::function<void(const std::string&)> sink;
+  {
+    std::lock_guard lock(mutex_);
+    sink = messageSink_;
+  }
+  if (sink) sink(text);
+}
+
+bool HeadlessHost::Confirm(const std::string& text, MessageIcon) {
+  Record({Event::Confirm, 0, text});
+  return confirmAnswer_;
+}
+
+void HeadlessHost::ReportError(const std::string& text) {
+  Record({Event::Error, 0, text});
+  std::function<void(const std::string&)> sink;
+  {
+    std::lock_guard lock(mutex_);
+    sink = errorSink_;
+  }
+  if (sink) sink(text);
+}
+
+uint32_t HeadlessHost::TickCount() const {
+  const auto real = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start_)
+                        .count();
+  return static_cast<uint32_t>(real + simulatedMs_.load());
+}
+
+std::vector<HeadlessHost::Event> HeadlessHost::Events() const {
+  std::lock_guard lock(mutex_);
+  return events_;
+}
+
+void HeadlessHost::ClearEvents() {
+  std::lock_guard lock(mutex_);
+  events_.clear();
+}
+
+std::vector<int> HeadlessHost::Sleeps() const {
+  std::vector<int> r;
+  for (const auto& e : Events())
+    if (e.kind == Event::Sleep) r.push_back(e.ms);
+  return r;
+}
+
+std::vector<std::string> HeadlessHost::Messages() const {
+  std::vector<std::string> r;
+  for (const auto& e : Events())
+    if (e.kind == Event::Message) r.push_back(e.text);
+  return r;
+}
+
+std::vector<std::string> HeadlessHost::Errors() const {
+  std::vector<std::string> r;
+  for (const auto& e : Events())
+    if (e.kind == Event::Error) r.push_back(e.text);
+  return r;
+}
+
+}  // namespace varnek

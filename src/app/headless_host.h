@@ -1,0 +1,75 @@
+#pragma once
+// A host without a screen: the command line and the tests. The thread that
+// creates it is its GUI thread; other threads hand work to it through a small
+// queue that ProcessMessages (and WaitFor) drain. It records every pause,
+// message and error, and in simulated time it only advances its clock
+// instead of sleeping, so a flow's pacing can be checked without waiting it.
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/host.h"
+
+namespace varnek {
+
+class HeadlessHost : public Host {
+ public:
+  enum class Time { Real, Simulated };
+  struct Event {
+    enum Kind { Sleep, ProcessMessages, Message, Confirm, Error } kind;
+    int ms = 0;
+    std::string text;
+  };
+
+  explicit HeadlessHost(Time time = Time::Real);
+  ~HeadlessHost() override;
+
+  void Sleep(int ms) override;
+  void ProcessMessages() override;
+  void RunOnGuiThread(const std::function<void()>& work) override;
+  bool IsGuiThread() const override;
+  void ShowMessage(const std::string& text) override;
+  bool Confirm(const std::string& text, MessageIcon icon) override;
+  void ReportError(const std::string& text) override;
+  uint32_t TickCount() const override;
+
+  // Runs queued GUI work until `done` holds or `timeoutMs` passes; true when
+  // `done` held. GUI thread only.
+  bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+  // The answer Confirm gives (default Yes).
+  void SetConfirmAnswer(bool yes) { confirmAnswer_ = yes; }
+  // Where messages and errors go besides the record (the command line prints
+  // them); empty callbacks only record.
+  void SetMessageSink(std::function<void(const std::string&)> messages,
+                      std::function<void(const std::string&)> errors);
+
+  std::vector<Event> Events() const;
+  void ClearEvents();
+  // Just the pauses taken on the GUI thread and on other threads, in order.
+  std::vector<int> Sleeps() const;
+  std::vector<std::string> Messages() const;
+  std::vector<std::string> Errors() const;
+
+ private:
+  void Record(Event e);
+  bool RunQueued();
+
+  const Time time_;
+  const std::thread::id guiThread_;
+  const std::chrono::steady_clock::time_point start_;
+  std::atomic<long long> simulatedMs_{0};
+  std::atomic<bool> confirmAnswer_{true};
+
+  mutable std::mutex mutex_;
+  std::condition_variable queued_;
+  std::deque<std::function<void()>> queue_;
+  std::vector<Event> events_;
+  std::function<void(const std::string&)> messageSink_, errorSink_;
+};
+
+}  // namespace varnek

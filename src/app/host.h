@@ -1,0 +1,44 @@
+#pragma once
+// Everything the flows need from the GUI library: pauses, letting pending
+// messages run, handing work to the GUI thread, message boxes and a tick
+// count. The Qt front end implements it with Qt; the headless host serves
+// the command line and the tests, which can record every pause and skip the
+// real waiting.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace varnek {
+
+enum class MessageIcon { None, Information, Question, Warning, Error };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // Blocks the calling thread. A negative length is no pause at all: the
+  // original's unsigned pause turned -1 into weeks.
+  virtual void Sleep(int ms) = 0;
+  // Lets pending GUI work run (the received clusters among it). GUI thread only.
+  virtual void ProcessMessages() = 0;
+  // Runs `work` on the GUI thread and returns when it has run. Called from
+  // the GUI thread itself, it simply runs it.
+  virtual void RunOnGuiThread(const std::function<void()>& work) = 0;
+  virtual bool IsGuiThread() const = 0;
+
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Yes/No question; true for Yes.
+  virtual bool Confirm(const std::string& text, MessageIcon icon) = 0;
+  // The general error report: what the original's default exception handler
+  // showed.
+  virtual void ReportError(const std::string& text) = 0;
+  // Milliseconds from an arbitrary start; wraps like the 32-bit original.
+  virtual uint32_t TickCount() const = 0;
+};
+
+// Runs one entry point from a front end (a menu command, click, key or
+// change) and hands any error to the host's general report, so that no
+// exception ever reaches the event loop. Returns false when it failed.
+bool Guarded(Host& host, const std::function<void()>& handler);
+
+}  // namespace varnek

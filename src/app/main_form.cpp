@@ -1,0 +1,323 @@
+#include "app/main_form.h"
+
+#include <algorithm>
+
+#include "app/text.h"
+#include "rig/freq.h"
+
+namespace varnek {
+namespace {
+
+constexpr int kColumnOffset = 225;
+constexpr std::array<int, 4> kCheckBoxLeft = {199, 423, 648, 873};
+
+void Place(TControl& c, std::string name, Rect r) {
+  c.SetName(std::move(name));
+  c.bounds = r;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Host& h) : host(h) {
+  BuildTable();
+  BuildBottomBar();
+  BuildMenu();
+  // With no rig chosen yet row 00 is unavailable.
+  ApplyRow00Rule(false);
+}
+
+void TMainForm::BuildTable() {
+  for (int n = 0; n < kChannels; ++n) {
+    const int k = n / kRows, r = n % kRows, x = kColumnOffset * k;
+    const std::string id = std::to_string(n);
+    Place(Label[n], "Label" + id, {x, 19 + 22 * r, 15, 13});
+    Label[n].SetCaption(ChannelText(n));
+    Label[n].bold = true;
+    Label[n].handCursor = true;
+    Label[n].SetBackColor(colors::BtnFace);
+    if (n >= 90) Label[n].SetFontColor(colors::Maroon);
+    if (n <= 1) Label[n].SetHint("Click channel data from rig");
+
+    Place(A[n], "A" + id, {17 + x, 16 + 22 * r, 70, 21});
+    Place(M[n], "M" + id, {90 + x, 16 + 22 * r, 39, 21});
+    Place(T[n], "T" + id, {132 + x, 16 + 22 * r, 63, 21});
+    A[n].tabOrder = 3 * n;
+    M[n].tabOrder = 3 * n + 1;
+    T[n].tabOrder = 3 * n + 2;
+    A[n].OnChange = [this, n] { AChange(n); };
+    M[n].OnKeyPress = UpKeyPress;
+    T[n].OnKeyPress = UpKeyPress;
+
+    Place(cb[n], "cb" + id, {kCheckBoxLeft[static_cast<size_t>(k)], 18 + 22 * r, 16, 17});
+    cb[n].SetCaption("cb0");
+    cb[n].SetBackColor(colors::BtnFace);
+    cb[n].tabOrder = 300 + n;
+    CheckBoxList.push_back(&cb[n]);
+  }
+  for (int k = 0; k < 4; ++k) {
+    const int x = kColumnOffset * k;
+    const std::string id = std::to_string(k + 1);
+    Place(Freq[k], "Freq" + id, {17 + x, 0, 70, 13});
+    Freq[k].SetCaption("Freq");
+    Place(Mode[k], "Mode" + id, {90 + x, 0, 39, 13});
+    Mode[k].SetCaption("Mode");
+    Place(NameCaption[k], "Label" + std::to_string(103 + k), {132 + x, 0, 63, 13});
+    NameCaption[k].SetCaption("Name");
+    for (TLabel* l : {&Freq[k], &Mode[k], &NameCaption[k]}) {
+      l->bold = true;
+      l->SetBackColor(colors::BtnFace);
+    }
+    Place(bt[k], "bt" + id, {kCheckBoxLeft[static_cast<size_t>(k)] + 2, 1, 12, 12});
+    bt[k].SetCaption("c");
+    bt[k].bold = true;
+    bt[k].handCursor = true;
+    bt[k].SetHint("Check this column");
+    bt[k].SetBackColor(colors::BtnFace);
+    bt[k].OnClick = [this, k] { btClick(k + 1); };
+  }
+}
+
+void TMainForm::BuildBottomBar() {
+  auto label = [](TLabel& l, std::string name, Rect r, std::string caption) {
+    Place(l, std::move(name), r);
+    l.SetCaption(std::move(caption));
+    l.SetBackColor(colors::BtnFace);
+  };
+  label(Label107, "Label107", {0, 578, 53, 13}, "Serial Port");
+
+  Place(Led, "Led", {58, 576, 14, 15});
+  Led.picture = MakeLampBitmap(colors::Red);
+  Led.SetVisible(false);
+  Place(NoLed, "NoLed", {58, 576, 14, 15});
+  NoLed.picture = MakeLampBitmap(colors::Lime);
+  Led.handCursor = NoLed.handCursor = true;
+
+  label(lbChan, "lbChan", {80, 575, 60, 16}, "lbChan");
+  lbChan.bold = true;
+  lbChan.fontHeight = 16;
+  lbChan.SetVisible(false);
+
+  Place(cbAddLf, "cbAddLf", {240, 576, 60, 17});
+  cbAddLf.SetCaption("Add LF");
+  cbAddLf.SetChecked(true);
+  cbAddLf.SetVisible(false);
+  Place(cbCcr, "cbCcr", {145, 576, 90, 17});
+  cbCcr.SetCaption("Click to Rig");
+  cbCcr.SetVisible(false);
+  cbCcr.OnClick = [this] { cbCcrClick(); };
+  for (TCheckBox* c : {&cbAddLf, &cbCcr}) c->SetBackColor(colors::BtnFace);
+
+  Place(edStatus, "edStatus", {240, 574, 60, 21});
+  edStatus.SetVisible(false);
+
+  label(Label110, "Label110", {305, 578, 28, 13}, "Radio");
+  Place(cbxRig, "cbxRig", {336, 574, 145, 21});
+  cbxRig.SetText("Select radio");
+  cbxRig.dropDownCount = 13;
+  cbxRig.tabOrder = 400;
+
+  label(lbAddr, "lbAddr", {488, 578, 22, 13}, "Addr");
+  Place(edAddr, "edAddr", {513, 574, 28, 21});
+  edAddr.SetHint("Usually not necessary");
+  edAddr.tabOrder = 401;
+  edAddr.OnKeyPress = UpKeyPress;
+  edAddr.OnExit = [this] { edAddrExit(); };
+
+  label(Label109, "Label109", {548, 578, 80, 13}, "Channel Interval");
+  Place(edIntval, "edIntval", {630, 574, 33, 21});
+  edIntval.SetText("400");
+  edIntval.tabOrder = 402;
+  edIntval.OnChange = [this] { edIntvalChange(); };
+  Place(UpDown1, "UpDown1", {663, 574, 16, 21});
+  UpDown1.min = 0;
+  UpDown1.max = 975;
+  UpDown1.increment = 25;
+  UpDown1.SetPosition(400);
+  UpDown1.associate = &edIntval;
+  label(Label108, "Label108", {682, 578, 14, 13}, "ms");
+
+  Place(pnCmnd, "pnCmnd", {700, 570, 190, 29});
+  pnCmnd.SetBackColor(colors::BtnFace);
+  label(Label101, "Label101", {4, 8, 86, 13}, "Command Interval");
+  Place(edWait, "edWait", {92, 4, 33, 21});
+  edWait.SetText("175");
+  edWait.tabOrder = 403;
+  Place(UpDown2, "UpDown2", {125, 4, 16, 21});
+  UpDown2.min = 0;
+  UpDown2.max = 1000;
+  UpDown2.increment = 25;
+  UpDown2.SetPosition(175);
+  UpDown2.associate = &edWait;
+  label(Label102, "Label102", {144, 8, 14, 13}, "ms");
+  for (TControl* c : std::initializer_list<TControl*>{&Label101, &edWait, &UpDown2, &Label102})
+    c->parent = &pnCmnd;
+}
+
+void TMainForm::BuildMenu() {
+  auto todo = [this] { NotAvailableYet(); };
+  auto& close = menu.Add("Close1", "&Close");
+  close.OnClick = [this] { Close1Click(); };
+
+  auto& clear = menu.Add("Clear1", "C&lear");
+  clear.Add("ClearFM1", "&All Freqs, Modes, Names").OnClick = [this] { ClearFM1Click(); };
+  clear.Add("UncheckAll1", "All &Checkings").OnClick = [this] { UncheckAll1Click(); };
+  for (int k = 1; k <= 4; ++k)
+    clear.Add("ClrChkCol" + std::to_string(k), "Column &" + std::to_string(k) + " checkings")
+        .OnClick = [this, k] { ClrChkColClick(k); };
+  clear.Add("ClrMemory1", "Checked &Memory Channels").OnClick = todo;
+  clear.Add("Defaults1", "&Reset Rig and SP Settings").OnClick = todo;
+
+  auto& check = menu.Add("Checking1", "&Check");
+  check.Add("CheckAll1", "&All").OnClick = [this] { CheckAll1Click(); };
+  check.Add("CheckDuplex1", "&Duplex").OnClick = [this] { CheckDuplex1Click(); };
+  for (int k = 1; k <= 4; ++k)
+    check.Add("Column" + std::to_string(k), "Column &" + std::to_string(k)).OnClick = [this, k] {
+      btClick(k);
+    };
+
+  auto& load = menu.Add("Load1", "&Load");
+  load.Add("LoadFromFile1", "All from &File").OnClick = todo;
+  load.Add("LoadFromRig1", "All checked from &Rig").OnClick = todo;
+  auto& save = menu.Add("Saving1", "&Save");
+  save.Add("SaveToFile1", "All to &File").OnClick = todo;
+  save.Add("SaveToRig1", "All checked to &Rig").OnClick = todo;
+
+  menu.Add("Cancel1", "Stop").OnClick = [this] { Cancel1Click(); };
+  menu.Add("Memory1", "&Memory").OnClick = todo;
+  menu.Add("VfoA1", "&VFO A").OnClick = todo;
+  menu.Add("Settings1", "&Settings").OnClick = todo;
+  menu.Add("Commands1", "&Terminal").OnClick = todo;
+  auto& help = menu.Add("Help1", "&Help");
+  help.Add("Advice1", "&Advice").OnClick = todo;
+  help.Add("Neuvoja1", "&Neuvoja").OnClick = todo;
+  help.Add("Update1", "&Update").OnClick = todo;
+}
+
+std::vector<TControl*> TMainForm::Controls() {
+  std::vector<TControl*> all;
+  for (int k = 0; k < 4; ++k) {
+    all.push_back(&Freq[k]);
+    all.push_back(&Mode[k]);
+    all.push_back(&NameCaption[k]);
+    all.push_back(&bt[k]);
+  }
+  for (int n = 0; n < kChannels; ++n) {
+    all.push_back(&Label[n]);
+    all.push_back(&A[n]);
+    all.push_back(&M[n]);
+    all.push_back(&T[n]);
+    all.push_back(&cb[n]);
+  }
+  for (TControl* c : std::initializer_list<TControl*>{
+           &Label107, &Led, &NoLed, &lbChan, &cbAddLf, &cbCcr, &edStatus, &Label110, &cbxRig,
+           &lbAddr, &edAddr, &Label109, &edIntval, &UpDown1, &Label108, &pnCmnd, &Label101,
+           &edWait, &UpDown2, &Label102})
+    all.push_back(c);
+  return all;
+}
+
+TMenuItem& TMainForm::MenuItem(const std::string& name) {
+  TMenuItem* item = menu.Find(name);
+  if (!item) throw std::logic_error("no menu item " + name);
+  return *item;
+}
+
+int TMainForm::ChannelIndex(const std::string& number) {
+  if (number.size() != 2 || !IsAllDigits(number)) return -1;
+  return (number[0] - '0') * 10 + (number[1] - '0');
+}
+
+void TMainForm::SetChannel(const std::string& number, const std::string& freq,
+                           const std::string& mode, const std::string& name) {
+  const int n = ChannelIndex(number);
+  if (n < 0) return;
+  // Frequency first: its change proposes a band-plan mode, which the mode
+  // written after it replaces.
+  A[n].SetText(freq);
+  M[n].SetText(mode);
+  T[n].SetText(name);
+}
+
+void TMainForm::SetChannelFreqMode(const std::string& number, const std::string& freq,
+                                   const std::string& mode) {
+  const int n = ChannelIndex(number);
+  if (n < 0) return;
+  A[n].SetText(freq);
+  M[n].SetText(mode);
+}
+
+void TMainForm::AChange(int channel) {
+  M[channel].SetText(BandPlanMode(A[channel].Text(), shared.ModelCode.Get()));
+}
+
+void TMainForm::ClearFM1Click() {
+  for (int n = 0; n < kChannels; ++n) {
+    A[n].SetText("");
+    M[n].SetText("");
+    T[n].SetText("");
+  }
+  lbChan.SetVisible(false);
+}
+
+void TMainForm::UncheckAll1Click() {
+  for (auto* c : CheckBoxList) c->SetChecked(false);
+}
+
+void TMainForm::ClrChkColClick(int column) {
+  for (int n = (column - 1) * kRows; n < column * kRows; ++n) CheckBoxList[n]->SetChecked(false);
+}
+
+void TMainForm::btClick(int column) {
+  int first = (column - 1) * kRows;
+  // Channel 00 exists only on the Kenwood rigs.
+  if (column == 1 && !StartsWith(shared.ModelCode.Get(), "TS")) first = 1;
+  for (int n = first; n < column * kRows; ++n) CheckBoxList[n]->SetChecked(true);
+}
+
+void TMainForm::CheckAll1Click() {
+  for (int k = 1; k <= 4; ++k) btClick(k);
+  lbChan.SetVisible(false);
+}
+
+void TMainForm::CheckDuplex1Click() {
+  for (int n = 90; n < kChannels; ++n) CheckBoxList[n]->SetChecked(true);
+  lbChan.SetVisible(false);
+}
+
+void TMainForm::Cancel1Click() { shared.StopRequested = true; }
+
+void TMainForm::Close1Click() {
+  if (OnCloseWindow) OnCloseWindow();
+}
+
+void TMainForm::UpKeyPress(char& key) {
+  if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 'a' + 'A');
+}
+
+void TMainForm::edAddrExit() {
+  shared.CivAddress = edAddr.Text().empty() ? std::string("00") : edAddr.Text();
+}
+
+void TMainForm::edIntvalChange() {
+  if (edIntval.Text().empty()) return;
+  // A negative interval would be a pause of weeks in the original; no pause
+  // is what it can sensibly mean.
+  shared.ChannelInterval = std::max(0, StrToInt(edIntval.Text()));
+}
+
+void TMainForm::cbCcrClick() {
+  cbCcr.SetCaption(cbCcr.Checked() ? "Click to Rig" : "Click from Rig");
+}
+
+void TMainForm::ApplyRow00Rule(bool rigChange) {
+  const bool available = StartsWith(shared.ModelCode.Get(), "TS");
+  for (TControl* c : std::initializer_list<TControl*>{&Label[0], &A[0], &M[0], &T[0], &cb[0]})
+    c->SetEnabled(available);
+  for (TEdit* e : {&A[0], &M[0], &T[0]})
+    e->SetBackColor(available ? colors::Window : colors::BtnFace);
+  if (!available && rigChange) cb[0].SetChecked(false);
+}
+
+void TMainForm::NotAvailableYet() { host.ShowMessage("Not available yet"); }
+
+}  // namespace varnek

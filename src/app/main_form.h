@@ -1,0 +1,109 @@
+#pragma once
+// The main window: the one-hundred-channel table, the bottom bar and the
+// menu, as a presentation model. Control names are those of the original
+// window so that every flow can address them as it did.
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/host.h"
+#include "app/shared_values.h"
+
+namespace varnek {
+
+class TMainForm {
+ public:
+  static constexpr int kChannels = 100;
+  static constexpr int kRows = 25;
+
+  explicit TMainForm(Host& host);
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  Host& host;
+  SharedValues shared;
+
+  std::string caption = "Varnek";
+  Rect bounds{196, 104, 898, 641};
+  // The client area the controls are laid out in.
+  int clientWidth = 898, clientHeight = 602;
+
+  // The table: frequency, mode, name, check mark and number of each channel.
+  std::array<TEdit, kChannels> A, M, T;
+  std::array<TCheckBox, kChannels> cb;
+  std::array<TLabel, kChannels> Label;
+  // Entry i is the check box of channel i.
+  std::vector<TCheckBox*> CheckBoxList;
+
+  // Column captions and the column check buttons.
+  std::array<TLabel, 4> Freq, Mode, NameCaption;  // Freq1..4, Mode1..4, Label103..106
+  std::array<TButton, 4> bt;                      // bt1..bt4
+
+  // The bottom bar.
+  TLabel Label107;
+  TImage Led, NoLed;
+  TLabel lbChan;
+  TCheckBox cbAddLf, cbCcr;
+  TEdit edStatus;
+  TLabel Label110;
+  TComboBox cbxRig;
+  TLabel lbAddr;
+  TEdit edAddr;
+  TLabel Label109;
+  TEdit edIntval;
+  TUpDown UpDown1;
+  TLabel Label108;
+  TPanel pnCmnd;
+  TLabel Label101;
+  TEdit edWait;
+  TUpDown UpDown2;
+  TLabel Label102;
+
+  TMenuItem menu{"MainMenu1", ""};
+
+  // Every control in creation order (the view builds its widgets from it).
+  std::vector<TControl*> Controls();
+  TMenuItem& MenuItem(const std::string& name);
+
+  // Table writers. A number that is not "00".."99" changes nothing.
+  void SetChannel(const std::string& number, const std::string& freq, const std::string& mode,
+                  const std::string& name);
+  void SetChannelFreqMode(const std::string& number, const std::string& freq,
+                          const std::string& mode);
+  // -1 when the text is not one of "00".."99".
+  static int ChannelIndex(const std::string& number);
+
+  // Clear and Check menus and the column buttons (column 1..4).
+  void ClearFM1Click();
+  void UncheckAll1Click();
+  void ClrChkColClick(int column);
+  void CheckAll1Click();
+  void CheckDuplex1Click();
+  void btClick(int column);
+  void Cancel1Click();
+  void Close1Click();
+
+  // Control reactions.
+  void AChange(int channel);
+  static void UpKeyPress(char& key);
+  void edAddrExit();
+  void edIntvalChange();
+  void cbCcrClick();
+  // Row 00 exists only on Kenwood TS rigs. On a rig change an unavailable
+  // row 00 also loses its check mark.
+  void ApplyRow00Rule(bool rigChange);
+
+  // Set by the view: closes the window (and so ends the program).
+  std::function<void()> OnCloseWindow;
+  // Called when the user picks a menu item whose function has not been built.
+  void NotAvailableYet();
+
+ private:
+  void BuildTable();
+  void BuildBottomBar();
+  void BuildMenu();
+};
+
+}  // namespace varnek

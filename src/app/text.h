@@ -1,0 +1,43 @@
+#pragma once
+// Byte-string helpers used by nearly every piece of text handling: settings
+// values, channel lines, rig answers. Strings are 8-bit Windows Latin and may
+// hold any byte, NUL included; nothing here depends on the C locale.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace varnek {
+
+// Piece N (1-based) of S cut at delimiter D; with K > 1 that many pieces
+// joined with nothing between them (a way of dropping a separator).
+std::string Piece(std::string_view s, std::string_view d, int n, int k);
+// Pieces F..L (0-based) joined by a one-character D; only L <= F is used in
+// practice: piece F alone.
+std::string PieceRange(std::string_view s, std::string_view d, int f, int l);
+// Like Piece, but each piece taken while delimiters remain keeps its
+// delimiter, and the last takes the rest of the text.
+std::string PiecesWithDelims(std::string_view s, std::string_view d, int n, int k);
+
+// Hex digit string to a number, wrapping in 32 bits; empty gives 0.
+// Throws EConvertError on any non-hex character.
+uint32_t HexValue(std::string_view h);
+// "FE FE 00 E0 03 FD" to the six bytes; an empty token gives a 00 byte.
+std::string HexTextToBytes(std::string_view x);
+
+// Decimal integer as the GUI library of the original read it: leading
+// blanks, an optional sign, decimal digits or $/0x hex, 32-bit range.
+// Throws EConvertError "'%s' is not a valid integer value".
+int StrToInt(std::string_view s);
+// The same without the exception.
+bool TryStrToInt(std::string_view s, int& value);
+std::string IntToStr(long long v);
+// Two-digit channel text "00".."99".
+std::string ChannelText(int channel);
+// Leading and trailing bytes up to the blank (control characters included).
+std::string Trim(std::string_view s);
+std::string UpperCase(std::string_view s);
+bool StartsWith(std::string_view s, std::string_view prefix);
+// The text with every occurrence of `from` replaced by `to`.
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+}  // namespace varnek
