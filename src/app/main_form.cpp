@@ -116,14 +116,14 @@ void TMainForm::BuildBottomBar() {
   cbxRig.dropDownCount = 13;
   cbxRig.tabOrder = 400;
 
-  label(lbAddr, "lbAddr", {488, 578, 22, 13}, "Addr");
-  Place(edAddr, "edAddr", {513, 574, 28, 21});
+  label(lbAddr, "lbAddr", {486, 578, 26, 13}, "Addr");
+  Place(edAddr, "edAddr", {514, 574, 28, 21});
   edAddr.SetHint("Usually not necessary");
   edAddr.tabOrder = 401;
   edAddr.OnKeyPress = UpKeyPress;
   edAddr.OnExit = [this] { edAddrExit(); };
 
-  label(Label109, "Label109", {548, 578, 80, 13}, "Channel Interval");
+  label(Label109, "Label109", {546, 578, 83, 13}, "Channel Interval");
   Place(edIntval, "edIntval", {630, 574, 33, 21});
   edIntval.SetText("400");
   edIntval.tabOrder = 402;
@@ -134,21 +134,21 @@ void TMainForm::BuildBottomBar() {
   UpDown1.increment = 25;
   UpDown1.SetPosition(400);
   UpDown1.associate = &edIntval;
-  label(Label108, "Label108", {682, 578, 14, 13}, "ms");
+  label(Label108, "Label108", {681, 578, 17, 13}, "ms");
 
-  Place(pnCmnd, "pnCmnd", {700, 570, 190, 29});
+  Place(pnCmnd, "pnCmnd", {700, 570, 170, 29});
   pnCmnd.SetBackColor(colors::BtnFace);
-  label(Label101, "Label101", {4, 8, 86, 13}, "Command Interval");
-  Place(edWait, "edWait", {92, 4, 33, 21});
+  label(Label101, "Label101", {2, 8, 92, 13}, "Command Interval");
+  Place(edWait, "edWait", {96, 4, 33, 21});
   edWait.SetText("175");
   edWait.tabOrder = 403;
-  Place(UpDown2, "UpDown2", {125, 4, 16, 21});
+  Place(UpDown2, "UpDown2", {129, 4, 16, 21});
   UpDown2.min = 0;
   UpDown2.max = 1000;
   UpDown2.increment = 25;
   UpDown2.SetPosition(175);
   UpDown2.associate = &edWait;
-  label(Label102, "Label102", {144, 8, 14, 13}, "ms");
+  label(Label102, "Label102", {147, 8, 17, 13}, "ms");
   for (TControl* c : std::initializer_list<TControl*>{&Label101, &edWait, &UpDown2, &Label102})
     c->parent = &pnCmnd;
 }

@@ -1,0 +1,64 @@
+#include "gui/qt_host.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <exception>
+#include <iostream>
+
+#include "gui/qt_text.h"
+
+namespace varnek::gui {
+
+QtHost::QtHost() { clock_.start(); }
+
+void QtHost::Sleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms < 0 ? 0 : ms)); }
+
+void QtHost::ProcessMessages() { QCoreApplication::processEvents(); }
+
+bool QtHost::IsGuiThread() const { return QThread::currentThread() == qApp->thread(); }
+
+void QtHost::RunOnGuiThread(const std::function<void()>& work) {
+  if (IsGuiThread()) {
+    work();
+    return;
+  }
+  std::exception_ptr error;
+  QMetaObject::invokeMethod(
+      qApp,
+      [&] {
+        try {
+          work();
+        } catch (...) {
+          error = std::current_exception();
+        }
+      },
+      Qt::BlockingQueuedConnection);
+  if (error) std::rethrow_exception(error);
+}
+
+void QtHost::ShowMessage(const std::string& text) {
+  QMessageBox::information(QApplication::activeWindow(), "Varnek", ToQ(text));
+}
+
+bool QtHost::Confirm(const std::string& text, MessageIcon icon) {
+  QMessageBox box(QApplication::activeWindow());
+  box.setWindowTitle("Varnek");
+  box.setText(ToQ(text));
+  box.setIcon(icon == MessageIcon::Question      ? QMessageBox::Question
+              : icon == MessageIcon::Warning     ? QMessageBox::Warning
+              : icon == MessageIcon::Error       ? QMessageBox::Critical
+              : icon == MessageIcon::Information ? QMessageBox::Information
+                                                 : QMessageBox::NoIcon);
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtHost::ReportError(const std::string& text) {
+  std::cerr << "varnek: " << text << '\n';
+  QMessageBox::critical(QApplication::activeWindow(), "Varnek", ToQ(text));
+}
+
+uint32_t QtHost::TickCount() const { return static_cast<uint32_t>(clock_.elapsed()); }
+
+}  // namespace varnek::gui

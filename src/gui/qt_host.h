@@ -1,0 +1,27 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include "app/host.h"
+
+namespace varnek::gui {
+
+// The host on Qt: pauses block the calling thread as the original's did,
+// work from other threads is queued to the GUI thread and waited for.
+class QtHost : public Host {
+ public:
+  QtHost();
+  void Sleep(int ms) override;
+  void ProcessMessages() override;
+  void RunOnGuiThread(const std::function<void()>& work) override;
+  bool IsGuiThread() const override;
+  void ShowMessage(const std::string& text) override;
+  bool Confirm(const std::string& text, MessageIcon icon) override;
+  void ReportError(const std::string& text) override;
+  uint32_t TickCount() const override;
+
+ private:
+  QElapsedTimer clock_;
+};
+
+}  // namespace varnek::gui
