@@ -1,0 +1,151 @@
+#include "app/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace varnek {
+namespace {
+
+std::string Reason(int err) {
+  return std::generic_category().message(err);
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Closes the descriptor once, whatever path the write takes.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { Close(); }
+  int get() const { return fd_; }
+  int Close() {
+    if (fd_ < 0) return 0;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+FileResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  const auto fail = [&](int err) { return FileResult{false, path + ": " + Reason(err)}; };
+  if (path.empty() || path.back() == '/') return fail(EISDIR);
+
+  // The temporary name must sit in the same folder: rename is only atomic
+  // within one file system.
+  std::string tmpl = path + ".XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  Fd fd(::mkstemp(name.data()));
+  if (fd.get() < 0) return fail(errno);
+  const std::string tmpName(name.data());
+  const auto discard = [&](int err) {
+    fd.Close();
+    ::unlink(tmpName.c_str());
+    return fail(err);
+  };
+
+  struct stat old {};
+  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  if (::fchmod(fd.get(), mode) != 0) return discard(errno);
+
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return discard(errno);
+    }
+    done += static_cast<size_t>(n);
+  }
+  // Without the flush a crash after the rename can leave an empty file
+  // where the old one was.
+  if (::fsync(fd.get()) != 0) return discard(errno);
+  if (fd.Close() != 0) {
+    const int err = errno;
+    ::unlink(tmpName.c_str());
+    return fail(err);
+  }
+  if (::rename(tmpName.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmpName.c_str());
+    return fail(err);
+  }
+  // Make the rename itself durable; failing here no longer endangers data.
+  const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return {true, {}};
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error) {
+  bytes.clear();
+  const auto failed = [&](int err) {
+    if (error) *error = path + ": " + Reason(err);
+    return ReadStatus::Failed;
+  };
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    const int err = errno;
+    if (err == ENOENT || err == ENOTDIR) return ReadStatus::Missing;
+    return failed(err);
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return failed(errno);
+  if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      bytes.clear();
+      return failed(err);
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  return ReadStatus::Ok;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectories(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return DirectoryExists(path);
+}
+
+bool DeleteFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+}  // namespace varnek
