@@ -116,27 +116,27 @@ void TMainForm::BuildBottomBar() {
   cbxRig.dropDownCount = 13;
   cbxRig.tabOrder = 400;
 
-  label(lbAddr, "lbAddr", {486, 578, 26, 13}, "Addr");
-  Place(edAddr, "edAddr", {514, 574, 28, 21});
+  label(lbAddr, "lbAddr", {484, 578, 24, 13}, "Addr");
+  Place(edAddr, "edAddr", {510, 574, 35, 21});
   edAddr.SetHint("Usually not necessary");
   edAddr.tabOrder = 401;
   edAddr.OnKeyPress = UpKeyPress;
   edAddr.OnExit = [this] { edAddrExit(); };
 
-  label(Label109, "Label109", {546, 578, 83, 13}, "Channel Interval");
-  Place(edIntval, "edIntval", {630, 574, 33, 21});
+  label(Label109, "Label109", {550, 578, 80, 13}, "Channel Interval");
+  Place(edIntval, "edIntval", {632, 574, 33, 21});
   edIntval.SetText("400");
   edIntval.tabOrder = 402;
   edIntval.OnChange = [this] { edIntvalChange(); };
-  Place(UpDown1, "UpDown1", {663, 574, 16, 21});
+  Place(UpDown1, "UpDown1", {665, 574, 16, 21});
   UpDown1.min = 0;
   UpDown1.max = 975;
   UpDown1.increment = 25;
   UpDown1.SetPosition(400);
   UpDown1.associate = &edIntval;
-  label(Label108, "Label108", {681, 578, 17, 13}, "ms");
+  label(Label108, "Label108", {683, 578, 17, 13}, "ms");
 
-  Place(pnCmnd, "pnCmnd", {700, 570, 170, 29});
+  Place(pnCmnd, "pnCmnd", {702, 570, 170, 29});
   pnCmnd.SetBackColor(colors::BtnFace);
   label(Label101, "Label101", {2, 8, 92, 13}, "Command Interval");
   Place(edWait, "edWait", {96, 4, 33, 21});

@@ -1,0 +1,73 @@
+#include "rig/family.h"
+
+#include <cstdio>
+
+#include "app/text.h"
+
+namespace varnek {
+
+RigFamily FamilyOf(std::string_view code) {
+  if (StartsWith(code, "TS")) return RigFamily::Kenwood;
+  if (StartsWith(code, "FT-2")) return RigFamily::Ft2000;
+  if (StartsWith(code, "IC")) return RigFamily::Icom;
+  if (StartsWith(code, "FT")) return RigFamily::Yaesu;
+  return RigFamily::None;
+}
+
+CommandForm SingleCommandFormOf(std::string_view code) {
+  if (StartsWith(code, "IC")) return CommandForm::Icom;
+  if (StartsWith(code, "FT-1") || StartsWith(code, "FT-8") || StartsWith(code, "FT-9"))
+    return CommandForm::Yaesu;
+  return CommandForm::Ascii;
+}
+
+YaesuVariant YaesuVariantOf(std::string_view code) {
+  if (FamilyOf(code) != RigFamily::Yaesu) return YaesuVariant::None;
+  if (StartsWith(code, "FT-1")) return YaesuVariant::Ft1000;
+  if (StartsWith(code, "FT-9")) return YaesuVariant::Ft920;
+  return YaesuVariant::None;
+}
+
+void HexDumpLines(std::string_view bytes, std::vector<std::string>& lines) {
+  while (!bytes.empty()) {
+    const std::string_view chunk = bytes.substr(0, 8);
+    bytes.remove_prefix(chunk.size());
+    std::string line;
+    for (size_t i = 0; i < 8; ++i) {
+      if (i < chunk.size()) {
+        char slot[4];
+        std::snprintf(slot, sizeof slot, " %02X", static_cast<unsigned char>(chunk[i]));
+        line += slot;
+      } else {
+        line += "   ";
+      }
+    }
+    line += " : ";
+    for (size_t i = 0; i < 8; ++i) {
+      if (i >= chunk.size()) {
+        line += ' ';
+        continue;
+      }
+      const auto c = static_cast<unsigned char>(chunk[i]);
+      line += (c < 0x20 || c == 0x7F) ? '.' : static_cast<char>(c);
+    }
+    lines.push_back(std::move(line));
+  }
+}
+
+std::string BytesToHexText(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(c));
+    if (!text.empty()) text += ' ';
+    text += pair;
+  }
+  return text;
+}
+
+uint8_t CivAddressByte(std::string_view civAddress) {
+  return static_cast<uint8_t>(HexValue(civAddress.empty() ? "00" : civAddress) & 0xFFu);
+}
+
+}  // namespace varnek
