@@ -3,6 +3,8 @@
 #include <chrono>
 #include <future>
 
+#include "app/cross_thread_error.h"
+
 namespace varnek {
 
 HeadlessHost::HeadlessHost(Time time)
@@ -50,21 +52,14 @@ void HeadlessHost::RunOnGuiThread(const std::function<void()>& work) {
     work();
     return;
   }
-  std::promise<void> done;
+  std::promise<CrossThreadError> done;
   auto finished = done.get_future();
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back([&] {
-      try {
-        work();
-        done.set_value();
-      } catch (...) {
-        done.set_exception(std::current_exception());
-      }
-    });
+    queue_.push_back([&] { done.set_value(CrossThreadError::Run(work)); });
   }
   queued_.notify_all();
-  finished.get();  // rethrows on the calling thread
+  finished.get().Rethrow();
 }
 
 bool HeadlessHost::IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }

@@ -6,6 +6,7 @@
 #include <exception>
 #include <iostream>
 
+#include "app/cross_thread_error.h"
 #include "gui/qt_text.h"
 
 namespace varnek::gui {
@@ -23,18 +24,10 @@ void QtHost::RunOnGuiThread(const std::function<void()>& work) {
     work();
     return;
   }
-  std::exception_ptr error;
+  CrossThreadError error;
   QMetaObject::invokeMethod(
-      qApp,
-      [&] {
-        try {
-          work();
-        } catch (...) {
-          error = std::current_exception();
-        }
-      },
-      Qt::BlockingQueuedConnection);
-  if (error) std::rethrow_exception(error);
+      qApp, [&] { error = CrossThreadError::Run(work); }, Qt::BlockingQueuedConnection);
+  error.Rethrow();
 }
 
 void QtHost::ShowMessage(const std::string& text) {
