@@ -1,0 +1,186 @@
+#include "files/channel_file.h"
+
+#include "app/main_form.h"
+#include "app/text.h"
+
+namespace varnek {
+namespace {
+
+void ReplaceFirst(std::string& s, char from, char to) {
+  const auto p = s.find(from);
+  if (p != std::string::npos) s[p] = to;
+}
+
+// Kilohertz with at most two decimals and a point: 14.267.000 gives
+// 14267.00, 7.050 gives 7.05; texts without three decimals stay as they are.
+std::string KilohertzWithPoint(std::string s) {
+  ReplaceFirst(s, ',', '.');
+  const auto first = s.find('.');
+  if (first == std::string::npos) return s;
+  const auto second = s.find('.', first + 1);
+  if (second != std::string::npos) {
+    // MHz.kHz.Hz: the first point goes; a fourth piece and beyond are
+    // dropped with their points.
+    const auto third = s.find('.', second + 1);
+    const std::string tail =
+        s.substr(second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
+    s = s.substr(0, first) + s.substr(first + 1, second - first - 1) + "." + tail;
+  }
+  const auto point = s.find('.');
+  const std::string head = s.substr(0, point);
+  const std::string tail = s.substr(point + 1);  // no second point is left
+  if (tail.size() == 3) return head + "." + tail.substr(0, 2);
+  return s;
+}
+
+ChannelFileResult Failure(const std::string& what, const std::string& detail) {
+  return {false, what + detail, 0};
+}
+
+}  // namespace
+
+std::string FreqForFile(std::string_view freq, FreqNotation notation) {
+  switch (notation) {
+    case FreqNotation::TwoPoints:
+      return std::string(freq);
+    case FreqNotation::Point:
+      return KilohertzWithPoint(std::string(freq));
+    case FreqNotation::Comma: {
+      std::string s = KilohertzWithPoint(std::string(freq));
+      ReplaceFirst(s, '.', ',');
+      return s;
+    }
+  }
+  return std::string(freq);
+}
+
+std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
+  std::string out;
+  for (size_t n = 0; n < table.size(); ++n) {
+    const std::string freq = Trim(table[n].freq);
+    if (freq.empty()) continue;
+    out += ChannelText(static_cast<int>(n));
+    out += '\t';
+    out += FreqForFile(freq, notation);
+    out += '\t';
+    out += Trim(table[n].mode);
+    out += '\t';
+    out += table[n].name;
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string LoadPadding(size_t length, FreqNotation notation) {
+  if (notation == FreqNotation::TwoPoints) {
+    if (length == 8) return "     ";
+    if (length == 9) return "    ";
+    if (length == 10) return "  ";
+    return {};
+  }
+  if (length == 7) return "    ";
+  if (length == 8) return "  ";
+  return {};
+}
+
+ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
+  // Field i is the text between TAB i-1 and TAB i; the fourth ends at a
+  // fourth TAB, so anything after it is not part of the name.
+  std::string_view fields[4];
+  std::string_view rest = line;
+  bool more = true;
+  for (auto& f : fields) {
+    if (!more) break;
+    const auto tab = rest.find('\t');
+    f = rest.substr(0, tab);
+    if (tab == std::string_view::npos)
+      more = false;
+    else
+      rest.remove_prefix(tab + 1);
+  }
+  ChannelLine c;
+  c.number = std::string(fields[0]);
+  const std::string freq = Trim(fields[1]);
+  c.freq = LoadPadding(freq.size(), notation) + freq;
+  c.mode = std::string(fields[2]);
+  c.name = std::string(fields[3]);
+  return c;
+}
+
+void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
+                        const std::function<void(const ChannelLine&)>& apply) {
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    auto end = bytes.find('\n', pos);
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    apply(ParseChannelLine(line, notation));
+    pos = end + 1;
+  }
+}
+
+void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table) {
+  ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
+    const int n = TMainForm::ChannelIndex(c.number);
+    if (n >= 0) table[static_cast<size_t>(n)] = {c.freq, c.mode, c.name};
+  });
+}
+
+ChannelFileResult SaveChannelFile(const std::string& path, const ChannelTable& table,
+                                  FreqNotation notation) {
+  const std::string text = ChannelFileText(table, notation);
+  const FileResult written = WriteFileAtomically(path, text);
+  if (!written.ok) return Failure("Could not save to file ", written.message);
+  int lines = 0;
+  for (char c : text)
+    lines += c == '\n';
+  return {true, "Saved to file " + path, lines};
+}
+
+ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation,
+                                  const std::function<void(const ChannelLine&)>& setChannel) {
+  std::string bytes, error;
+  switch (ReadWholeFile(path, bytes, &error)) {
+    case ReadStatus::Missing:
+      return Failure("Could not load file ", path + ": No such file or directory");
+    case ReadStatus::Failed:
+      return Failure("Could not load file ", error);
+    case ReadStatus::Ok:
+      break;
+  }
+  ChannelFileResult r{true, {}, 0};
+  ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
+    if (TMainForm::ChannelIndex(c.number) >= 0) ++r.lines;
+    setChannel(c);
+  });
+  return r;
+}
+
+ChannelTable TableOf(const TMainForm& form) {
+  ChannelTable t;
+  for (size_t n = 0; n < t.size(); ++n)
+    t[n] = {form.A[n].Text(), form.M[n].Text(), form.T[n].Text()};
+  return t;
+}
+
+ChannelFileResult SaveChannelFile(const std::string& path, const TMainForm& form,
+                                  FreqNotation notation) {
+  return SaveChannelFile(path, TableOf(form), notation);
+}
+
+ChannelFileResult LoadChannelFile(const std::string& path, TMainForm& form, FreqNotation notation) {
+  return LoadChannelFile(path, notation, [&](const ChannelLine& c) {
+    form.SetChannel(c.number, c.freq, c.mode, c.name);
+  });
+}
+
+FileDialogSetup SaveDialogSetup(const std::string& documentsFolder) {
+  return {{{"Text file", {"*.TXT"}}}, documentsFolder};
+}
+
+FileDialogSetup OpenDialogSetup(const std::string& documentsFolder) {
+  return {{{"Text files", {"*.txt", "*.TXT", "*.ini", "*.INI"}}}, documentsFolder};
+}
+
+}  // namespace varnek

@@ -1,0 +1,94 @@
+#pragma once
+// The channel text file: one line per channel that has a frequency, four
+// TAB-separated fields (two-digit number, frequency, mode, name), CR LF line
+// ends, cp1252 bytes, no header. The frequency field follows the notation
+// chosen in the settings; reading converts no notation back, it only pads
+// the frequency with blanks so it lines up in the table.
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/file_io.h"
+#include "app/rig_settings.h"
+
+namespace varnek {
+
+class TMainForm;
+
+struct ChannelRow {
+  std::string freq, mode, name;
+  friend bool operator==(const ChannelRow&, const ChannelRow&) = default;
+};
+using ChannelTable = std::array<ChannelRow, 100>;
+
+// The frequency field of a saved line for an already trimmed frequency
+// text. Point: "14.267.000" gives "14267.00" (the third decimal is cut, not
+// rounded); comma: the same with a comma; two points: the text as it is.
+std::string FreqForFile(std::string_view freq, FreqNotation notation);
+
+// The whole file's bytes. Rows whose frequency is empty or blank get no
+// line; the mode is trimmed, the name written exactly.
+std::string ChannelFileText(const ChannelTable& table, FreqNotation notation);
+
+// One line as the reader splits it: the number untouched, the frequency
+// trimmed and padded for the notation, mode and name untouched. Missing
+// fields are empty.
+struct ChannelLine {
+  std::string number, freq, mode, name;
+  friend bool operator==(const ChannelLine&, const ChannelLine&) = default;
+};
+ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation);
+// The blanks put before a loaded frequency of this length.
+std::string LoadPadding(size_t length, FreqNotation notation);
+
+// Calls `apply` for every line of `bytes` in order, whatever it holds; lines
+// end at LF, a CR before it is dropped, the last line needs no end. Which
+// lines name a channel is up to `apply` (a table writer ignores the rest).
+void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
+                        const std::function<void(const ChannelLine&)>& apply);
+// Puts every line whose number is exactly "00".."99" into its row; other
+// lines are skipped. Rows without a line keep what they held.
+void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table);
+
+struct ChannelFileResult {
+  bool ok = false;
+  // What to show: "Saved to file <path>" after a save; on failure the file
+  // and the system's reason.
+  std::string message;
+  int lines = 0;  // lines written, or lines that named a channel on load
+};
+
+// Writes the table through a temporary file renamed over `path`, so a
+// failed save leaves the previous file as it was. An empty table writes an
+// empty file.
+ChannelFileResult SaveChannelFile(const std::string& path, const ChannelTable& table,
+                                  FreqNotation notation);
+// Reads `path` and applies it with `setChannel(number, freq, mode, name)`
+// for each line. The file is only read; nothing is applied when it cannot
+// be read.
+ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation,
+                                  const std::function<void(const ChannelLine&)>& setChannel);
+
+// The same over the main window: save reads the frequency, mode and name
+// boxes; load goes through SetChannel, so the usual change reactions run.
+ChannelTable TableOf(const TMainForm& form);
+ChannelFileResult SaveChannelFile(const std::string& path, const TMainForm& form,
+                                  FreqNotation notation);
+ChannelFileResult LoadChannelFile(const std::string& path, TMainForm& form, FreqNotation notation);
+
+// What the file dialogs offer.
+struct FileFilter {
+  std::string description;
+  std::vector<std::string> patterns;
+};
+struct FileDialogSetup {
+  std::vector<FileFilter> filters;
+  std::string startFolder;  // DocumentsFolder
+  // No default extension is added: the name is used as typed.
+};
+FileDialogSetup SaveDialogSetup(const std::string& documentsFolder);
+FileDialogSetup OpenDialogSetup(const std::string& documentsFolder);
+
+}  // namespace varnek
