@@ -1,0 +1,30 @@
+#pragma once
+// Fetching the version file from an update server.
+#include <string>
+
+namespace varnek {
+
+struct DownloadResult {
+  bool ok = false;
+  std::string error;  // why not, for the log
+};
+
+class Downloader {
+ public:
+  virtual ~Downloader() = default;
+  // Fetches `url` into `path`. The file appears only complete: a failed or
+  // cut-off download leaves whatever was at `path` before.
+  virtual DownloadResult Fetch(const std::string& url, const std::string& path) = 0;
+};
+
+// HTTP and HTTPS through libcurl: redirects followed, 10 s at most, at most
+// 64 KiB accepted (a version file is a few lines), an HTTP error status is
+// a failure.
+class CurlDownloader : public Downloader {
+ public:
+  long timeoutMs = 10000;
+  size_t maxBytes = 64 * 1024;
+  DownloadResult Fetch(const std::string& url, const std::string& path) override;
+};
+
+}  // namespace varnek

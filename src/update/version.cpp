@@ -1,0 +1,42 @@
+#include "update/version.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace varnek {
+
+std::vector<unsigned long long> VersionNumber(std::string_view text) {
+  std::vector<unsigned long long> parts;
+  bool any = false;
+  unsigned long long part = 0;
+  for (const char c : text) {
+    if (c == '.') {
+      parts.push_back(part);
+      part = 0;
+      any = true;
+    } else if (c >= '0' && c <= '9') {
+      const unsigned long long max = std::numeric_limits<unsigned long long>::max();
+      const auto digit = static_cast<unsigned long long>(c - '0');
+      part = part > (max - digit) / 10 ? max : part * 10 + digit;
+      any = true;
+    }
+  }
+  if (any) parts.push_back(part);
+  return parts;
+}
+
+bool IsNewerVersion(std::string_view candidate, std::string_view running) {
+  const auto a = VersionNumber(candidate), b = VersionNumber(running);
+  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+    const unsigned long long x = i < a.size() ? a[i] : 0, y = i < b.size() ? b[i] : 0;
+    if (x != y) return x > y;
+  }
+  return false;
+}
+
+std::string ProgramVersion() {
+  return std::to_string(VARNEK_VERSION_MAJOR) + "." + std::to_string(VARNEK_VERSION_MINOR) + "." +
+         std::to_string(VARNEK_VERSION_PATCH) + "." + std::to_string(VARNEK_VERSION_TWEAK);
+}
+
+}  // namespace varnek
