@@ -1,0 +1,314 @@
+#include "serial/work_thread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "serial/serial_port.h"
+
+namespace varnek {
+
+namespace {
+// Longest block of one servicing pass.
+constexpr int kPassWaitMs = 75;
+// While received bytes wait for their cluster time-out the device stays
+// readable, so input cannot wake us; look again this often instead.
+constexpr int kQueuedRecheckMs = 10;
+constexpr int kIdleWaitMs = 200;
+// Readings of the status per pass; a flood changes the counts on every one.
+constexpr int kMaxStatusReadings = 4;
+}  // namespace
+
+uint32_t SerialTick() {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now().time_since_epoch())
+                      .count();
+  return static_cast<uint32_t>(ms);
+}
+
+TWorkThread::TWorkThread(TSerialPort& port)
+    : port_(port), device_(*port.device_), thread_([this] { Execute(); }) {}
+
+TWorkThread::~TWorkThread() {
+  Join();
+}
+
+void TWorkThread::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool TWorkThread::Live() const {
+  return port_.active_ && (lostGeneration_ == 0 || lostGeneration_ != port_.openGeneration_);
+}
+
+void TWorkThread::Execute() {
+  servicing_ = port_.active_;
+  lastReadTick_ = SerialTick();
+  for (;;) {
+    if (!servicing_) {
+      port_.threadBusy_ = false;
+      servicing_ = port_.active_;
+      if (servicing_) {
+        lastReadTick_ = SerialTick();
+        lineErrors_ = 0;
+        continue;
+      }
+      if (terminated_) break;
+      device_.IdleWait(kIdleWaitMs);
+      continue;
+    }
+    port_.threadBusy_ = true;
+    ServicePass();
+    // Closed by the GUI thread: nothing is outstanding on POSIX once the
+    // write has been given up, so go idle.
+    if (!port_.active_ && !port_.sendInProgress_) servicing_ = false;
+    if (terminated_ && !servicing_) break;
+  }
+  port_.threadBusy_ = false;
+  port_.threadEnded_ = true;
+}
+
+void TWorkThread::ServicePass() {
+  if (Live()) PollModemAndErrors();
+  CheckWriteDone();
+  if (Live()) TryRead();
+  if (Live()) {
+    WaitOnDevice();
+  } else if (port_.active_) {
+    // The device hung up and the GUI thread has not closed it yet.
+    device_.IdleWait(kIdleWaitMs);
+  }
+}
+
+void TWorkThread::HandOver(const std::function<void()>& work) {
+  port_.inHandOver_ = true;
+  try {
+    port_.host_.RunOnGuiThread(work);
+  } catch (const std::exception& e) {
+    std::cerr << "varnek: serial event handler failed: " << e.what() << '\n';
+  } catch (...) {
+    std::cerr << "varnek: serial event handler failed\n";
+  }
+  port_.inHandOver_ = false;
+}
+
+void TWorkThread::HandEvent(const std::function<void()>& fire) {
+  if (port_.threadQuietMode_ || port_.destroying_) return;
+  HandOver([this, &fire] {
+    if (!port_.destroying_) fire();
+  });
+}
+
+void TWorkThread::Report(uint32_t place, uint32_t code, const std::string& msg) {
+  if (port_.threadQuietMode_ || port_.destroying_) return;
+  HandOver([this, place, code, &msg] { port_.ReportProcessError(place, code, msg, 0); });
+}
+
+void TWorkThread::PollModemAndErrors() {
+  uint32_t word = 0;
+  if (const uint32_t err = device_.GetModemStatus(word)) {
+    if (Live()) Report(9905, err, "Error getting ModemStatus");
+  } else {
+    const bool ringChanged = ((word ^ port_.modemState_) & modem::kRing) != 0;
+    port_.modemState_ = word;
+    port_.ctsState_ = (word & modem::kCts) != 0;
+    port_.dsrState_ = (word & modem::kDsr) != 0;
+    port_.rlsdState_ = (word & modem::kRlsd) != 0;
+    port_.ringState_ = (word & modem::kRing) != 0;
+    if (ringChanged && port_.OnRIEvent) HandEvent([this] { port_.OnRIEvent(port_); });
+  }
+
+  for (int i = 0; i < kMaxStatusReadings && Live(); ++i) {
+    CommStatus st;
+    if (const uint32_t err = device_.ClearError(st)) {
+      if (Live()) Report(9803, err, "Error ClearCommError");
+      break;
+    }
+    lineErrors_ |= st.errors;
+    if (st.errors == port_.commError_ && st.holdFlags == port_.commStateFlags_ &&
+        st.inQueue == port_.commStateInQueue_ && st.outQueue == port_.commStateOutQueue_)
+      break;
+    port_.commError_ = st.errors;
+    port_.commStateFlags_ = st.holdFlags;
+    port_.commStateInQueue_ = st.inQueue;
+    port_.commStateOutQueue_ = st.outQueue;
+    if (port_.OnCommStat) HandEvent([this] { port_.OnCommStat(port_); });
+  }
+}
+
+void TWorkThread::TryRead() {
+  const uint32_t count = port_.commStateInQueue_;
+  const uint32_t now = SerialTick();
+  if (count == 0) {
+    lastReadTick_ = now;
+    return;
+  }
+  if (!ClusterReadDue(count, now - lastReadTick_, port_.readRequest_, port_.clusterSize_,
+                      port_.rtoCharDelayTime_, port_.rtoExtraDelayTime_, lineErrors_))
+    return;
+  // Exactly the queued count; the cluster then copies exactly what came.
+  auto buffer = std::make_unique<char[]>(count);
+  size_t got = 0;
+  const uint32_t err = device_.Read(buffer.get(), count, got);
+  FinishRead(buffer.get(), got, err, now);
+  // What was queued has been taken; the next reading tells what is new.
+  port_.commStateInQueue_ = 0;
+}
+
+void TWorkThread::FinishRead(const char* buffer, size_t got, uint32_t error, uint32_t now) {
+  port_.readRequest_ = false;
+  if (error) {
+    if (!Live()) return;  // closed under us: the bytes were purged anyway
+    Report(error == status::kOperationAborted ? 9907 : 9804, error,
+           error == status::kOperationAborted ? "Error read aborted" : "Error reading Data");
+    return;
+  }
+  QueueCluster(buffer, got);
+  lastReadTick_ = now;
+}
+
+void TWorkThread::QueueCluster(const char* buffer, size_t count) {
+  if (port_.destroying_) return;
+  auto cluster = std::make_unique<TSerialCluster>();
+  if (count > 0) {
+    cluster->Data = std::make_unique<char[]>(count);
+    std::copy(buffer, buffer + count, cluster->Data.get());
+  }
+  cluster->Size = static_cast<uint32_t>(count);
+  cluster->LineErrors = lineErrors_;
+  lineErrors_ = 0;
+  {
+    std::lock_guard lock(port_.clusterMutex_);
+    port_.clusters_.push_back(std::move(cluster));
+  }
+  if (port_.threadQuietMode_ || port_.destroying_) return;
+  HandOver([this] {
+    if (!port_.destroying_ && port_.OnRxClusterEvent) port_.OnRxClusterEvent(port_);
+  });
+}
+
+void TWorkThread::CheckWriteDone() {
+  if (!port_.sendInProgress_) return;
+  enum { Going, Done, TimedOut, Failed } outcome = Going;
+  uint32_t error = 0;
+  int finishedAtOnce = 0;
+  std::vector<uint32_t> startErrors;
+  {
+    std::lock_guard lock(port_.writeMutex_);
+    if (!port_.sendInProgress_) return;
+    size_t n = 0;
+    error = device_.Write(port_.writeData_.data() + port_.writeDone_,
+                          port_.writeData_.size() - port_.writeDone_, n);
+    port_.writeDone_ += n;
+    const double limit =
+        static_cast<double>(port_.writeData_.size()) * port_.wtoCharDelayTime_ / 1000.0 +
+        port_.wtoExtraDelayTime_;
+    if (error) {
+      outcome = Failed;
+    } else if (port_.writeDone_ == port_.writeData_.size()) {
+      outcome = Done;
+    } else if (static_cast<double>(SerialTick() - port_.writeStartTick_) > limit) {
+      outcome = TimedOut;
+    }
+    if (outcome == Going) return;
+    port_.writtenBytes_ = static_cast<uint32_t>(port_.writeDone_);
+    if (outcome == Failed) port_.lastWriteError_ = error;
+    // The next waiting write goes out at once, so that nothing can overtake it.
+    bool more = false;
+    while (!port_.writeQueue_.empty() && !more) {
+      std::string next = std::move(port_.writeQueue_.front());
+      port_.writeQueue_.pop_front();
+      uint32_t startError = 0;
+      if (port_.StartWriteLocked(std::move(next), startError))
+        ++finishedAtOnce;
+      else if (startError)
+        startErrors.push_back(startError);
+      else
+        more = true;
+    }
+    if (!more) port_.sendInProgress_ = false;
+  }
+  if (outcome == TimedOut) Report(9701, status::kIoPending, "Error write TimeOut");
+  if (outcome == Failed && Live()) Report(9702, error, "Error getting Overlapped Result");
+  for (const uint32_t e : startErrors)
+    if (Live()) Report(903, e, "Error writing Data");
+  for (int i = 0; i < 1 + finishedAtOnce; ++i)
+    HandEvent([this] {
+      if (port_.OnWriteDone) port_.OnWriteDone(port_);
+    });
+}
+
+void TWorkThread::WaitOnDevice() {
+  int timeout = kPassWaitMs;
+  const uint32_t queued = port_.commStateInQueue_;
+  const bool watchInput = queued == 0;
+  if (!watchInput) timeout = kQueuedRecheckMs;
+  uint32_t events = 0, error = 0;
+  const WaitOutcome outcome =
+      device_.Wait(timeout, watchInput, port_.sendInProgress_, events, error);
+  switch (outcome) {
+    case WaitOutcome::Event:
+      if (Live()) {
+        PollModemAndErrors();
+        DispatchCommEvents(events);
+      }
+      break;
+    case WaitOutcome::TimedOut:
+    case WaitOutcome::Woken:
+      break;
+    case WaitOutcome::HangUp:
+      HandleHangUp(error);
+      break;
+    case WaitOutcome::Failed:
+      if (Live()) {
+        Report(9913, error, "Error getting Overlappedresult");
+        // Keep the pace of a pass even when the wait itself fails.
+        device_.IdleWait(kPassWaitMs);
+      }
+      break;
+  }
+}
+
+void TWorkThread::DispatchCommEvents(uint32_t mask) {
+  if (port_.destroying_ || mask == 0) return;
+  port_.commEvent_ = mask;
+  struct Entry {
+    uint32_t bit;
+    TNotifyEvent TSerialPort::*handler;
+  };
+  static constexpr Entry kOrder[] = {
+      {ev::kBreak, &TSerialPort::OnBreakEvent},
+      {ev::kCts, &TSerialPort::OnCTSEvent},
+      {ev::kDsr, &TSerialPort::OnDSREvent},
+      {ev::kErr, &TSerialPort::OnLineErrorEvent},
+      {ev::kRing, &TSerialPort::OnRingEvent},
+      {ev::kRlsd, &TSerialPort::OnRLSDEvent},
+      {ev::kRxChar, &TSerialPort::OnRxCharEvent},
+      {ev::kRxFlag, &TSerialPort::OnRxEventCharEvent},
+      {ev::kTxEmpty, &TSerialPort::OnTxQueueEmptyEvent},
+  };
+  for (const auto& e : kOrder) {
+    const TNotifyEvent& handler = port_.*e.handler;
+    if ((mask & e.bit) && handler) HandEvent([this, &handler] { handler(port_); });
+  }
+  if (port_.OnCommEvent) HandEvent([this] { port_.OnCommEvent(port_); });
+}
+
+void TWorkThread::HandleHangUp(uint32_t error) {
+  // poll() reports a hang-up at once and for ever: stop using the device,
+  // say so, and have the GUI thread close the port (closing from here would
+  // wait for this thread's own idleness).
+  const uint32_t generation = port_.openGeneration_;
+  if (lostGeneration_ == generation) return;
+  lostGeneration_ = generation;
+  Report(9914, error, "Error device hung up");
+  HandOver([this, generation] {
+    if (port_.active_ && port_.openGeneration_ == generation && !port_.destroying_)
+      port_.SetActive(false);
+  });
+}
+
+}  // namespace varnek
