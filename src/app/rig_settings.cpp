@@ -1,5 +1,7 @@
 #include "app/rig_settings.h"
 
+#include <algorithm>
+
 #include "app/errors.h"
 #include "app/profile.h"
 #include "app/text.h"
@@ -141,9 +143,10 @@ void ApplyRigSettingsString(std::string_view text, RigSettings& s) {
 RigTiming TimingOf(const RigSettings& s) {
   RigTiming t;
   t.civAddress = s.address;
+  // A negative pause can only mean no pause.
   const auto num = [](const std::string& text, int fallback) {
     int v = 0;
-    return TryStrToInt(text, v) ? v : fallback;
+    return TryStrToInt(text, v) ? std::max(v, 0) : fallback;
   };
   t.channelInterval = num(s.channelInterval, 150);
   t.commandInterval = num(s.commandInterval, 150);

@@ -74,7 +74,8 @@ std::string RigSettingsString(const RigSettings& s, const RigSettingsShown& show
 void ApplyRigSettingsString(std::string_view text, RigSettings& s);
 
 // The values the transfers run with, taken from the edits after a line has
-// been applied; a timing text that is not a number gives the fallback.
+// been applied; a timing text that is not a number gives the fallback, a
+// negative one 0.
 struct RigTiming {
   std::string civAddress;
   int channelInterval = 150, commandInterval = 150, icomLoopWait = 75;

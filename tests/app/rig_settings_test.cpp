@@ -131,11 +131,11 @@ TEST(RigSettingsString, TimingFallsBackWhenNotANumber) {
   EXPECT_EQ(t.channelInterval, 250);
   EXPECT_EQ(t.commandInterval, 150);
   EXPECT_EQ(t.icomLoopWait, 75);
-  s.channelInterval = "x", s.commandInterval = "100", s.loopWait = "25";
+  s.channelInterval = "x", s.commandInterval = "100", s.loopWait = "-25";
   const RigTiming u = TimingOf(s);
   EXPECT_EQ(u.channelInterval, 150);
   EXPECT_EQ(u.commandInterval, 100);
-  EXPECT_EQ(u.icomLoopWait, 25);
+  EXPECT_EQ(u.icomLoopWait, 0);
 }
 
 TEST(RigDefaults, ByFamily) {

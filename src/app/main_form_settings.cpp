@@ -1,0 +1,79 @@
+#include "app/main_form_settings.h"
+
+#include <optional>
+
+#include "app/errors.h"
+#include "app/main_form.h"
+#include "app/text.h"
+
+namespace varnek {
+
+void ApplyRigFamily(TMainForm& form) {
+  const std::string code = form.shared.ModelCode.Get();
+  if (StartsWith(code, "TS")) {
+    form.pnCmnd.SetVisible(false);
+  } else {
+    form.pnCmnd.SetVisible(!StartsWith(code, "FT-2"));
+  }
+  form.ApplyRow00Rule(true);
+  const bool fiveByte =
+      StartsWith(code, "FT-1") || StartsWith(code, "FT-8") || StartsWith(code, "FT-9");
+  form.edAddr.SetBackColor(fiveByte ? colors::BtnFace : colors::Window);
+}
+
+void ApplyFirstShowFamily(TMainForm& form) {
+  const std::string code = form.shared.ModelCode.Get();
+  if (StartsWith(code, "TS"))
+    form.pnCmnd.SetVisible(false);
+  else
+    form.ApplyRow00Rule(false);
+  if (StartsWith(code, "FT-2")) {
+    form.pnCmnd.SetVisible(false);
+  } else if (StartsWith(code, "FT")) {
+    form.lbAddr.SetVisible(false);
+    form.edAddr.SetVisible(false);
+  }
+}
+
+void ApplyRigSettingsToMainForm(const RigSettings& s, TMainForm& form) {
+  form.edAddr.SetText(s.address);
+  form.edWait.SetText(s.commandInterval);
+  // edIntval's change reaction rejects a non-number; a damaged line must
+  // still set the running values, so the error is passed on only after.
+  std::optional<EConvertError> rejected;
+  try {
+    form.edIntval.SetText(s.channelInterval);
+  } catch (const EConvertError& e) {
+    rejected = e;
+  }
+  const RigTiming t = TimingOf(s);
+  form.shared.CivAddress = t.civAddress;
+  form.shared.ChannelInterval = t.channelInterval;
+  form.shared.CommandInterval = t.commandInterval;
+  form.shared.IcomLoopWait = t.icomLoopWait;
+  if (rejected) throw *rejected;
+}
+
+void ReadMainFormInto(const TMainForm& form, RigSettings& s) {
+  s.address = form.edAddr.Text();
+  s.channelInterval = form.edIntval.Text();
+  s.commandInterval = form.edWait.Text();
+}
+
+RigSettingsShown ShownOn(const TMainForm& form, bool icomPanelVisible) {
+  return {form.edAddr.Visible(), form.pnCmnd.Visible(), icomPanelVisible};
+}
+
+void ApplyDefaultsToMainForm(const RigDefaults& d, TMainForm& form) {
+  if (d.channelInterval) {
+    form.edIntval.SetText(IntToStr(*d.channelInterval));
+    form.shared.ChannelInterval = *d.channelInterval;
+  }
+  if (d.commandInterval) {
+    form.edWait.SetText(IntToStr(*d.commandInterval));
+    form.shared.CommandInterval = *d.commandInterval;
+  }
+  if (d.loopWait) form.shared.IcomLoopWait = *d.loopWait;
+}
+
+}  // namespace varnek
