@@ -1,0 +1,130 @@
+// varnek-rigsim: a simulated rig on a pseudo-terminal, driven from the
+// command line; control commands arrive on stdin while it runs.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "sim/simulator.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+void OnSignal(int) {
+  g_stop = true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using varnek::sim::Options;
+  Options o;
+  std::string address = "00", ts2000_empty = "N", ft920_empty = "90", dump;
+  bool no_echo = false, list = false;
+  CLI::App app{"Simulated amateur-radio transceiver on a pseudo-terminal."};
+  app.footer(varnek::sim::HelpText());
+  app.add_option("--rig", o.rig, "Model to simulate (see the list below)");
+  app.add_flag("--list-rigs", list, "Print the model names and exit");
+  app.add_option("--address", address, "CI-V address of the rig, two hex digits (default 00)");
+  app.add_flag("--no-echo", no_echo, "CI-V: no bus echo (USB interfaces without one)");
+  app.add_option("--baud", o.baud, "Send no faster than this line rate (default: pty speed)");
+  app.add_option("--frame", o.frame, "Data bits, parity, stop bits for pacing (default per rig)");
+  app.add_option("--latency", o.latency_ms, "Rig reaction time before each answer, ms");
+  app.add_option("--split", o.split, "Write answers in pieces of N bytes");
+  app.add_option("--split-gap", o.split_gap_ms, "Pause between the pieces, ms (default 3)");
+  app.add_option("--log", o.log_file, "Hex log of everything received and sent");
+  app.add_option("--memory", o.memory_file, "Load the memory channels from this image");
+  app.add_option("--dump", dump, "Write the memory image here at exit (also on SIGTERM)");
+  app.add_option("--link", o.link, "Make a symlink with this name to the pty");
+  app.add_option("--seed", o.seed, "Seed for garbage and flood bytes");
+  app.add_flag("--silence", o.faults.silence, "Fault: no answers at all");
+  app.add_option("--garbage", o.faults.garbage, "Fault: N random bytes mixed into every answer");
+  app.add_option("--drop", o.faults.drop_every, "Fault: drop every Nth answer");
+  app.add_option("--hangup-after", o.faults.hangup_after, "Fault: close the pty after N commands");
+  app.add_option("--flood", o.faults.flood, "Fault: N random bytes in front of the first answer");
+  app.add_flag("--refuse-next", o.faults.refuse_next, "Fault: refuse the first command");
+  app.add_flag("--refuse-all", o.faults.refuse_all, "Fault: refuse every command");
+  app.add_flag("--ascii-ctl-refused", o.ascii_control_refused,
+               "ASCII rigs: a control byte inside a command makes the rig answer ?;");
+  app.add_flag("--ts2000-strict-channel", o.ts2000_strict_channel,
+               "TS-2000: refuse a blank hundreds digit in MR");
+  app.add_option("--ts2000-empty", ts2000_empty, "TS-2000 empty channel: N (N;) or zero")
+      ->check(CLI::IsMember({"N", "zero"}));
+  app.add_flag("--ts2000-pad-names", o.ts2000_pad_names, "TS-2000: pad names to 8 with blanks");
+  app.add_option("--ft1000-store-base", o.ft1000_store_base,
+                 "FT-1000 03 command: first channel is 0 (00h) or 1 (01h)")
+      ->check(CLI::IsMember({0, 1}));
+  app.add_option("--ft920-empty", ft920_empty, "FT-920: first byte of an empty record, 90 or 8B")
+      ->check(CLI::IsMember({"90", "8B", "8b"}));
+  CLI11_PARSE(app, argc, argv);
+
+  if (list) {
+    for (const std::string& name : varnek::sim::RigNames())
+      std::cout << name << "\n";
+    return 0;
+  }
+  if (o.rig.empty()) {
+    std::cerr << "--rig is required; --list-rigs shows the models\n";
+    return 2;
+  }
+  try {
+    size_t used = 0;
+    o.address = std::stoi(address, &used, 16);
+    if (used != address.size() || address.size() > 2) throw std::invalid_argument(address);
+  } catch (const std::exception&) {
+    std::cerr << "--address wants two hex digits, not '" << address << "'\n";
+    return 2;
+  }
+  o.echo = !no_echo;
+  o.ts2000_empty = ts2000_empty == "zero" ? varnek::sim::Ts2000Empty::kZeroRecord
+                                          : varnek::sim::Ts2000Empty::kNoData;
+  o.ft920_empty_byte = std::stoi(ft920_empty, nullptr, 16);
+
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+
+  try {
+    varnek::sim::Simulator sim(o);
+    std::cout << sim.Start() << std::endl;
+    bool stdin_open = true;
+    std::string pending;
+    bool quit = false;
+    while (!quit && !g_stop && sim.Running()) {
+      pollfd p{0, POLLIN, 0};
+      // stdin may be /dev/null when run in the background: then only a
+      // signal or a hang-up ends the run.
+      int r = poll(&p, stdin_open ? 1 : 0, 200);
+      if (r <= 0 || !(p.revents & (POLLIN | POLLHUP))) continue;
+      char buf[512];
+      ssize_t n = ::read(0, buf, sizeof buf);
+      if (n <= 0) {
+        stdin_open = false;
+        continue;
+      }
+      pending.append(buf, static_cast<size_t>(n));
+      for (size_t eol; !quit && (eol = pending.find('\n')) != std::string::npos;) {
+        std::string line = pending.substr(0, eol);
+        pending.erase(0, eol + 1);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == "quit" || line == "exit")
+          quit = true;
+        else if (line.find_first_not_of(" \t") != std::string::npos)
+          std::cout << sim.Control(line) << std::endl;
+      }
+    }
+    sim.Stop();
+    if (!dump.empty()) sim.DumpMemory(dump);
+  } catch (const std::exception& e) {
+    std::cerr << "varnek-rigsim: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,112 @@
+// The models the simulator knows, and the reference text of --help.
+#include "sim/protocol.h"
+
+namespace varnek::sim {
+
+const std::vector<RigSpec>& Rigs() {
+  auto kenwood = [](const char* name, const char* frame, const char* notes) {
+    return RigSpec{name, "kenwood", frame, notes,
+                   [n = std::string(name)](const Options& o) { return MakeKenwood(n, o); }};
+  };
+  auto icom = [](const char* name, const char* notes) {
+    return RigSpec{name, "icom", "8N1", notes,
+                   [n = std::string(name)](const Options& o) { return MakeIcom(n, o); }};
+  };
+  auto yaesu5 = [](const char* name, const char* notes) {
+    return RigSpec{name, "yaesu5", "8N2", notes,
+                   [n = std::string(name)](const Options& o) { return MakeYaesu5(n, o); }};
+  };
+  static const std::vector<RigSpec> rigs = {
+      kenwood("Kenwood TS-570", "8N1", "ID018; channels 00-99, 24-byte MR/MW, MC 05;"),
+      kenwood("Kenwood TS-570S", "8N1", "as the TS-570, ID018;"),
+      kenwood("Kenwood TS-570D", "8N1", "as the TS-570, ID017;"),
+      kenwood("Kenwood TS-870S", "8N1", "ID015; channels 00-99, 24-byte MR/MW"),
+      kenwood("Kenwood TS-2000", "8N1",
+              "ID019; channels 000-299, 50-byte MR/MW with names, MC005;, OI;"),
+      kenwood("Yaesu FT-2000", "8N2",
+              "ID0251; channels 001-117, 27-byte MR/MW, MC/VM/MA/AM, empty channel ?;"),
+      icom("Icom IC-CI-V", "CI-V, 5-byte frequency, channels 1-101, --address (default 00)"),
+      icom("Icom IC-735", "CI-V, 4-byte frequency, channels 1-101"),
+      yaesu5("Yaesu FT-1000", "five-byte CAT, 16-byte record in 0.625 Hz steps, channels 1-99"),
+      yaesu5("Yaesu FT-920", "five-byte CAT, 14-byte record in hertz, channels 1-99 (01h-63h)"),
+  };
+  return rigs;
+}
+
+const RigSpec* FindRig(const std::string& name) {
+  for (const RigSpec& r : Rigs()) {
+    if (r.name == name) return &r;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> RigNames() {
+  std::vector<std::string> names;
+  for (const RigSpec& r : Rigs())
+    names.push_back(r.name);
+  return names;
+}
+
+std::string HelpText() {
+  std::string s = "Rigs (--rig NAME, quote the blank):\n";
+  for (const RigSpec& r : Rigs())
+    s += "  " + r.name + "\n      " + r.notes + "\n";
+  s += R"(
+Kenwood TS-570/870/2000 answer ID FA FB MD IF FR FT MC MR MW PS (SL on the
+TS-570, AI and OI on the TS-2000); everything else, VM; and MA; included, is
+refused with ?;. A set command has no answer. A write of another layout's
+length is refused. MW with frequency and mode all zero clears the channel.
+MR1 of a simplex channel answers the receive side with P1 = 1.
+FT-2000 also answers AI EX029 VS; VM toggles VFO/memory, MA copies memory to
+VFO-A, AM VFO-A to memory; an MW with frequency 0 clears the channel.
+Icom: 03 04 05 06 07 08 (one- and two-byte channel) 09 0A 0B 19, FB/FA
+answers; a blank memory reads 03 FF and 04 is refused with FA. Frames to
+other addresses are ignored (00 is broadcast). "08" alone enters memory mode,
+"08" with a channel only selects it; tuning in memory mode changes the
+working copy only and 09 stores it.
+Five-byte Yaesu: 0A 0C 0E 05 02 03 10 (P1 04: record of channel P4); no
+answers otherwise and nothing to refuse with, so a refusal is silence.
+FT-1000: 03 P2 00 store, 01 mask, 02 unmask; status channels count from 00h.
+FT-920: 03 P2 00 store, 01 clear, 02 recall; channels 01h-63h. The FT-1000
+record's mode is the set-mode folded to 0 LSB 1 USB 2 CW 3 AM 4 FM 5 RTTY
+6 PKT, filter bit 7 for RTTY-U and PKT-FM; FT-920 DATA-USB reads 05.
+
+Behaviours left open by the makers, and the switch choosing the other way:
+  control bytes 00h-1Fh inside an ASCII command are skipped (--ascii-ctl-refused)
+  TS-2000 "MR0 05;" with a blank hundreds digit is accepted (--ts2000-strict-channel)
+  TS-2000 empty channel answers N; (--ts2000-empty zero: an all-zero record)
+  TS-2000 names are sent unpadded (--ts2000-pad-names: blanks to 8)
+  FT-1000 "03" numbers channels from 00h (--ft1000-store-base 1)
+  FT-920 empty record starts with 90h (--ft920-empty 8B)
+
+Faults (switches at start, or control commands while running):
+  silence          no answers at all (a CI-V bus still echoes)
+  garbage N        N random bytes mixed into every answer
+  drop N           drop every Nth answer (1: all)
+  hangup N         close the pty after N more commands
+  flood N          N random bytes in front of the next answer
+  refuse next|all  refuse (?; / FA / silence) the next or every command
+
+Control commands, one a line on stdin:
+  silence on|off   garbage N   drop N   hangup N   flood N
+  refuse next|all|off   faults (show them)   clear (all faults off)
+  channel N (show one)   channels   dump FILE   count (commands so far)
+  help   quit
+
+Memory image (--memory FILE at start, --dump FILE at exit and on SIGTERM):
+  one channel a line, # comments, fields separated by blanks:
+    channel hertz mode "name" [extra=TEXT] [tx=HZ/MODE] [masked=1]
+  mode is the rig's own code: one character on the ASCII rigs (Kenwood 1-7, 9;
+  FT-2000 1-9, A-D), two hex digits on Icom (00-08) and the five-byte Yaesus
+  (their set-mode code). extra is the rest of the rig's record as it is sent
+  (Kenwood lockout/tones, FT-2000 clarifier/tones, Icom filter); tx is the
+  transmit side of a Kenwood split memory; masked hides an FT-1000 channel.
+  Example:   5 14074000 2 "FT8"
+
+Log (--log FILE): one line per transfer, "HH:MM:SS.mmm DIR hex bytes" with DIR
+  RX (from the client), TX (answer), EC (bus echo), NZ (flood), or "--" notes.
+)";
+  return s;
+}
+
+}  // namespace varnek::sim

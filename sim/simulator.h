@@ -1,0 +1,120 @@
+#pragma once
+// A simulated transceiver on a pseudo-terminal. It behaves on the line like
+// the real rig (Kenwood/Yaesu ASCII, Icom CI-V, Yaesu five-byte CAT) so that a
+// client can be tested without hardware. Deliberately independent of the
+// application's own rig code: nothing is shared, so a mistake in one shows up
+// as a failing test instead of being mirrored in the other.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnek::sim {
+
+// One memory channel. `mode` is the rig's own mode code as text: one
+// character for the ASCII rigs ("2" USB on a Kenwood, "C" PKT-U on the
+// FT-2000), two hex digits for Icom ("01" USB) and the five-byte Yaesus (the
+// set-mode code, "04" AM wide on an FT-1000). `extra` holds the rest of the
+// rig's record in the rig's own wire text (tones, shift, filter, ...); empty
+// means the rig's defaults.
+struct Channel {
+  std::int64_t hz = 0;
+  std::string mode;
+  std::string name;
+  std::string extra;
+  // Transmit side of a split memory (Kenwood MW1); 0 means simplex.
+  std::int64_t tx_hz = 0;
+  std::string tx_mode;
+  // FT-1000 family: a masked channel keeps its data but reads as empty.
+  bool masked = false;
+  bool operator==(const Channel&) const = default;
+};
+using Memory = std::map<int, Channel>;
+
+struct Faults {
+  bool silence = false;  // no answers at all (a CI-V bus still echoes)
+  int garbage = 0;       // random bytes mixed into every answer
+  int drop_every = 0;    // drop every Nth answer (1 drops all of them)
+  int hangup_after = 0;  // close the line after N more commands; 0 never
+  int flood = 0;         // random bytes sent once, in front of the next answer
+  bool refuse_next = false;
+  bool refuse_all = false;
+  bool operator==(const Faults&) const = default;
+};
+
+// Behaviours the makers' documents leave open; each one is a switch.
+enum class Ts2000Empty { kNoData, kZeroRecord };  // "N;" or an all-zero record
+
+struct Options {
+  std::string rig;       // a name from RigNames()
+  bool echo = true;      // CI-V one-wire bus echo
+  int address = 0x00;    // CI-V address of the rig
+  int baud = 0;          // 0: as fast as the pty takes the bytes
+  std::string frame;     // e.g. "8N1", "8E2"; empty: the rig's default
+  int latency_ms = 0;    // the rig's reaction time before every answer
+  int split = 0;         // write answers in pieces of this many bytes
+  int split_gap_ms = 3;  // pause between the pieces
+  Faults faults;
+  std::string log_file;                // hex log of everything received and sent
+  std::string memory_file;             // memory image loaded at Start()
+  std::string link;                    // symlink made to the slave device
+  unsigned seed = 1;                   // for garbage and flood bytes
+  bool ascii_control_refused = false;  // Kenwood: 00h-1Fh spoil the command
+  bool ts2000_strict_channel = false;  // TS-2000: refuse "MR0 05;"
+  Ts2000Empty ts2000_empty = Ts2000Empty::kNoData;
+  bool ts2000_pad_names = false;  // names padded with blanks to 8
+  int ft1000_store_base = 0;      // FT-1000 "03" channel numbering: 0 or 1
+  int ft920_empty_byte = 0x90;    // first record byte of an empty FT-920 channel
+};
+
+class Simulator {
+ public:
+  explicit Simulator(Options options);  // throws std::invalid_argument for an unknown rig
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // Opens the pty, loads the memory image and starts serving in a background
+  // thread. Returns the slave device path. Throws std::runtime_error.
+  std::string Start();
+  void Stop();
+  const std::string& DevicePath() const;
+  bool Running() const;
+  bool HungUp() const;
+
+  Memory Channels() const;
+  std::optional<Channel> GetChannel(int number) const;
+  void SetChannel(int number, const Channel& channel);  // throws std::invalid_argument
+  void ClearChannel(int number);
+  int FirstChannel() const;
+  int LastChannel() const;
+
+  Faults GetFaults() const;
+  void SetFaults(const Faults& faults);
+  // One line of the control interface (the same commands varnek-rigsim reads
+  // on stdin); returns the reply. Unknown commands reply with "error: ...".
+  std::string Control(std::string_view line);
+
+  long CommandsReceived() const;
+  void DumpMemory(const std::string& path) const;  // throws std::runtime_error
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+std::vector<std::string> RigNames();
+// Everything --help says beyond the switches: rigs, faults, control commands,
+// the memory image format and the open behaviours.
+std::string HelpText();
+
+// Memory image: one channel a line, "# ..." comments, fields separated by
+// blanks: channel, hertz, mode, "name" in double quotes (\" and \\ escaped),
+// then optional key=value fields: extra=, tx=HZ/MODE, masked=1.
+Memory ParseMemoryImage(std::string_view text);  // throws std::runtime_error
+std::string FormatMemoryImage(const Memory& memory);
+
+}  // namespace varnek::sim
