@@ -261,18 +261,5 @@ TEST(ChannelFileForm, SaveFromAndLoadIntoTheMainWindow) {
   EXPECT_EQ(dir.Read("u.txt"), dir.Read("t.txt") + "50\t3.700.000\tLSB\tuntouched\r\n");
 }
 
-TEST(ChannelFileDialogs, FiltersAndStartFolder) {
-  const FileDialogSetup save = SaveDialogSetup("/home/u/Documents/Kolvir/Varnek/");
-  ASSERT_EQ(save.filters.size(), 1u);
-  EXPECT_EQ(save.filters[0].description, "Text file");
-  EXPECT_EQ(save.filters[0].patterns, std::vector<std::string>{"*.TXT"});
-  EXPECT_EQ(save.startFolder, "/home/u/Documents/Kolvir/Varnek/");
-  const FileDialogSetup open = OpenDialogSetup("/d/");
-  ASSERT_EQ(open.filters.size(), 1u);
-  EXPECT_EQ(open.filters[0].patterns,
-            (std::vector<std::string>{"*.txt", "*.TXT", "*.ini", "*.INI"}));
-  EXPECT_EQ(open.startFolder, "/d/");
-}
-
 }  // namespace
 }  // namespace varnek
