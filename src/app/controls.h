@@ -77,6 +77,7 @@ class TControl {
   int tabOrder = -1;  // -1: not a tab stop
   bool handCursor = false;
   bool bold = false;
+  bool underline = false;
   int fontHeight = 0;  // 0: the window's font
 
   bool Enabled() const { return enabled_; }
@@ -142,6 +143,7 @@ class TButton : public TCaptioned {
 class TPanel : public TCaptioned {
  public:
   TPanel() : TCaptioned(ControlKind::Panel) {}
+  bool border = false;
 };
 
 class TGroupBox : public TCaptioned {

@@ -200,6 +200,7 @@ void FormView::MirrorCommon(TControl* c, QWidget* w) {
   // the family fallbacks.
   QFont f = baseFont_;
   f.setBold(c->bold);
+  f.setUnderline(c->underline);
   if (c->fontHeight > 0) f.setPixelSize(c->fontHeight);
   w->setFont(f);
   QPalette p = w->palette();
