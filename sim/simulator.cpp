@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -77,6 +78,8 @@ struct Simulator::Impl {
   std::atomic<bool> hung{false};
   std::string path;
 
+  Clock::time_point line_free;  // when the line has sent all it was given
+
   std::mutex log_mu;
   FILE* log = nullptr;
   std::mt19937 rng;
@@ -128,7 +131,8 @@ struct Simulator::Impl {
   }
 
   // Sends one answer: in pieces for --split, a byte at a time when the rig
-  // was asked for gaps between bytes, and no faster than the line rate.
+  // was asked for gaps between bytes, and never faster than the line rate:
+  // each byte is written only once the line could have carried it.
   void Send(const std::string& bytes, int byte_gap_ms) {
     size_t piece = bytes.size();
     int gap = 0;
@@ -142,16 +146,38 @@ struct Simulator::Impl {
     }
     auto byte_time =
         std::chrono::nanoseconds(opt.baud > 0 ? 1000000000LL * bits_per_byte / opt.baud : 0);
+    // Bytes per write while pacing: about a millisecond's worth.
+    size_t burst = 1;
+    if (byte_time.count() > 0 && byte_time < std::chrono::milliseconds(1))
+      burst =
+          static_cast<size_t>(std::chrono::nanoseconds(std::chrono::milliseconds(1)) / byte_time);
+    if (line_free < Clock::now()) line_free = Clock::now();
     for (size_t at = 0; at < bytes.size(); at += piece) {
       size_t len = std::min(piece, bytes.size() - at);
-      auto begun = Clock::now();
-      if (!WriteAll(bytes.data() + at, len)) return;
-      if (!WaitUntil(begun + byte_time * static_cast<long>(len))) return;
-      if (at + len < bytes.size() && !WaitMs(gap)) return;
+      if (byte_time.count() == 0) {
+        if (!WriteAll(bytes.data() + at, len)) return;
+      } else {
+        for (size_t b = 0; b < len; b += burst) {
+          size_t n = std::min(burst, len - b);
+          line_free += byte_time * static_cast<long>(n);
+          if (!WaitUntil(line_free) || !WriteAll(bytes.data() + at + b, n)) return;
+        }
+      }
+      if (at + len < bytes.size()) {
+        if (!WaitMs(gap)) return;
+        if (line_free < Clock::now()) line_free = Clock::now();
+      }
     }
   }
 
   void HangUp() {
+    // Let the client read the last answers first: closing the master throws
+    // away whatever still waits on the slave side.
+    auto limit = Clock::now() + std::chrono::seconds(1);
+    int waiting = 0;
+    while (Clock::now() < limit && ioctl(slave, FIONREAD, &waiting) == 0 && waiting > 0) {
+      if (!WaitMs(5)) break;
+    }
     Log("--", "hang-up");
     hung = true;
     running = false;

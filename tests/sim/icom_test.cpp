@@ -40,6 +40,9 @@ struct Script {
   std::vector<Exchange> steps;
   std::string final_image;
 };
+void PrintTo(const Script& script, std::ostream* os) {
+  *os << script.label;
+}
 
 Options Civ(const std::string& rig, int address, bool echo) {
   Options o;

@@ -21,6 +21,9 @@ struct Script {
   std::vector<Exchange> steps;
   std::string final_image;
 };
+void PrintTo(const Script& script, std::ostream* os) {
+  *os << script.label;
+}
 
 Options Rig(const std::string& name) {
   Options o;
