@@ -173,10 +173,14 @@ struct Simulator::Impl {
   void HangUp() {
     // Let the client read the last answers first: closing the master throws
     // away whatever still waits on the slave side.
+    // The kernel moves written bytes to the slave side a little later, so
+    // an empty queue counts only when it stays empty for a while.
     auto limit = Clock::now() + std::chrono::seconds(1);
-    int waiting = 0;
-    while (Clock::now() < limit && ioctl(slave, FIONREAD, &waiting) == 0 && waiting > 0) {
-      if (!WaitMs(5)) break;
+    for (int quiet = 0; quiet < 3 && Clock::now() < limit;) {
+      if (!WaitMs(15)) break;
+      int waiting = 0;
+      if (ioctl(slave, FIONREAD, &waiting) != 0) break;
+      quiet = waiting > 0 ? 0 : quiet + 1;
     }
     Log("--", "hang-up");
     hung = true;
