@@ -1,0 +1,255 @@
+#include "rig/icom.h"
+
+#include "app/main_form.h"
+#include "app/text.h"
+#include "rig/family.h"
+#include "rig/freq.h"
+#include "rig/modes.h"
+
+namespace varnek {
+namespace {
+
+bool IsIc735(const std::string& code) {
+  return code == "IC-735";
+}
+
+// Blank-separated items of a text, empty ones skipped.
+std::vector<std::string> Items(const std::string& s) {
+  std::vector<std::string> items;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && s[i] == ' ')
+      ++i;
+    const size_t start = i;
+    while (i < s.size() && s[i] != ' ')
+      ++i;
+    if (i > start) items.push_back(s.substr(start, i - start));
+  }
+  return items;
+}
+
+std::string Joined(const std::vector<std::string>& items, size_t from, size_t count) {
+  std::string s;
+  for (size_t i = from; i < from + count && i < items.size(); ++i)
+    s += items[i];
+  return s;
+}
+
+uint8_t ChannelByte(const std::string& twoDigits) {
+  // The decimal digits read as hex are the channel's packed-BCD byte.
+  return static_cast<uint8_t>(HexValue(twoDigits) & 0xFFu);
+}
+
+std::string Header(const std::string& civAddress) {
+  return "FE FE " + civAddress + " E0 ";
+}
+
+// Polls the transcript for an acknowledgement ("FB") at most six times.
+// Returns without a word when none came: the sequence goes on regardless.
+void AckWait(const RigContext& ctx, int pollMs, bool withoutPreambles) {
+  for (int poll = 0; poll < 6; ++poll) {
+    ctx.host.Sleep(pollMs);
+    std::string text = rigops::TranscriptText(rigops::Transcript(ctx));
+    if (withoutPreambles) text = Piece(text, "FE FE ", 1, 99);
+    if (text.find("FB") != std::string::npos) return;
+  }
+}
+
+}  // namespace
+
+std::string IcomFrame(uint8_t address, const std::string& body, bool addLf) {
+  std::string f = "\xFE\xFE";
+  f += static_cast<char>(address);
+  f += '\xE0';
+  f += body;
+  f += '\xFD';
+  if (addLf) f += "\r\n";
+  return f;
+}
+
+std::string IcomFrequencyText(const std::string& freq, const std::string& modelCode) {
+  if (!StartsWith(modelCode, "IC")) return {};
+  // Codes other than the generic one name real rigs that take the same
+  // five bytes; only the IC-735 is known to use four.
+  const std::string five = IcomFreqBytes(freq, "IC-CI-V");
+  if (!IsIc735(modelCode) || five.empty()) return five;
+  const auto cut = five.rfind(' ');
+  if (cut == std::string::npos || five.substr(cut + 1) != "00") return {};
+  return five.substr(0, cut);
+}
+
+std::string IcomAnswerFreqDisplay(const std::string& digits, const std::string& modelCode) {
+  // Four bytes end at the 10 MHz digit: a zero fifth byte gives the same
+  // display as the five-byte answers.
+  return IcomFreqDisplay(IsIc735(modelCode) ? digits + "00" : digits);
+}
+
+IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
+                          const std::string& mode, const std::string& modelCode,
+                          const std::string& civAddress, bool addLf) {
+  IcomWrite w;
+  const std::string ch = rigops::TwoDigits(channel);
+  const std::string m = IcomModeCode(rigops::ModeToSend(mode), modelCode);
+  if (m.empty()) {
+    w.refusal = rigops::ModeRefusal(ch, mode);
+    return w;
+  }
+  const std::string f = IcomFrequencyText(freq, modelCode);
+  if (f.empty() && !freq.empty()) {
+    w.refusal = rigops::FreqRefusal(ch, freq);
+    return w;
+  }
+  const uint8_t a = CivAddressByte(civAddress);
+  const std::string head = Header(civAddress);
+  w.frames = {IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), addLf),
+              IcomFrame(a, "\x05" + HexTextToBytes(f), addLf),
+              IcomFrame(a, std::string("\x06") + static_cast<char>(HexValue(m) & 0xFFu), addLf),
+              IcomFrame(a, "\x09", addLf)};
+  w.echoes = {head + "08 00 " + ch + " FD", head + "05 " + f + " FD", head + "06 " + m + " FD",
+              head + "09 FD"};
+  return w;
+}
+
+ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::string& modelCode,
+                              const std::string& outstanding) {
+  ChannelAnswer r;
+  if (rigops::TranscriptText(lines).empty()) {
+    r.status = ChannelAnswer::Status::NoTranscript;
+    return r;
+  }
+  // The hex parts of the dump lines as one blank-separated byte list.
+  std::string h;
+  for (const auto& line : lines) {
+    if (line.empty()) break;
+    if (StartsWith(line, "Rec")) continue;
+    const std::string hex = Piece(line, ":", 1, 1);
+    if (hex.empty()) break;
+    h += Trim(hex) + " ";
+  }
+  if (h.size() <= 1) return r;
+
+  // The controller's own select frame, echoed back by the bus.
+  if (h.find("E0 08") != std::string::npos) {
+    const auto items = Items(Trim(Piece(h, "E0 08 ", 2, 1)));
+    if (items.size() >= 2) r.channel = items[1];
+  }
+  if (r.channel.empty()) r.channel = outstanding;
+
+  const bool four = IsIc735(modelCode);
+  std::string freq, mode;
+  for (int i = 2; i <= 4; ++i) {
+    const auto p = Items(Trim(Piece(h, "FE FE E0 ", i, 1)));
+    if (p.size() < 2) continue;
+    if (freq.empty() && p[1] == "03") {
+      const std::string d = Joined(p, 2, four ? 4 : 5);
+      const bool closed = !four || (p.size() > 6 && p[6] == "FD");
+      if (closed && d.size() == (four ? 8u : 10u) && IsAllDigits(d))
+        freq = IcomAnswerFreqDisplay(d, modelCode);
+    }
+    if (mode.empty() && p[1] == "04" && p.size() > 2) {
+      int value;
+      if (TryStrToInt(p[2], value) && value >= 0 && value <= 11) mode = IcomModeName(value);
+    }
+  }
+  if (!freq.empty() && mode.empty()) mode = BandPlanMode(freq, modelCode);
+  r.freq = freq;
+  r.mode = mode;
+  if (!freq.empty()) r.status = ChannelAnswer::Status::Channel;
+  return r;
+}
+
+void IcomReadChannel(const RigContext& ctx, const std::string& channel) {
+  SharedValues& v = ctx.form.shared;
+  const std::string ch = rigops::TwoDigits(channel);
+  const std::string addr = v.CivAddress;
+  const uint8_t a = CivAddressByte(addr);
+  const bool lf = rigops::AddLf(ctx);
+  const std::string head = Header(addr);
+
+  rigops::Pump(ctx);
+  rigops::OnGui(ctx, [&] {
+    ctx.io.Send(IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf));
+    ctx.io.SetOutstandingRead(ch);
+    if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(1, head + "08 00 " + ch + " FD");
+  });
+  AckWait(ctx, v.IcomLoopWait, false);
+
+  rigops::Pump(ctx);
+  rigops::SendEcho(ctx, IcomFrame(a, "\x03", lf), 2, head + "03 FD", true);
+  ctx.host.Sleep(v.CommandInterval);
+  rigops::OnGui(ctx, [&] { ctx.io.RefreshPortIndicator(); });
+
+  rigops::Pump(ctx);
+  rigops::SendEcho(ctx, IcomFrame(a, "\x04", lf), 3, head + "04 FD", true);
+  ctx.host.Sleep(2 * v.ChannelInterval);
+}
+
+void IcomWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
+                      const std::string& mode, const std::string& /*name*/) {
+  SharedValues& v = ctx.form.shared;
+  const IcomWrite w =
+      IcomWriteFrames(channel, freq, mode, v.ModelCode, v.CivAddress, rigops::AddLf(ctx));
+  if (!w.refusal.empty()) {
+    ctx.notices.Report(ctx.host, w.refusal);
+    return;
+  }
+  for (size_t i = 0; i < 3; ++i) {
+    rigops::Pump(ctx);
+    rigops::SendEcho(ctx, w.frames[i], static_cast<int>(i) + 1, w.echoes[i]);
+    AckWait(ctx, v.IcomLoopWait, false);
+    ctx.host.Sleep(v.CommandInterval);
+  }
+  rigops::Pump(ctx);
+  rigops::SendEcho(ctx, w.frames[3], 4, w.echoes[3]);
+  v.ChannelSent = true;
+  rigops::BlinkIndicator(ctx);
+  rigops::AppendStatus(ctx, " ok");
+  rigops::Pump(ctx);
+  ctx.host.Sleep(2 * v.ChannelInterval);
+}
+
+void IcomParseAnswer(const RigContext& ctx) {
+  const ChannelAnswer a = ParseIcomAnswer(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode,
+                                          ctx.io.OutstandingRead().value_or(""));
+  if (a.status == ChannelAnswer::Status::NoTranscript) {
+    ctx.host.ShowMessage("No Rig Reaction");
+    return;
+  }
+  if (a.status == ChannelAnswer::Status::Channel)
+    ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+  if (ctx.io.TerminalVisible()) {
+    ctx.io.SetDecodedFreq(a.freq);
+    ctx.io.SetDecodedMode(a.mode);
+  }
+}
+
+void IcomClearChannel(const RigContext& ctx, int channel) {
+  SharedValues& v = ctx.form.shared;
+  const std::string ch = ChannelText(channel);
+  const std::string addr = v.CivAddress;
+  const uint8_t a = CivAddressByte(addr);
+  const bool lf = rigops::AddLf(ctx);
+  const std::string head = Header(addr);
+  rigops::SendEcho(
+      ctx, IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf), 1,
+      head + "08 00 " + ch + " FD");
+  AckWait(ctx, 2 * v.CommandInterval, true);
+  ctx.host.Sleep(2 * v.CommandInterval);
+  rigops::SendEcho(ctx, IcomFrame(a, "\x0B", lf), 2, head + "0B FD");
+}
+
+void IcomVfoA(const RigContext& ctx) {
+  const std::string addr = ctx.form.shared.CivAddress;
+  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), "\x07", rigops::AddLf(ctx)), 1,
+                   Header(addr) + "07 FD");
+  ctx.host.Sleep(2 * ctx.form.shared.ChannelInterval);
+}
+
+void IcomMemoryMode(const RigContext& ctx) {
+  const std::string addr = ctx.form.shared.CivAddress;
+  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), "\x08", rigops::AddLf(ctx)), 1,
+                   Header(addr) + "08 FD");
+  ctx.host.Sleep(4 * ctx.form.shared.ChannelInterval);
+}
+
+}  // namespace varnek

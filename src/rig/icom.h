@@ -1,0 +1,50 @@
+#pragma once
+// The CI-V command set: frames, the read, write and clear sequences with
+// their acknowledgement waits, and the parser of the dump-line transcript.
+//
+// Frequency forms by model code: "IC-735" uses four BCD bytes (up to
+// 99.999.999 Hz); every other "IC…" code five, as the present rigs do.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "rig/channel_answer.h"
+#include "rig/rig_io.h"
+
+namespace varnek {
+
+// FE FE addr E0, the body, FD, and CR LF when `addLf`.
+std::string IcomFrame(uint8_t address, const std::string& body, bool addLf);
+// The frequency bytes of a set-frequency frame as hex text, least
+// significant first; empty when the frequency does not fit the rig's form.
+std::string IcomFrequencyText(const std::string& freq, const std::string& modelCode);
+// What the rig's frequency answer means: data digits of the frame, least
+// significant byte first (ten, or eight for the IC-735), to the display form.
+std::string IcomAnswerFreqDisplay(const std::string& digits, const std::string& modelCode);
+
+// The four frames of a memory write, and what each shows in the terminal.
+struct IcomWrite {
+  std::vector<std::string> frames;
+  std::vector<std::string> echoes;
+  std::string refusal;  // set when nothing may be sent
+};
+// Throws EConvertError for a malformed address or frequency text.
+IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
+                          const std::string& mode, const std::string& modelCode,
+                          const std::string& civAddress, bool addLf);
+
+// `outstanding`: the channel of the read still waiting for its answer, used
+// when the interface does not echo the select frame.
+ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::string& modelCode,
+                              const std::string& outstanding);
+
+void IcomReadChannel(const RigContext& ctx, const std::string& channel);
+void IcomWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
+                      const std::string& mode, const std::string& name);
+void IcomParseAnswer(const RigContext& ctx);
+// Select and clear one memory channel, with the acknowledgement wait between.
+void IcomClearChannel(const RigContext& ctx, int channel);
+void IcomVfoA(const RigContext& ctx);
+void IcomMemoryMode(const RigContext& ctx);
+
+}  // namespace varnek

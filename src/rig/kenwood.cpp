@@ -1,0 +1,210 @@
+#include "rig/kenwood.h"
+
+#include "app/main_form.h"
+#include "app/text.h"
+#include "rig/freq.h"
+#include "rig/modes.h"
+
+namespace varnek {
+namespace {
+
+bool IsFt2000(const std::string& code) {
+  return StartsWith(code, "FT-2");
+}
+
+std::string Sub(const std::string& s, size_t pos, size_t len) {
+  return pos < s.size() ? s.substr(pos, len) : std::string();
+}
+
+// The TS-2000 record after the mode code: lockout, tone type, tone number,
+// CTCSS number, DCS code, reverse, shift, offset (nine digits), step, group.
+constexpr const char* kTs2000Fields = "00000000000000000000000";
+
+// Up to eight characters of the row's name, blank-padded so that the write
+// keeps its fixed length. A ";" would end the command inside the name and
+// control characters have no place on the rig's display.
+std::string Ts2000Name(const std::string& name) {
+  std::string n = Trim(name).substr(0, 8);
+  for (char& c : n)
+    if (c == ';' || static_cast<unsigned char>(c) < 0x20) c = ' ';
+  n.resize(8, ' ');
+  return n;
+}
+
+std::string Ts2000Write(const std::string& cc, const std::string& digits, const std::string& mode,
+                        const std::string& name) {
+  return "MW00" + cc + digits + mode + kTs2000Fields + Ts2000Name(name) + ";";
+}
+
+// Hertz read as the rig's answers are: leading blanks, then digits up to
+// the first other character.
+long long LeadingNumber(const std::string& field) {
+  size_t i = 0;
+  while (i < field.size() && field[i] == ' ')
+    ++i;
+  long long v = 0;
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i)
+    v = v * 10 + (field[i] - '0');
+  return v;
+}
+
+}  // namespace
+
+bool IsTs2000(const std::string& modelCode) {
+  return StartsWith(modelCode, "TS-2");
+}
+
+std::string KenwoodReadCommand(const std::string& channel, const std::string& modelCode,
+                               bool loadFinished) {
+  std::string ch = rigops::TwoDigits(channel);
+  if (IsFt2000(modelCode)) {
+    if (ch.size() == 2) ch = "0" + ch;
+    return "MC" + ch + ";MR" + ch + ";";
+  }
+  return loadFinished ? "MR0 " + ch + ";MC " + ch + ";" : "MR0 " + ch + ";";
+}
+
+RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
+                               const std::string& mode, const std::string& name,
+                               const std::string& modelCode) {
+  const std::string cc = rigops::TwoDigits(channel);
+  const bool ft2000 = IsFt2000(modelCode);
+  if (freq.empty()) {
+    if (ft2000) return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + "00000000+000000000000;", {}};
+    if (IsTs2000(modelCode)) return {Ts2000Write(cc, "00000000000", "0", ""), {}};
+    return {"MW0 " + cc + "00000000000" + "0" + "0000 ;", {}};
+  }
+  const std::string code = KenwoodModeCode(rigops::ModeToSend(mode), modelCode);
+  if (code.empty()) return {{}, rigops::ModeRefusal(cc, mode)};
+  const std::string digits = KenwoodFreqDigits(freq, modelCode);
+  if (ft2000) {
+    // Eight digits of hertz end below 100 MHz; keeping the last eight would
+    // turn 145.5 MHz into 45.5 MHz.
+    const std::string full = KenwoodFreqDigits(freq, "TS");
+    if (full.size() > 8 && full.find_first_not_of('0') < full.size() - 8)
+      return {{}, rigops::FreqRefusal(cc, freq)};
+    return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + "+000000" + code + "00000;", {}};
+  }
+  if (IsTs2000(modelCode)) return {Ts2000Write(cc, digits, code, name), {}};
+  return {"MW0 " + cc + digits + code + "0000 ;", {}};
+}
+
+std::string KenwoodClearCommand(int channel, const std::string& modelCode) {
+  return KenwoodWriteCommand(ChannelText(channel), "", "", "", modelCode).text;
+}
+
+ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
+                                 const std::string& modelCode) {
+  ChannelAnswer r;
+  const std::string text = rigops::TranscriptText(lines);
+  if (text.empty()) {
+    r.status = ChannelAnswer::Status::NoTranscript;
+    return r;
+  }
+  // The first answer since the transcript was cleared, up to the next one.
+  const std::string a = Piece(text, "#", 2, 1);
+  if (StartsWith(a, "OI")) {
+    r.status = a.size() >= 22 && a[21] == '1' ? ChannelAnswer::Status::MemoryStatus
+                                              : ChannelAnswer::Status::VfoStatus;
+    return r;
+  }
+  if (Piece(a, ";", 1, 1) == "?") return r;
+
+  // An answer cut by a cluster boundary would still give the digits before
+  // the cut as a (wrong) frequency: only a record closed after its mode
+  // code counts.
+  const size_t closed = Piece(a, ";", 1, 1).size();
+  std::string field;
+  char code = 0;
+  if (StartsWith(modelCode, "FT")) {
+    if (closed < 21 || closed == a.size()) return r;
+    r.channel = Sub(a, 3, 2);
+    field = Sub(a, 5, 8);
+    code = a.size() > 20 ? a[20] : 0;
+  } else if (StartsWith(a, "MR")) {
+    if (closed < 18 || closed == a.size()) return r;
+    // Offset 3 is a blank on the TS-570/870 and the hundreds digit on the
+    // TS-2000; a channel from 100 up is none of the table's rows.
+    if (a.size() > 3 && (a[3] == ' ' || a[3] == '0')) r.channel = Sub(a, 4, 2);
+    field = Sub(a, 6, 11);
+    code = a.size() > 17 ? a[17] : 0;
+    if (IsTs2000(modelCode) && a.size() > 41) {
+      const auto end = a.find(';', 41);
+      if (end != std::string::npos) {
+        r.hasName = true;
+        r.name = Trim(a.substr(41, std::min<size_t>(end - 41, 8)));
+      }
+    }
+  } else if (StartsWith(a, "MD")) {
+    const auto fa = a.find("FA");
+    if (fa != std::string::npos && a.find(';', fa) != std::string::npos)
+      field = a.substr(fa + 2, 11);
+    code = a.size() > 2 ? a[2] : 0;
+  } else {
+    return r;
+  }
+  const long long hertz = LeadingNumber(field);
+  if (hertz <= 0) {
+    r = ChannelAnswer{};
+    return r;
+  }
+  r.status = ChannelAnswer::Status::Channel;
+  r.freq = AsciiFreqDisplay(hertz);
+  r.mode = code ? KenwoodModeName(code) : std::string();
+  return r;
+}
+
+void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
+  const std::string command =
+      KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished);
+  rigops::SendEcho(ctx, command + "\r\n", 1, command);
+  ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+}
+
+void KenwoodWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
+                         const std::string& mode, const std::string& name) {
+  const RigCommand command =
+      KenwoodWriteCommand(channel, freq, mode, name, ctx.form.shared.ModelCode);
+  if (command.text.empty()) {
+    ctx.notices.Report(ctx.host, command.refusal);
+    return;
+  }
+  rigops::SendEcho(ctx, command.text + "\r\n", 1, command.text);
+  ctx.form.shared.ChannelSent = true;
+  ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+}
+
+void KenwoodParseAnswer(const RigContext& ctx) {
+  const ChannelAnswer a = ParseKenwoodAnswer(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode);
+  using S = ChannelAnswer::Status;
+  if (a.status == S::MemoryStatus || a.status == S::VfoStatus) {
+    ctx.form.edStatus.SetText(a.status == S::MemoryStatus ? "MEMORY" : "VFO");
+    return;
+  }
+  if (a.status != S::Channel) return;
+  if (a.hasName)
+    ctx.form.SetChannel(a.channel, a.freq, a.mode, a.name);
+  else
+    ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+  if (ctx.io.TerminalVisible()) {
+    ctx.io.SetDecodedFreq(Trim(a.freq));
+    ctx.io.SetDecodedMode(a.mode);
+  }
+}
+
+void KenwoodClearChannel(const RigContext& ctx, int channel) {
+  const std::string command = KenwoodClearCommand(channel, ctx.form.shared.ModelCode);
+  rigops::SendEcho(ctx, command + "\r\n", 1, command);
+}
+
+void KenwoodVfoA(const RigContext& ctx) {
+  rigops::SendEcho(ctx, rigops::AddLf(ctx) ? "MA;\r\n" : "MA;", 1, "MA;");
+  ctx.host.Sleep(2 * ctx.form.shared.ChannelInterval);
+}
+
+void KenwoodMemoryMode(const RigContext& ctx) {
+  rigops::SendEcho(ctx, rigops::AddLf(ctx) ? "VM;\r\n" : "VM;", 1, "VM;");
+  ctx.host.Sleep(4 * ctx.form.shared.ChannelInterval);
+}
+
+}  // namespace varnek

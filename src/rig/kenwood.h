@@ -1,0 +1,48 @@
+#pragma once
+// The ASCII command set: the Kenwood dialect (model codes "TS…", two-digit
+// channels) and the FT-2000 dialect ("FT-2…", three-digit channels). The
+// first half builds commands and parses answers without any I/O; the second
+// sends, paces and stores through a RigContext.
+#include <string>
+#include <vector>
+
+#include "rig/channel_answer.h"
+#include "rig/rig_io.h"
+
+namespace varnek {
+
+// A command ready to send, or the reason it is not sent (then `text` is empty).
+struct RigCommand {
+  std::string text;
+  std::string refusal;
+};
+
+// The TS-2000 keeps names and has its own 50-character memory layout.
+bool IsTs2000(const std::string& modelCode);
+
+// Read request without CR LF. The Kenwood dialect also selects the channel
+// outside a load; during a load it only reads.
+std::string KenwoodReadCommand(const std::string& channel, const std::string& modelCode,
+                               bool loadFinished);
+// Memory write without CR LF. An empty frequency writes the empty channel.
+// Refused when the dialect has no code for the mode or the frequency does
+// not fit the dialect's digits.
+RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
+                               const std::string& mode, const std::string& name,
+                               const std::string& modelCode);
+// The memory write of an empty channel, for channel 0..99.
+std::string KenwoodClearCommand(int channel, const std::string& modelCode);
+// The first answer recorded in the transcript ("#" lines).
+ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
+                                 const std::string& modelCode);
+
+void KenwoodReadChannel(const RigContext& ctx, const std::string& channel);
+void KenwoodWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
+                         const std::string& mode, const std::string& name);
+void KenwoodParseAnswer(const RigContext& ctx);
+// Sends the clear of channel 0..99; the pause and status belong to the clear run.
+void KenwoodClearChannel(const RigContext& ctx, int channel);
+void KenwoodVfoA(const RigContext& ctx);
+void KenwoodMemoryMode(const RigContext& ctx);
+
+}  // namespace varnek

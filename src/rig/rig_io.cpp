@@ -1,0 +1,118 @@
+#include "rig/rig_io.h"
+
+#include "app/main_form.h"
+
+namespace varnek {
+
+void RigNotices::BeginCollecting() {
+  std::lock_guard lock(mutex_);
+  collecting_ = true;
+  gathered_.clear();
+}
+
+std::string RigNotices::EndCollecting() {
+  std::lock_guard lock(mutex_);
+  collecting_ = false;
+  if (gathered_.empty()) return {};
+  std::string text = "Not transferred:";
+  for (const auto& g : gathered_)
+    text += "\n" + g;
+  gathered_.clear();
+  return text;
+}
+
+bool RigNotices::Collecting() const {
+  std::lock_guard lock(mutex_);
+  return collecting_;
+}
+
+void RigNotices::Report(Host& host, const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    if (collecting_) {
+      for (const auto& g : gathered_)
+        if (g == text) return;
+      gathered_.push_back(text);
+      return;
+    }
+  }
+  host.RunOnGuiThread([&] { host.ShowMessage(text); });
+}
+
+namespace rigops {
+
+void OnGui(const RigContext& ctx, const std::function<void()>& work) {
+  ctx.host.RunOnGuiThread(work);
+}
+
+void Pump(const RigContext& ctx) {
+  if (ctx.host.IsGuiThread()) ctx.host.ProcessMessages();
+}
+
+void SendEcho(const RigContext& ctx, const std::string& bytes, int line, const std::string& echo,
+              bool keepRead) {
+  OnGui(ctx, [&] {
+    if (keepRead)
+      ctx.io.SendWithinRead(bytes);
+    else
+      ctx.io.Send(bytes);
+    if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(line, echo);
+  });
+}
+
+void BlinkIndicator(const RigContext& ctx) {
+  OnGui(ctx, [&] { ctx.io.ShowPortImage(false); });
+  Pump(ctx);
+  ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+  OnGui(ctx, [&] { ctx.io.ShowPortImage(true); });
+}
+
+void AppendStatus(const RigContext& ctx, const std::string& suffix) {
+  OnGui(ctx, [&] { ctx.form.lbChan.SetCaption(ctx.form.lbChan.Caption() + suffix); });
+}
+
+bool AddLf(const RigContext& ctx) {
+  bool on = false;
+  OnGui(ctx, [&] { on = ctx.form.cbAddLf.Checked(); });
+  return on;
+}
+
+std::vector<std::string> Transcript(const RigContext& ctx) {
+  std::vector<std::string> lines;
+  OnGui(ctx, [&] { lines = ctx.io.TranscriptLines(); });
+  return lines;
+}
+
+std::string TranscriptText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
+std::string TwoDigits(const std::string& channel) {
+  return channel.size() == 1 ? "0" + channel : channel;
+}
+
+std::string ModeRefusal(const std::string& channel, const std::string& mode) {
+  return "Channel " + channel + ": this rig has no mode \"" + mode +
+         "\"; the channel was not written.";
+}
+
+std::string FreqRefusal(const std::string& channel, const std::string& freq) {
+  return "Channel " + channel + ": the frequency " + freq +
+         " is out of this rig's range; the channel was not written.";
+}
+
+std::string NoLayoutNotice(const std::string& modelCode) {
+  return "No memory layout for " + modelCode;
+}
+
+std::string ModeToSend(const std::string& mode) {
+  return mode == "SSB" ? "USB" : mode;
+}
+
+}  // namespace rigops
+}  // namespace varnek

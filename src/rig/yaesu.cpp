@@ -1,0 +1,245 @@
+#include "rig/yaesu.h"
+
+#include <cstdio>
+
+#include "app/main_form.h"
+#include "app/text.h"
+#include "rig/family.h"
+#include "rig/freq.h"
+#include "rig/modes.h"
+
+namespace varnek {
+namespace {
+
+std::string Hex2(int value) {
+  char s[8];
+  std::snprintf(s, sizeof s, "%02X", value & 0xFF);
+  return s;
+}
+
+std::vector<std::string> Items(const std::string& s) {
+  std::vector<std::string> items;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && s[i] == ' ')
+      ++i;
+    const size_t start = i;
+    while (i < s.size() && s[i] != ' ')
+      ++i;
+    if (i > start) items.push_back(s.substr(start, i - start));
+  }
+  return items;
+}
+
+bool IsHex(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  return true;
+}
+
+// The first byte of a dump line, or -1 when the line is none.
+int FirstDumpByte(const std::string& line) {
+  if (line.empty() || line[0] != ' ' || line.find(" : ") == std::string::npos) return -1;
+  const auto items = Items(Piece(line, ":", 1, 1));
+  if (items.empty() || items[0].size() != 2 || !IsHex(items[0])) return -1;
+  return static_cast<int>(HexValue(items[0]));
+}
+
+}  // namespace
+
+std::string YaesuChannelByte(int channel, const std::string& modelCode) {
+  switch (YaesuVariantOf(modelCode)) {
+    case YaesuVariant::Ft1000:
+      return channel >= 1 ? Hex2(channel - 1) : std::string();
+    case YaesuVariant::Ft920:
+      return channel >= 0 ? Hex2(channel) : std::string();
+    case YaesuVariant::None:
+      break;
+  }
+  return {};
+}
+
+RigCommand YaesuWriteBurst(const std::string& channel, const std::string& freq,
+                           const std::string& mode, const std::string& modelCode) {
+  if (YaesuVariantOf(modelCode) == YaesuVariant::None)
+    return {{}, rigops::NoLayoutNotice(modelCode)};
+  const std::string ch = rigops::TwoDigits(channel);
+  const std::string cc = YaesuChannelByte(StrToInt(ch), modelCode);
+  if (cc.empty()) return {};  // no such channel on the rig: skipped
+  const bool below10 = StrToInt(Piece(NormalizeFreq(freq), ".", 1, 1)) < 10;
+  const std::string m = YaesuModeCode(rigops::ModeToSend(mode), below10, modelCode);
+  if (m.empty() || m == "?") return {{}, rigops::ModeRefusal(ch, mode)};
+  const std::string f = YaesuFreqBytes(freq, modelCode);
+  if (f.empty()) return {{}, rigops::FreqRefusal(ch, freq)};
+  return {"00 00 00 " + m + " 0C " + f + " 0A" + " 00 00 00 " + cc + " 03", {}};
+}
+
+std::string Ft1000RecordModeName(int modeByte, int filterByte) {
+  if (modeByte < 0) return "DIGI";
+  switch (modeByte & 0x07) {
+    case 0:
+      return "LSB";
+    case 1:
+      return "USB";
+    case 2:
+      return filterByte >= 0 && (filterByte & 0x80) ? "CW-R" : "CW";
+    case 3:
+      return "AM";
+    case 4:
+      return "FM";
+    default:
+      return "DIGI";
+  }
+}
+
+ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
+                               const std::string& modelCode) {
+  ChannelAnswer r;
+  if (rigops::TranscriptText(lines).empty()) {
+    r.status = ChannelAnswer::Status::NoTranscript;
+    return r;
+  }
+  const std::string line2 = lines.size() > 1 ? lines[1] : std::string();
+  const std::string rec = Trim(PiecesWithDelims(line2, " ", 1, 9));
+  const auto b = Items(rec);
+  if (rec.size() < 2 || b[0] == "8B" || b[0] == "90") {
+    r.status = ChannelAnswer::Status::Empty;
+    return r;
+  }
+  std::string x;
+  for (size_t i = 1; i <= 4 && i < b.size(); ++i)
+    x += b[i];
+  if (!IsHex(x)) return r;  // not a record (another "#" line, say)
+  const unsigned long long v = HexValue(x);
+  const std::string modeHex = b.size() > 7 ? b[7] : std::string();
+  std::string digits;
+  switch (YaesuVariantOf(modelCode)) {
+    case YaesuVariant::Ft1000: {
+      // Counts of 0.625 Hz: sixteen of them make the 10 Hz the display ends at.
+      char s[24];
+      std::snprintf(s, sizeof s, "%09llu", v / 16 * 10);
+      digits = s;
+      if (digits.size() > 9) return r;
+      const int filter = lines.size() > 2 ? FirstDumpByte(lines[2]) : -1;
+      r.mode =
+          Ft1000RecordModeName(IsHex(modeHex) ? static_cast<int>(HexValue(modeHex)) : -1, filter);
+      break;
+    }
+    case YaesuVariant::Ft920: {
+      const std::string s = "00" + IntToStr(static_cast<long long>(v));
+      digits = s.substr(s.size() - 9);
+      r.mode = Ft920ModeName(modeHex);
+      break;
+    }
+    case YaesuVariant::None:
+      return r;
+  }
+  r.freq = YaesuFreqDisplay(digits);
+  r.status = ChannelAnswer::Status::Channel;
+  return r;
+}
+
+void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
+  SharedValues& v = ctx.form.shared;
+  const std::string code = v.ModelCode;
+  const YaesuVariant variant = YaesuVariantOf(code);
+  if (variant == YaesuVariant::None) {
+    ctx.notices.Report(ctx.host, rigops::NoLayoutNotice(code));
+    return;
+  }
+  const int n = StrToInt(rigops::TwoDigits(channel));
+  const std::string cc = YaesuChannelByte(n, code);
+  if (cc.empty()) return;  // the FT-1000 family has no channel 0
+  const std::string request = cc + " 00 00 04 10";
+  if (variant == YaesuVariant::Ft920) {
+    rigops::OnGui(ctx, [&] { ctx.io.AddTranscriptLine("#" + channel); });
+    rigops::SendEcho(ctx, HexTextToBytes(kYaesuPacing), 1, kYaesuPacing);
+    ctx.host.Sleep(v.CommandInterval);
+    rigops::SendEcho(ctx, HexTextToBytes(request), 2, request);
+  } else {
+    rigops::OnGui(ctx, [&] { ctx.io.Send(HexTextToBytes(kYaesuPacing)); });
+    ctx.host.Sleep(v.CommandInterval);
+    rigops::OnGui(ctx, [&] { ctx.io.AddTranscriptLine("#" + channel); });
+    rigops::SendEcho(ctx, HexTextToBytes(request), 1, request);
+  }
+  // The record's first line becomes line 2 of the transcript.
+  for (int pause = 1;; ++pause) {
+    ctx.host.Sleep(v.ChannelInterval);
+    if (pause == 5) break;
+    const auto lines = rigops::Transcript(ctx);
+    if (lines.size() > 1 && !lines[1].empty()) break;
+  }
+  ctx.host.Sleep(v.ChannelInterval);
+}
+
+void YaesuWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
+                       const std::string& mode, const std::string& /*name*/) {
+  SharedValues& v = ctx.form.shared;
+  const RigCommand burst = YaesuWriteBurst(channel, freq, mode, v.ModelCode);
+  if (burst.text.empty()) {
+    if (!burst.refusal.empty()) ctx.notices.Report(ctx.host, burst.refusal);
+    return;
+  }
+  rigops::SendEcho(ctx, HexTextToBytes(burst.text), 1, burst.text);
+  rigops::AppendStatus(ctx, " ok");
+  rigops::Pump(ctx);
+  ctx.host.Sleep(v.ChannelInterval);
+  v.ChannelSent = true;
+  rigops::BlinkIndicator(ctx);
+  rigops::Pump(ctx);
+}
+
+void YaesuParseAnswer(const RigContext& ctx) {
+  const ChannelAnswer a = ParseYaesuRecord(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode);
+  switch (a.status) {
+    case ChannelAnswer::Status::NoTranscript:
+      ctx.host.ShowMessage("No Rig Connection");
+      return;
+    case ChannelAnswer::Status::Empty:
+      ctx.form.lbChan.SetCaption("Empty");
+      ctx.form.lbChan.SetVisible(true);
+      return;
+    case ChannelAnswer::Status::Channel:
+      // The read put the requested channel into the status label.
+      ctx.form.SetChannelFreqMode(ctx.form.lbChan.Caption(), a.freq, a.mode);
+      if (ctx.io.TerminalVisible()) {
+        ctx.io.SetDecodedFreq(Trim(a.freq));
+        ctx.io.SetDecodedMode(a.mode);
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+bool YaesuClearStart(const RigContext& ctx) {
+  const std::string code = ctx.form.shared.ModelCode;
+  if (YaesuVariantOf(code) == YaesuVariant::None) {
+    ctx.notices.Report(ctx.host, rigops::NoLayoutNotice(code));
+    return false;
+  }
+  rigops::SendEcho(ctx, HexTextToBytes(kYaesuPacing), 1, kYaesuPacing);
+  ctx.host.Sleep(ctx.form.shared.CommandInterval);
+  return true;
+}
+
+bool YaesuClearChannel(const RigContext& ctx, int channel) {
+  const std::string cc = YaesuChannelByte(channel, ctx.form.shared.ModelCode);
+  if (cc.empty()) return false;
+  const std::string command = "00 00 01 " + cc + " 03";
+  rigops::SendEcho(ctx, HexTextToBytes(command), 2, command);
+  return true;
+}
+
+void YaesuVfoA(const RigContext& ctx) {
+  rigops::SendEcho(ctx, HexTextToBytes("00 00 00 00 05"), 1, "00 00 00 00 05");
+  ctx.host.Sleep(2 * ctx.form.shared.ChannelInterval);
+}
+
+void YaesuMemoryMode(const RigContext& ctx) {
+  rigops::SendEcho(ctx, HexTextToBytes("00 00 00 01 02"), 1, "00 00 00 01 02");
+  ctx.host.Sleep(4 * ctx.form.shared.ChannelInterval);
+}
+
+}  // namespace varnek

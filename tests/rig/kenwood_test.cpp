@@ -1,0 +1,355 @@
+#include "rig/kenwood.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "rig/fake_rig_io.h"
+#include "rig/single_commands.h"
+
+namespace varnek {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using varnek::testing::RigBench;
+
+// The TS-2000 record after the mode code, all zero.
+const std::string kZeros23(23, '0');
+
+TEST(KenwoodCommands, Read) {
+  struct Case {
+    std::string model, channel;
+    bool loadFinished;
+    std::string want;
+  };
+  const std::vector<Case> cases = {
+      {"TS-570", "5", true, "MR0 05;MC 05;"},   {"TS-570", "05", false, "MR0 05;"},
+      {"TS-2000", "99", true, "MR0 99;MC 99;"}, {"FT-2000", "5", true, "MC005;MR005;"},
+      {"FT-2000", "5", false, "MC005;MR005;"},  {"FT-2000", "42", true, "MC042;MR042;"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KenwoodReadCommand(c.channel, c.model, c.loadFinished), c.want)
+        << c.model << " " << c.channel;
+}
+
+TEST(KenwoodCommands, Write) {
+  struct Case {
+    std::string model, channel, freq, mode, name;
+    std::string want;  // empty: refused
+  };
+  const std::vector<Case> cases = {
+      {"TS-570", "12", "14.250.000", "USB", "x",
+       "MW0 1200014250000"
+       "2"
+       "0000 ;"},
+      {"TS-870S", "5", "7.050.000", "CW", "",
+       "MW0 0500007050000"
+       "3"
+       "0000 ;"},
+      {"TS-570", "12", "", "USB", "",
+       "MW0 1200000000000"
+       "0"
+       "0000 ;"},
+      {"TS-570", "03", "144.300.000", "SSB", "",
+       "MW0 0300144300000"
+       "2"
+       "0000 ;"},
+      {"TS-570", "03", "14.100.000", "PKT", "",
+       "MW0 0300014100000"
+       "6"
+       "0000 ;"},
+      {"TS-570", "03", "14.100.000", "PKT-U", "", ""},
+      {"TS-570", "03", "14.100.000", "", "", ""},
+      {"FT-2000", "12", "14.250.000", "USB", "",
+       "MW012"
+       "14250000"
+       "+000000"
+       "2"
+       "00000;"},
+      {"FT-2000", "7", "50.150.000", "PKT-U", "",
+       "MW007"
+       "50150000"
+       "+000000"
+       "C"
+       "00000;"},
+      {"FT-2000", "12", "", "LSB", "",
+       "MW012"
+       "00000000"
+       "+000000"
+       "0"
+       "00000;"},
+      {"FT-2000", "12", "99.999.990", "FM", "",
+       "MW012"
+       "99999990"
+       "+000000"
+       "4"
+       "00000;"},
+      {"FT-2000", "12", "145.500.000", "FM", "", ""},
+      {"FT-2000", "12", "14.100.000", "PKT", "", ""},
+      {"TS-2000", "12", "145.500.000", "FM", " Repeater Nord ",
+       "MW0012"
+       "00145500000"
+       "4" +
+           kZeros23 +
+           "Repeater"
+           ";"},
+      {"TS-2000", "1", "432.200.000", "SSB", "DX;\tx",
+       "MW0001"
+       "00432200000"
+       "2" +
+           kZeros23 + "DX  x   ;"},
+      {"TS-2000", "12", "", "FM", "Home",
+       "MW0012"
+       "00000000000"
+       "0" +
+           kZeros23 + "        ;"},
+  };
+  for (const auto& c : cases) {
+    const RigCommand got = KenwoodWriteCommand(c.channel, c.freq, c.mode, c.name, c.model);
+    const std::string what = c.model + " " + c.freq + " " + c.mode;
+    EXPECT_EQ(got.text, c.want) << what;
+    EXPECT_EQ(got.refusal.empty(), !c.want.empty()) << what;
+    if (c.want.empty()) {
+      EXPECT_THAT(got.refusal, HasSubstr(c.channel)) << what;
+    } else if (IsTs2000(c.model)) {
+      EXPECT_EQ(got.text.size(), 50u) << what;
+    }
+  }
+  EXPECT_THAT(KenwoodWriteCommand("03", "14.1", "PKT-U", "", "TS-570").refusal, HasSubstr("PKT-U"));
+}
+
+TEST(KenwoodCommands, Clear) {
+  EXPECT_EQ(KenwoodClearCommand(5, "TS-570"),
+            "MW0 0500000000000"
+            "0"
+            "0000 ;");
+  EXPECT_EQ(KenwoodClearCommand(5, "FT-2000"),
+            "MW005"
+            "00000000"
+            "+000000"
+            "0"
+            "00000;");
+  EXPECT_EQ(KenwoodClearCommand(99, "TS-2000"),
+            "MW0099"
+            "00000000000"
+            "0" +
+                kZeros23 + "        ;");
+}
+
+TEST(KenwoodParser, Answers) {
+  using S = ChannelAnswer::Status;
+  struct Case {
+    std::string model;
+    std::vector<std::string> lines;
+    S status;
+    std::string channel, freq, mode, name;
+    bool hasName = false;
+  };
+  const std::string mr570 =
+      "MR0 0500007050000"
+      "3"
+      "0000 ;";
+  const std::string ft2000 =
+      "MR005"
+      "14250000"
+      "+0000"
+      "00"
+      "2"
+      "1"
+      "000"
+      "0;";
+  const std::vector<Case> cases = {
+      {"TS-570", {"#" + mr570}, S::Channel, "05", "  7.050.000", "CW", ""},
+      // The first answer since the clear counts, not the later ones.
+      {"TS-870S",
+       {"#" + mr570,
+        "#MR0 0600014250000"
+        "2"
+        "0000 ;"},
+       S::Channel,
+       "05",
+       "  7.050.000",
+       "CW",
+       ""},
+      {"TS-570", {"#?;"}, S::Nothing, "", "", "", ""},
+      {"TS-570",
+       {"#MR0 0500000000000"
+        "0"
+        "0000 ;"},
+       S::Nothing,
+       "",
+       "",
+       "",
+       ""},
+      {"TS-570", {"#MD2;FA00014250000;"}, S::Channel, "", "14.250.000", "USB", ""},
+      {"TS-570",
+       {"#MR0 05"
+        "1425000x000"
+        "2"
+        "0000 ;"},
+       S::Channel,
+       "05",
+       "  1.425.000",
+       "USB",
+       ""},
+      // Cut by a cluster boundary: the digits before the cut are no frequency.
+      {"TS-570",
+       {"#MR0 0500007",
+        "#050000"
+        "3"
+        "0000 ;"},
+       S::Nothing,
+       "",
+       "",
+       "",
+       ""},
+      {"FT-2000", {"#" + ft2000}, S::Channel, "05", "14.250.000", "USB", ""},
+      {"FT-2000", {"#?;"}, S::Nothing, "", "", "", ""},
+      {"FT-2000", {"#MR005142"}, S::Nothing, "", "", "", ""},
+      {"TS-2000",
+       {"#MR0005"
+        "00145500000"
+        "4" +
+        kZeros23 + "HOME    ;"},
+       S::Channel,
+       "05",
+       "145.500.000",
+       "FM",
+       "HOME",
+       true},
+      {"TS-2000",
+       {"#MR0012"
+        "00007050000"
+        "3" +
+        kZeros23 + "CW;"},
+       S::Channel,
+       "12",
+       "  7.050.000",
+       "CW",
+       "CW",
+       true},
+      // Channel 105 is none of the table's rows.
+      {"TS-2000",
+       {"#MR0105"
+        "00007050000"
+        "3" +
+        kZeros23 + ";"},
+       S::Channel,
+       "",
+       "  7.050.000",
+       "CW",
+       "",
+       true},
+      {"TS-2000", {"#N;"}, S::Nothing, "", "", "", ""},
+      {"TS-570",
+       {"#OI" + std::string(18, '0') +
+        "0"
+        "1" +
+        std::string(16, '0') + ";"},
+       S::MemoryStatus,
+       "",
+       "",
+       "",
+       ""},
+      {"TS-570", {"#OI" + std::string(35, '0') + ";"}, S::VfoStatus, "", "", "", ""},
+      {"TS-570", {}, S::NoTranscript, "", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    const ChannelAnswer a = ParseKenwoodAnswer(c.lines, c.model);
+    const std::string what = c.model + " " + (c.lines.empty() ? "" : c.lines[0]);
+    EXPECT_EQ(a.status, c.status) << what;
+    EXPECT_EQ(a.channel, c.channel) << what;
+    EXPECT_EQ(a.freq, c.freq) << what;
+    EXPECT_EQ(a.mode, c.mode) << what;
+    EXPECT_EQ(a.hasName, c.hasName) << what;
+    EXPECT_EQ(a.name, c.name) << what;
+  }
+}
+
+TEST(KenwoodOperations, ReadSendsWithCrLfAndPauses) {
+  RigBench b("TS-570", 300);
+  KenwoodReadChannel(b.ctx(), "5");
+  b.form.shared.LoadFinished = false;
+  KenwoodReadChannel(b.ctx(), "5");
+  EXPECT_THAT(b.io.Trace(),
+              ElementsAre("send 4D 52 30 20 30 35 3B 4D 43 20 30 35 3B 0D 0A", "sleep 300",
+                          "send 4D 52 30 20 30 35 3B 0D 0A", "sleep 300"));
+  EXPECT_EQ(b.io.edit[1], "MR0 05;");
+}
+
+TEST(KenwoodOperations, WriteAndRefusal) {
+  RigBench b("FT-2000", 200);
+  KenwoodWriteChannel(b.ctx(), "12", "14.250.000", "USB", "");
+  EXPECT_TRUE(b.form.shared.ChannelSent);
+  EXPECT_EQ(b.io.edit[1], "MW01214250000+000000200000;");
+  ASSERT_EQ(b.io.sent.size(), 1u);
+  EXPECT_EQ(b.io.sent[0].size(), 29u * 3 - 1);  // 27 characters and CR LF
+  EXPECT_EQ(b.io.sent[0].substr(b.io.sent[0].size() - 5), "0D 0A");
+
+  b.form.shared.ChannelSent = false;
+  b.host.ClearEvents();
+  KenwoodWriteChannel(b.ctx(), "13", "145.500.000", "FM", "");
+  EXPECT_EQ(b.io.sent.size(), 1u);
+  EXPECT_FALSE(b.form.shared.ChannelSent);
+  ASSERT_EQ(b.host.Messages().size(), 1u);
+  EXPECT_THAT(b.host.Messages()[0], HasSubstr("13"));
+  EXPECT_TRUE(b.host.Sleeps().empty());
+}
+
+TEST(KenwoodOperations, ParseStoresIntoTable) {
+  RigBench b("TS-2000");
+  b.form.T[5].SetText("old");
+  b.io.ReceiveText(
+      "MR0005"
+      "00145500000"
+      "4" +
+      kZeros23 + "HOME    ;");
+  KenwoodParseAnswer(b.ctx());
+  EXPECT_EQ(b.form.A[5].Text(), "145.500.000");
+  EXPECT_EQ(b.form.M[5].Text(), "FM");
+  EXPECT_EQ(b.form.T[5].Text(), "HOME");
+
+  // An answer without a channel shows in the terminal only.
+  RigBench m("TS-570");
+  m.io.ReceiveText("MD2;FA00014250000;");
+  KenwoodParseAnswer(m.ctx());
+  EXPECT_EQ(m.io.decodedFreq, "14.250.000");
+  EXPECT_EQ(m.io.decodedMode, "USB");
+  for (int i = 0; i < TMainForm::kChannels; ++i)
+    EXPECT_EQ(m.form.A[i].Text(), "") << i;
+
+  RigBench s("TS-570");
+  s.io.ReceiveText("OI" + std::string(18, '0') + "01" + std::string(16, '0') + ";");
+  KenwoodParseAnswer(s.ctx());
+  EXPECT_EQ(s.form.edStatus.Text(), "MEMORY");
+}
+
+TEST(KenwoodOperations, SingleCommands) {
+  struct Case {
+    std::string model;
+    bool addLf;
+    std::vector<std::string> want;
+  };
+  const std::vector<Case> cases = {
+      {"TS-570", true, {"send 4D 41 3B 0D 0A", "sleep 200", "send 56 4D 3B 0D 0A", "sleep 400"}},
+      {"FT-2000", false, {"send 4D 41 3B", "sleep 200", "send 56 4D 3B", "sleep 400"}},
+      {"", true, {"send 4D 41 3B 0D 0A", "sleep 200", "send 56 4D 3B 0D 0A", "sleep 400"}},
+      {"FT-757", true, {"send 4D 41 3B 0D 0A", "sleep 200", "send 56 4D 3B 0D 0A", "sleep 400"}},
+      {"FT-817", true, {"send 00 00 00 00 05", "sleep 200", "send 00 00 00 01 02", "sleep 400"}},
+      {"IC-CI-V",
+       true,
+       {"send FE FE 5C E0 07 FD 0D 0A", "sleep 200", "send FE FE 5C E0 08 FD 0D 0A", "sleep 400"}},
+  };
+  for (const auto& c : cases) {
+    RigBench b(c.model, 100);
+    b.form.shared.CivAddress = "5C";
+    b.form.cbAddLf.SetChecked(c.addLf);
+    b.host.ClearEvents();
+    SendVfoA(b.ctx());
+    SendMemoryModeCommand(b.ctx());
+    EXPECT_EQ(b.io.Trace(), c.want) << c.model;
+  }
+}
+
+}  // namespace
+}  // namespace varnek
