@@ -66,6 +66,19 @@ void LogSerialReport(uint32_t place, uint32_t code, const std::string& msg, uint
   std::cerr << '\n';
 }
 
+std::string SerialReportText(uint32_t code, const std::string& msg) {
+  if (code == 0) return msg;
+  return msg + " (" + StatusText(code) + ")";
+}
+
+TNotifyErrorEvent MakeSerialReportHandler(std::function<void(const std::string&)> showError) {
+  return [showError = std::move(showError)](TSerialPort&, uint32_t place, uint32_t code,
+                                            const std::string& msg, uint8_t noise) {
+    LogSerialReport(place, code, msg, noise);
+    if (noise == 0 && showError) showError(SerialReportText(code, msg));
+  };
+}
+
 std::string DefaultPortPath(const std::string& commPort) {
   if (commPort.empty()) return {};
   if (commPort[0] == '/') return commPort;
@@ -99,10 +112,18 @@ TSerialPort::~TSerialPort() {
   // A thread caught in a hand-over waits for this (the GUI) thread; run the
   // queued work so it can finish its pass and end. Its routines see
   // destroying_ and do nothing.
+  const auto start = std::chrono::steady_clock::now();
+  bool told = false;
   while (!threadEnded_) {
     if (inHandOver_ && host_.IsGuiThread()) host_.ProcessMessages();
     device_->Wake();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!told && std::chrono::steady_clock::now() - start > std::chrono::seconds(10)) {
+      // Only a hand-over that nobody runs can hold it: say so rather than
+      // hang in silence.
+      std::cerr << "varnek: still waiting for the serial I/O thread to end\n";
+      told = true;
+    }
   }
   thread_->Join();
   thread_.reset();

@@ -63,6 +63,12 @@ bool ClusterReadDue(uint32_t queued, uint32_t elapsedMs, bool readRequest, uint3
 uint32_t CharDelayForBaud(uint32_t baudRate);
 // The default sink of reports: one line on stderr.
 void LogSerialReport(uint32_t place, uint32_t code, const std::string& msg, uint8_t noise);
+// The text a report shows to the user: the message and, with a code, what
+// the code means.
+std::string SerialReportText(uint32_t code, const std::string& msg);
+// A report handler for a window: every report goes to the log; errors
+// (noise 0) are also passed to `showError` with SerialReportText.
+TNotifyErrorEvent MakeSerialReportHandler(std::function<void(const std::string&)> showError);
 
 class TSerialPort {
  public:

@@ -323,6 +323,18 @@ TEST_F(PtyPortTest, HangUpClosesThePortWithoutSpinning) {
   for (const auto& rep : reports)
     hangUps += rep.place == 9914;
   EXPECT_EQ(hangUps, 1);
+
+  // A new device after the hang-up is served as any other.
+  PtyPair replacement;
+  ASSERT_TRUE(replacement.Ok());
+  port->SetCommPort(replacement.SlavePath());
+  port->SetActive(true);
+  ASSERT_TRUE(port->Active());
+  replacement.Send("back");
+  ASSERT_TRUE(WaitFor([&] { return !clusters.empty(); }));
+  EXPECT_EQ(clusters.back(), "back");
+  port->SendText("ack");
+  EXPECT_EQ(replacement.Receive(3), "ack");
 }
 
 TEST_F(PtyPortTest, SecondSendWaitsBehindTheFirstAndNothingIsLost) {

@@ -172,6 +172,23 @@ TEST(FailedOpen, SaysWhatToDo) {
   }
 }
 
+TEST(ReportHandler, ShowsErrorsOnlyAndLogsEverything) {
+  HeadlessHost host;
+  TSerialPort port(host, std::make_unique<RefusingDevice>(status::kAccessDenied));
+  std::vector<std::string> shown;
+  port.OnProcessError = MakeSerialReportHandler([&](const std::string& t) { shown.push_back(t); });
+  ::testing::internal::CaptureStderr();
+  port.SetXONLimDiv(200);  // a warning
+  port.SetCommPort("/dev/ttyUSB0");
+  port.SetActive(true);  // a message, then the error
+  const std::string log = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].rfind("Error reopening Port", 0), 0u);
+  EXPECT_NE(shown[0].find("(permission denied)"), std::string::npos) << shown[0];
+  for (const char* line : {"warning 100", "message 110", "error 112"})
+    EXPECT_NE(log.find(line), std::string::npos) << line << " missing from " << log;
+}
+
 TEST(ClosedPort, DoesNothingButReport) {
   HeadlessHost host;
   TSerialPort port(host);
