@@ -53,6 +53,7 @@ class AsciiRig : public Protocol {
     std::string raw = pending.substr(0, end + 1);
     pending.erase(0, end + 1);
     std::string cmd;
+    spoiled_ = false;
     for (char c : raw) {
       if (static_cast<unsigned char>(c) < 0x20) {
         // Real rigs skip CR/LF between commands; with the switch a control
@@ -423,10 +424,7 @@ const AsciiRig::Entry AsciiRig::kTable[] = {
 };
 
 std::string AsciiRig::Handle(const std::string& command) {
-  if (spoiled_) {
-    spoiled_ = false;
-    return "?;";
-  }
+  if (spoiled_) return "?;";
   if (command.size() < 3) return "?;";
   std::string name = command.substr(0, 2);
   std::string args = command.substr(2, command.size() - 3);

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   app.add_flag("--ascii-ctl-refused", o.ascii_control_refused,
                "ASCII rigs: a control byte inside a command makes the rig answer ?;");
   app.add_flag("--ts2000-strict-channel", o.ts2000_strict_channel,
-               "TS-2000: refuse a blank hundreds digit in MR");
+               "TS-2000: refuse a blank hundreds digit in a channel number");
   app.add_option("--ts2000-empty", ts2000_empty, "TS-2000 empty channel: N (N;) or zero")
       ->check(CLI::IsMember({"N", "zero"}));
   app.add_flag("--ts2000-pad-names", o.ts2000_pad_names, "TS-2000: pad names to 8 with blanks");

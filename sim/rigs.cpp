@@ -73,7 +73,7 @@ record's mode is the set-mode folded to 0 LSB 1 USB 2 CW 3 AM 4 FM 5 RTTY
 
 Behaviours left open by the makers, and the switch choosing the other way:
   control bytes 00h-1Fh inside an ASCII command are skipped (--ascii-ctl-refused)
-  TS-2000 "MR0 05;" with a blank hundreds digit is accepted (--ts2000-strict-channel)
+  TS-2000 a blank hundreds digit in a channel ("MR0 05;") reads as 0 (--ts2000-strict-channel)
   TS-2000 empty channel answers N; (--ts2000-empty zero: an all-zero record)
   TS-2000 names are sent unpadded (--ts2000-pad-names: blanks to 8)
   FT-1000 "03" numbers channels from 00h (--ft1000-store-base 1)

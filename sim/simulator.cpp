@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -49,6 +50,9 @@ std::string HexBytes(const std::string& bytes) {
   return s;
 }
 
+constexpr int kMaxGarbage = 4096;
+constexpr int kMaxFlood = 1 << 20;
+
 bool ParseCount(const std::string& s, int& out) {
   if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
     return false;
@@ -77,6 +81,7 @@ struct Simulator::Impl {
   std::atomic<bool> running{false};
   std::atomic<bool> hung{false};
   std::string path;
+  bool linked = false;
 
   Clock::time_point line_free;  // when the line has sent all it was given
 
@@ -293,8 +298,14 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
   if (!impl_->spec) throw std::invalid_argument("unknown rig '" + impl_->opt.rig + "'");
   impl_->bits_per_byte =
       BitsPerByte(impl_->opt.frame.empty() ? impl_->spec->frame : impl_->opt.frame);
-  if (impl_->opt.address < 0 || impl_->opt.address > 0xDF)
-    throw std::invalid_argument("CI-V address must be 00-DF");
+  const Options& o = impl_->opt;
+  if (o.address < 0 || o.address > 0xDF) throw std::invalid_argument("CI-V address must be 00-DF");
+  if (o.baud < 0 || o.latency_ms < 0 || o.split < 0 || o.split_gap_ms < 0)
+    throw std::invalid_argument("baud, latency and split must not be negative");
+  if (o.ft1000_store_base != 0 && o.ft1000_store_base != 1)
+    throw std::invalid_argument("FT-1000 store base must be 0 or 1");
+  if (o.ft920_empty_byte < 0 || o.ft920_empty_byte > 0xFF)
+    throw std::invalid_argument("FT-920 empty byte must be one byte");
   impl_->proto = impl_->spec->make(impl_->opt);
   impl_->rng.seed(impl_->opt.seed);
   SetFaults(impl_->opt.faults);
@@ -342,9 +353,16 @@ std::string Simulator::Start() {
   fcntl(s.master, F_SETFL, fcntl(s.master, F_GETFL) | O_NONBLOCK);
   if (pipe(s.stop_pipe) != 0) throw std::runtime_error("cannot make a pipe");
   if (!s.opt.link.empty()) {
-    ::unlink(s.opt.link.c_str());
+    // Replace a stale link from an earlier run, but never a real file.
+    struct stat st {};
+    if (::lstat(s.opt.link.c_str(), &st) == 0) {
+      if (!S_ISLNK(st.st_mode))
+        throw std::runtime_error(s.opt.link + " exists and is not a symlink; not replacing it");
+      ::unlink(s.opt.link.c_str());
+    }
     if (::symlink(s.path.c_str(), s.opt.link.c_str()) != 0)
       throw std::runtime_error("cannot link " + s.opt.link + " to " + s.path);
+    s.linked = true;
   }
   s.Log("--", "rig " + s.opt.rig + " on " + s.path);
   s.running = true;
@@ -369,7 +387,14 @@ void Simulator::Stop() {
     if (fd >= 0) ::close(fd);
     fd = -1;
   }
-  if (!s.opt.link.empty()) ::unlink(s.opt.link.c_str());
+  if (s.linked) {
+    // Only our own link: another run may have taken the name since.
+    char target[256];
+    ssize_t n = ::readlink(s.opt.link.c_str(), target, sizeof target - 1);
+    if (n > 0 && std::string(target, static_cast<size_t>(n)) == s.path)
+      ::unlink(s.opt.link.c_str());
+    s.linked = false;
+  }
   std::lock_guard lock(s.log_mu);
   if (s.log) std::fclose(s.log);
   s.log = nullptr;
@@ -424,6 +449,12 @@ Faults Simulator::GetFaults() const {
 }
 
 void Simulator::SetFaults(const Faults& faults) {
+  // Bounded so that a typo cannot make the simulator build a gigabyte of noise.
+  if (faults.garbage < 0 || faults.garbage > kMaxGarbage || faults.drop_every < 0 ||
+      faults.hangup_after < 0 || faults.flood < 0 || faults.flood > kMaxFlood)
+    throw std::invalid_argument("fault out of range (garbage 0-" + std::to_string(kMaxGarbage) +
+                                ", flood 0-" + std::to_string(kMaxFlood) +
+                                ", drop and hangup not negative)");
   std::lock_guard lock(impl_->mu);
   impl_->faults = faults;
   impl_->hangup_at = faults.hangup_after > 0 ? impl_->commands + faults.hangup_after : -1;
@@ -492,7 +523,11 @@ std::string Simulator::Control(std::string_view line) {
   } else {
     return "error: unknown command '" + std::string(line) + "' (try help)";
   }
-  SetFaults(f);
+  try {
+    SetFaults(f);
+  } catch (const std::invalid_argument& e) {
+    return std::string("error: ") + e.what();
+  }
   return show(f);
 }
 

@@ -2,6 +2,8 @@
 // refusing channels it could not hold.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "sim/simulator.h"
 #include "tests/sim/harness.h"
 
@@ -125,20 +127,62 @@ TEST(MemoryImage, DumpWritesTheChannelsNow) {
   EXPECT_EQ(rig.sim->Channels().size(), 2u);
 }
 
-TEST(Simulator, UnknownRigAndBadSettingsAreRefused) {
-  for (auto bad : {std::pair<std::string, std::string>{"Kenwood TS-999", ""},
-                   {"Kenwood TS-570", "9N1"},
-                   {"Kenwood TS-570", "8X1"},
-                   {"Kenwood TS-570", "8N3"}}) {
-    Options o;
-    o.rig = bad.first;
-    o.frame = bad.second;
-    EXPECT_THROW(Simulator{o}, std::invalid_argument) << bad.first << " " << bad.second;
-  }
+struct BadOptions {
+  std::string label;
+  void (*spoil)(Options&);
+};
+void PrintTo(const BadOptions& b, std::ostream* os) {
+  *os << b.label;
+}
+
+class BadOptionsTest : public ::testing::TestWithParam<BadOptions> {};
+
+TEST_P(BadOptionsTest, AreRefusedBeforeAnythingRuns) {
   Options o;
-  o.rig = "Icom IC-CI-V";
-  o.address = 0xE0;  // the computer's own address
+  o.rig = "Kenwood TS-570";
+  GetParam().spoil(o);
   EXPECT_THROW(Simulator{o}, std::invalid_argument);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, BadOptionsTest,
+    ::testing::Values(BadOptions{"UnknownRig", [](Options& o) { o.rig = "Kenwood TS-999"; }},
+                      BadOptions{"NineDataBits", [](Options& o) { o.frame = "9N1"; }},
+                      BadOptions{"UnknownParity", [](Options& o) { o.frame = "8X1"; }},
+                      BadOptions{"ThreeStopBits", [](Options& o) { o.frame = "8N3"; }},
+                      BadOptions{"ComputersOwnAddress", [](Options& o) { o.address = 0xE0; }},
+                      BadOptions{"NegativeBaud", [](Options& o) { o.baud = -9600; }},
+                      BadOptions{"NegativeLatency", [](Options& o) { o.latency_ms = -1; }},
+                      BadOptions{"StoreBaseTwo", [](Options& o) { o.ft1000_store_base = 2; }},
+                      BadOptions{"NegativeGarbage", [](Options& o) { o.faults.garbage = -1; }},
+                      BadOptions{"GiganticFlood", [](Options& o) { o.faults.flood = 1 << 30; }}),
+    [](const auto& info) { return info.param.label; });
+
+TEST(Simulator, LinkNeverReplacesARealFile) {
+  ScratchDir dir;
+  std::string file = dir.File("precious.txt");
+  WriteFile(file, "keep me");
+  Options o;
+  o.rig = "Kenwood TS-570";
+  o.link = file;
+  Simulator sim(o);
+  EXPECT_THROW(sim.Start(), std::runtime_error);
+  sim.Stop();
+  EXPECT_EQ(ReadFile(file), "keep me");
+}
+
+TEST(Simulator, LinkReplacesAStaleLinkAndGoesAtStop) {
+  ScratchDir dir;
+  std::string link = dir.File("rig");
+  std::filesystem::create_symlink("/nonexistent/old-pty", link);
+  Options o;
+  o.rig = "Kenwood TS-570";
+  o.link = link;
+  Simulator sim(o);
+  std::string path = sim.Start();
+  EXPECT_EQ(std::filesystem::read_symlink(link).string(), path);
+  sim.Stop();
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
 }  // namespace

@@ -283,6 +283,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ControlCase{"channels", "# channel"}, ControlCase{"garbage x", "error"},
                       ControlCase{"garbage -1", "error"}, ControlCase{"silence maybe", "error"},
                       ControlCase{"refuse", "error"}, ControlCase{"", "error"},
+                      ControlCase{"flood 999999999", "error"}, ControlCase{"garbage 5000", "error"},
                       ControlCase{"dump /nonexistent/dir/file", "error"}));
 
 TEST(Control, ArmedFaultsAreVisible) {
