@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -17,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -173,6 +173,23 @@ struct Simulator::Impl {
         if (line_free < Clock::now()) line_free = Clock::now();
       }
     }
+  }
+
+  // Both with `mu` held. A hang-up is armed as "after N more commands".
+  Faults CurrentFaults() const {
+    Faults f = faults;
+    if (hangup_at >= 0) f.hangup_after = static_cast<int>(hangup_at - commands);
+    return f;
+  }
+  void InstallFaults(const Faults& f) {
+    // Bounded so that a typo cannot make the simulator build a gigabyte of noise.
+    if (f.garbage < 0 || f.garbage > kMaxGarbage || f.drop_every < 0 || f.hangup_after < 0 ||
+        f.flood < 0 || f.flood > kMaxFlood)
+      throw std::invalid_argument("fault out of range (garbage 0-" + std::to_string(kMaxGarbage) +
+                                  ", flood 0-" + std::to_string(kMaxFlood) +
+                                  ", drop and hangup not negative)");
+    faults = f;
+    hangup_at = f.hangup_after > 0 ? commands + f.hangup_after : -1;
   }
 
   void HangUp() {
@@ -443,21 +460,12 @@ int Simulator::LastChannel() const {
 
 Faults Simulator::GetFaults() const {
   std::lock_guard lock(impl_->mu);
-  Faults f = impl_->faults;
-  if (impl_->hangup_at >= 0) f.hangup_after = static_cast<int>(impl_->hangup_at - impl_->commands);
-  return f;
+  return impl_->CurrentFaults();
 }
 
 void Simulator::SetFaults(const Faults& faults) {
-  // Bounded so that a typo cannot make the simulator build a gigabyte of noise.
-  if (faults.garbage < 0 || faults.garbage > kMaxGarbage || faults.drop_every < 0 ||
-      faults.hangup_after < 0 || faults.flood < 0 || faults.flood > kMaxFlood)
-    throw std::invalid_argument("fault out of range (garbage 0-" + std::to_string(kMaxGarbage) +
-                                ", flood 0-" + std::to_string(kMaxFlood) +
-                                ", drop and hangup not negative)");
   std::lock_guard lock(impl_->mu);
-  impl_->faults = faults;
-  impl_->hangup_at = faults.hangup_after > 0 ? impl_->commands + faults.hangup_after : -1;
+  impl_->InstallFaults(faults);
 }
 
 long Simulator::CommandsReceived() const {
@@ -474,33 +482,32 @@ void Simulator::DumpMemory(const std::string& path) const {
 
 std::string Simulator::Control(std::string_view line) {
   std::istringstream in{std::string(line)};
-  std::string cmd, arg;
-  in >> cmd >> arg;
-  Faults f = GetFaults();
+  std::string cmd, arg, rest;
+  in >> cmd >> arg >> rest;
+  if (!rest.empty()) return "error: too many words in '" + std::string(line) + "'";
   int n = 0;
-  auto show = [](const Faults& f) {
-    return "silence " + std::string(f.silence ? "on" : "off") + ", garbage " +
-           std::to_string(f.garbage) + ", drop " + std::to_string(f.drop_every) + ", hangup " +
-           std::to_string(f.hangup_after) + ", flood " + std::to_string(f.flood) + ", refuse " +
-           (f.refuse_all    ? "all"
-            : f.refuse_next ? "next"
-                            : "off");
-  };
+  // A fault command is a change applied under the lock, so that the serving
+  // thread cannot consume a "refuse next" between reading and writing back.
+  std::function<void(Faults&)> change;
   if (cmd == "silence" && (arg == "on" || arg == "off")) {
-    f.silence = arg == "on";
-  } else if ((cmd == "garbage" || cmd == "drop" || cmd == "hangup" || cmd == "flood") &&
-             ParseCount(arg, n)) {
-    (cmd == "garbage"  ? f.garbage
-     : cmd == "drop"   ? f.drop_every
-     : cmd == "hangup" ? f.hangup_after
-                       : f.flood) = n;
+    change = [on = arg == "on"](Faults& f) { f.silence = on; };
+  } else if (cmd == "garbage" && ParseCount(arg, n)) {
+    change = [n](Faults& f) { f.garbage = n; };
+  } else if (cmd == "drop" && ParseCount(arg, n)) {
+    change = [n](Faults& f) { f.drop_every = n; };
+  } else if (cmd == "hangup" && ParseCount(arg, n)) {
+    change = [n](Faults& f) { f.hangup_after = n; };
+  } else if (cmd == "flood" && ParseCount(arg, n)) {
+    change = [n](Faults& f) { f.flood = n; };
   } else if (cmd == "refuse" && (arg == "next" || arg == "all" || arg == "off")) {
-    f.refuse_next = arg == "next";
-    f.refuse_all = arg == "all";
-  } else if (cmd == "clear" && arg.empty()) {
-    f = Faults{};
-  } else if (cmd == "faults" && arg.empty()) {
-    return show(f);
+    change = [arg](Faults& f) {
+      f.refuse_next = arg == "next";
+      f.refuse_all = arg == "all";
+    };
+  } else if ((cmd == "clear" || cmd == "faults") && arg.empty()) {
+    change = [clear = cmd == "clear"](Faults& f) {
+      if (clear) f = Faults{};
+    };
   } else if (cmd == "count" && arg.empty()) {
     return std::to_string(CommandsReceived());
   } else if (cmd == "channels" && arg.empty()) {
@@ -523,12 +530,23 @@ std::string Simulator::Control(std::string_view line) {
   } else {
     return "error: unknown command '" + std::string(line) + "' (try help)";
   }
-  try {
-    SetFaults(f);
-  } catch (const std::invalid_argument& e) {
-    return std::string("error: ") + e.what();
+  Faults f;
+  {
+    std::lock_guard lock(impl_->mu);
+    f = impl_->CurrentFaults();
+    change(f);
+    try {
+      impl_->InstallFaults(f);
+    } catch (const std::invalid_argument& e) {
+      return std::string("error: ") + e.what();
+    }
   }
-  return show(f);
+  return "silence " + std::string(f.silence ? "on" : "off") + ", garbage " +
+         std::to_string(f.garbage) + ", drop " + std::to_string(f.drop_every) + ", hangup " +
+         std::to_string(f.hangup_after) + ", flood " + std::to_string(f.flood) + ", refuse " +
+         (f.refuse_all    ? "all"
+          : f.refuse_next ? "next"
+                          : "off");
 }
 
 }  // namespace varnek::sim
