@@ -38,14 +38,6 @@ bool IsHex(const std::string& s) {
   return true;
 }
 
-// The first byte of a dump line, or -1 when the line is none.
-int FirstDumpByte(const std::string& line) {
-  if (line.empty() || line[0] != ' ' || line.find(" : ") == std::string::npos) return -1;
-  const auto items = Items(Piece(line, ":", 1, 1));
-  if (items.empty() || items[0].size() != 2 || !IsHex(items[0])) return -1;
-  return static_cast<int>(HexValue(items[0]));
-}
-
 }  // namespace
 
 std::string YaesuChannelByte(int channel, const std::string& modelCode) {
@@ -100,19 +92,28 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
     r.status = ChannelAnswer::Status::NoTranscript;
     return r;
   }
-  const std::string line2 = lines.size() > 1 ? lines[1] : std::string();
-  const std::string rec = Trim(PiecesWithDelims(line2, " ", 1, 9));
-  const auto b = Items(rec);
-  if (rec.size() < 2 || b[0] == "8B" || b[0] == "90") {
+  // The record's bytes from the dump lines after the "#" line. A paced rig
+  // sends them slowly enough to be cut into several clusters, so the record
+  // may span lines of fewer than eight bytes.
+  std::vector<std::string> b;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty() || line[0] != ' ' || line.find(" : ") == std::string::npos) break;
+    for (auto& item : Items(Piece(line, ":", 1, 1)))
+      b.push_back(std::move(item));
+  }
+  if (b.empty() || b[0] == "8B" || b[0] == "90") {
     r.status = ChannelAnswer::Status::Empty;
     return r;
   }
+  if (b.size() < 8) return r;  // the rest is still on its way
   std::string x;
-  for (size_t i = 1; i <= 4 && i < b.size(); ++i)
+  for (size_t i = 1; i <= 4; ++i)
     x += b[i];
-  if (!IsHex(x)) return r;  // not a record (another "#" line, say)
+  if (!IsHex(x)) return r;
   const unsigned long long v = HexValue(x);
-  const std::string modeHex = b.size() > 7 ? b[7] : std::string();
+  if (v == 0) return r;  // no frequency: nothing worth storing
+  const std::string& modeHex = b[7];
   std::string digits;
   switch (YaesuVariantOf(modelCode)) {
     case YaesuVariant::Ft1000: {
@@ -121,14 +122,17 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
       std::snprintf(s, sizeof s, "%09llu", v / 16 * 10);
       digits = s;
       if (digits.size() > 9) return r;
-      const int filter = lines.size() > 2 ? FirstDumpByte(lines[2]) : -1;
+      const int filter = b.size() > 8 && IsHex(b[8]) ? static_cast<int>(HexValue(b[8])) : -1;
       r.mode =
           Ft1000RecordModeName(IsHex(modeHex) ? static_cast<int>(HexValue(modeHex)) : -1, filter);
       break;
     }
     case YaesuVariant::Ft920: {
-      const std::string s = "00" + IntToStr(static_cast<long long>(v));
-      digits = s.substr(s.size() - 9);
+      // Nine digits of hertz; a short count (a damaged record) is padded
+      // rather than cut at a negative offset.
+      char s[24];
+      std::snprintf(s, sizeof s, "%09llu", v);
+      digits = std::string(s).substr(std::string(s).size() - 9);
       r.mode = Ft920ModeName(modeHex);
       break;
     }

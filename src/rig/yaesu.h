@@ -22,8 +22,9 @@ std::string YaesuChannelByte(int channel, const std::string& modelCode);
 // refusal. Throws EConvertError for a frequency whose MHz group is no number.
 RigCommand YaesuWriteBurst(const std::string& channel, const std::string& freq,
                            const std::string& mode, const std::string& modelCode);
-// The memory record in the transcript: line 2 holds its first eight bytes,
-// line 3 the rest. Channel stays empty: the caller knows which one it asked.
+// The memory record in the dump lines after the transcript's "#" line (the
+// first eight bytes are used, and on the FT-1000 family the ninth). Channel
+// stays empty: the caller knows which one it asked for.
 ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines, const std::string& modelCode);
 // The record's mode on the FT-1000 family: low three bits of the mode byte,
 // the filter byte's bit 7 for the reverse side (a negative filter: unknown).

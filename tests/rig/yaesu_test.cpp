@@ -20,6 +20,16 @@ std::vector<std::string> Record(const std::string& channelLine, const std::strin
   return lines;
 }
 
+// The same record arriving as clusters of `size` bytes.
+std::vector<std::string> SplitRecord(const std::string& channelLine, const std::string& hex,
+                                     size_t size) {
+  std::vector<std::string> lines = {channelLine};
+  const std::string bytes = HexTextToBytes(hex);
+  for (size_t i = 0; i < bytes.size(); i += size)
+    HexDumpLines(bytes.substr(i, size), lines);
+  return lines;
+}
+
 TEST(YaesuCommands, WriteBurst) {
   struct Case {
     std::string model, channel, freq, mode;
@@ -76,7 +86,16 @@ TEST(YaesuParser, Records) {
       {"FT-1000", Record("#12", "00 00 D9 6D 00 00 00 83"), S::Channel, "   8.905.760", "AM"},
       {"FT-1000", Record("#12", "00 00 D9 6D 00 00 00 05"), S::Channel, "   8.905.760", "DIGI"},
       {"FT-1000", Record("#12", "00 00 D9 6D 00 00 00 06 80"), S::Channel, "   8.905.760", "DIGI"},
+      {"FT-1000", SplitRecord("#12", "00 00 D9 6D 00 00 00 02 80 00", 1), S::Channel,
+       "   8.905.760", "CW-R"},
+      {"FT-920", SplitRecord("#12", "00 00 D9 70 10 00 00 40 00 00", 3), S::Channel, " 14.250.000",
+       "USB"},
+      {"FT-920", SplitRecord("#12", "00 00 D9 70 10", 5), S::Nothing, "", ""},
+      // A later read's "#" line is no part of the record.
+      {"FT-920", {"#12", " 00 00 D9 70 10                : .......", "#13"}, S::Nothing, "", ""},
       {"FT-1000", Record("#12", "90 00 00 00 00 00 00 00"), S::Empty, "", ""},
+      {"FT-920", Record("#12", "00 00 00 00 00 00 00 40"), S::Nothing, "", ""},
+      {"FT-920", Record("#12", "00 00 00 00 10 00 00 40"), S::Channel, ".000.016", "USB"},
       {"FT-920", Record("#12", "8B 00 00 00 00 00 00 00"), S::Empty, "", ""},
       {"FT-920", {"#12"}, S::Empty, "", ""},
       {"FT-920", {}, S::NoTranscript, "", ""},
