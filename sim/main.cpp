@@ -2,13 +2,18 @@
 // command line; control commands arrive on stdin while it runs.
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/simulator.h"
 
@@ -19,12 +24,47 @@ void OnSignal(int) {
   g_stop = true;
 }
 
+struct Source {
+  int fd;
+  std::string pending;
+  bool is_stdin;
+};
+
+void Reply(const Source& src, const std::string& text) {
+  if (src.is_stdin) {
+    std::cout << text << std::endl;
+    return;
+  }
+  std::string line = text + "\n";
+  // A client that went away must not take the simulator with it (no SIGPIPE).
+  [[maybe_unused]] ssize_t n = ::send(src.fd, line.data(), line.size(), MSG_NOSIGNAL);
+}
+
+// The control socket; a socket left over from an earlier run is replaced,
+// anything else at that path is not.
+int Listen(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) throw std::runtime_error(path + " exists and is not a socket");
+    ::unlink(path.c_str());
+  }
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) throw std::runtime_error("control path too long");
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(fd, 4) != 0)
+    throw std::runtime_error("cannot listen on " + path);
+  return fd;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using varnek::sim::Options;
   Options o;
-  std::string address = "00", ts2000_empty = "N", ft920_empty = "90", dump;
+  std::string address = "00", ts2000_empty = "N", ft920_empty = "90", dump, control;
   bool no_echo = false, list = false;
   CLI::App app{"Simulated amateur-radio transceiver on a pseudo-terminal."};
   app.footer(varnek::sim::HelpText());
@@ -41,6 +81,8 @@ int main(int argc, char** argv) {
   app.add_option("--memory", o.memory_file, "Load the memory channels from this image");
   app.add_option("--dump", dump, "Write the memory image here at exit (also on SIGTERM)");
   app.add_option("--link", o.link, "Make a symlink with this name to the pty");
+  app.add_option("--control", control,
+                 "Also take control commands on this Unix socket, one a line");
   app.add_option("--seed", o.seed, "Seed for garbage and flood bytes");
   app.add_flag("--silence", o.faults.silence, "Fault: no answers at all");
   app.add_option("--garbage", o.faults.garbage, "Fault: N random bytes mixed into every answer");
@@ -91,39 +133,62 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGHUP, &sa, nullptr);
 
+  int listener = -1;
   try {
     varnek::sim::Simulator sim(o);
+    if (!control.empty()) listener = Listen(control);
     std::cout << sim.Start() << std::endl;
-    bool stdin_open = true;
-    std::string pending;
+    // Control lines come from stdin and from clients of the control socket;
+    // each reply goes back where its line came from.
+    std::vector<Source> sources = {{0, "", true}};
     bool quit = false;
     while (!quit && !g_stop && sim.Running()) {
-      pollfd p{0, POLLIN, 0};
-      // stdin may be /dev/null when run in the background: then only a
-      // signal or a hang-up ends the run.
-      int r = poll(&p, stdin_open ? 1 : 0, 200);
-      if (r <= 0 || !(p.revents & (POLLIN | POLLHUP))) continue;
-      char buf[512];
-      ssize_t n = ::read(0, buf, sizeof buf);
-      if (n <= 0) {
-        stdin_open = false;
-        continue;
+      std::vector<pollfd> p;
+      for (const Source& src : sources)
+        p.push_back({src.fd, POLLIN, 0});
+      if (listener >= 0) p.push_back({listener, POLLIN, 0});
+      if (poll(p.data(), p.size(), 200) <= 0) continue;
+      if (listener >= 0 && (p.back().revents & POLLIN)) {
+        int client = ::accept(listener, nullptr, nullptr);
+        if (client >= 0) sources.push_back({client, "", false});
       }
-      pending.append(buf, static_cast<size_t>(n));
-      for (size_t eol; !quit && (eol = pending.find('\n')) != std::string::npos;) {
-        std::string line = pending.substr(0, eol);
-        pending.erase(0, eol + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line == "quit" || line == "exit")
-          quit = true;
-        else if (line.find_first_not_of(" \t") != std::string::npos)
-          std::cout << sim.Control(line) << std::endl;
+      for (size_t k = 0; k < p.size() - (listener >= 0 ? 1 : 0) && !quit; ++k) {
+        Source& src = sources[k];
+        if (!(p[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        char buf[512];
+        ssize_t n = ::read(src.fd, buf, sizeof buf);
+        // stdin may be /dev/null when run in the background: its end is not
+        // the end of the run, only a signal, "quit" or a hang-up is.
+        if (n <= 0 || src.pending.size() > 4096) {
+          if (!src.is_stdin) ::close(src.fd);
+          src.fd = -1;
+          continue;
+        }
+        src.pending.append(buf, static_cast<size_t>(n));
+        for (size_t eol; !quit && (eol = src.pending.find('\n')) != std::string::npos;) {
+          std::string line = src.pending.substr(0, eol);
+          src.pending.erase(0, eol + 1);
+          if (!line.empty() && line.back() == '\r') line.pop_back();
+          if (line == "quit" || line == "exit") {
+            quit = true;
+          } else if (line.find_first_not_of(" \t") != std::string::npos) {
+            Reply(src, sim.Control(line));
+          }
+        }
       }
+      std::erase_if(sources, [](const Source& src) { return src.fd < 0; });
+    }
+    for (const Source& src : sources)
+      if (!src.is_stdin) ::close(src.fd);
+    if (listener >= 0) {
+      ::close(listener);
+      ::unlink(control.c_str());
     }
     sim.Stop();
     if (!dump.empty()) sim.DumpMemory(dump);
   } catch (const std::exception& e) {
     std::cerr << "varnek-rigsim: " << e.what() << "\n";
+    if (listener >= 0) ::unlink(control.c_str());  // ours only: Listen() succeeded
     return 1;
   }
   return 0;

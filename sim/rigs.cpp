@@ -87,7 +87,8 @@ Faults (switches at start, or control commands while running):
   flood N          N random bytes in front of the next answer
   refuse next|all  refuse (?; / FA / silence) the next or every command
 
-Control commands, one a line on stdin:
+Control commands, one a line on stdin or on the --control socket (each
+line gets a one-line reply; "channels" replies with the whole image):
   silence on|off   garbage N   drop N   hangup N   flood N
   refuse next|all|off   faults (show them)   clear (all faults off)
   channel N (show one)   channels   dump FILE   count (commands so far)

@@ -1,9 +1,15 @@
 // varnek-rigsim as a user runs it: the help, the printed device, control
 // commands on stdin, and the memory dump at SIGTERM.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "tests/sim/harness.h"
 #include "tests/sim/line.h"
@@ -29,6 +35,10 @@ TEST(RigsimHelp, DocumentsEveryRigSwitchFaultAndFormat) {
                         "--memory",
                         "--dump",
                         "--link",
+                        "--control",
+                        "--seed",
+                        "--split-gap",
+                        "--list-rigs",
                         "--silence",
                         "--garbage",
                         "--drop",
@@ -127,6 +137,58 @@ TEST(Rigsim, EndsByItselfAfterAHangUpAndStillDumps) {
   }
   EXPECT_EQ(p.Wait(10000), 0) << p.Err();
   EXPECT_TRUE(std::filesystem::exists(dump));
+}
+
+// One line to the control socket and its one-line reply.
+std::string AskSocket(const std::string& path, const std::string& line) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+  std::string reply;
+  for (int i = 0; i < 100; ++i) {  // the socket appears just before the device is printed
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::string text = line + "\n";
+  if (::send(fd, text.data(), text.size(), MSG_NOSIGNAL) > 0) {
+    pollfd p{fd, POLLIN, 0};
+    char c;
+    while (poll(&p, 1, 5000) > 0 && ::read(fd, &c, 1) == 1 && c != '\n')
+      reply += c;
+  }
+  ::close(fd);
+  return reply;
+}
+
+TEST(Rigsim, ControlSocketArmsFaultsAndQuits) {
+  ScratchDir dir;
+  std::string socket = dir.File("control"), dump = dir.File("out.txt");
+  Process p({kRigsim, "--rig", "Yaesu FT-2000", "--control", socket, "--dump", dump});
+  std::optional<std::string> device = p.ReadLine(10000);
+  ASSERT_TRUE(device) << p.Err();
+  Line line(*device);
+  EXPECT_EQ(AskSocket(socket, "refuse next").substr(0, 7), "silence");
+  line.Send("ID;");
+  EXPECT_EQ(line.Read(2), "?;");
+  line.Send("ID;");
+  EXPECT_EQ(line.Read(7), "ID0251;");
+  EXPECT_EQ(AskSocket(socket, "count"), "2");
+  EXPECT_EQ(AskSocket(socket, "bogus").substr(0, 6), "error:");
+  AskSocket(socket, "quit");
+  EXPECT_EQ(p.Wait(10000), 0) << p.Err();
+  EXPECT_TRUE(std::filesystem::exists(dump));
+  EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+TEST(Rigsim, ControlSocketNeverReplacesARealFile) {
+  ScratchDir dir;
+  std::string file = dir.File("precious.txt");
+  WriteFile(file, "keep me");
+  Process p({kRigsim, "--rig", "Yaesu FT-2000", "--control", file});
+  EXPECT_EQ(p.Wait(10000), 1);
+  EXPECT_NE(p.Err().find("not a socket"), std::string::npos) << p.Err();
+  EXPECT_EQ(ReadFile(file), "keep me");
 }
 
 }  // namespace
