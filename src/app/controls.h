@@ -56,6 +56,7 @@ enum class ControlKind {
   RadioButton,
   GroupBox,
   ListBox,
+  ProgressBar,
 };
 
 class TControl {
@@ -274,11 +275,34 @@ class TUpDown : public TControl {
   int position_ = 0;
 };
 
+class TProgressBar : public TControl {
+ public:
+  TProgressBar() : TControl(ControlKind::ProgressBar) {}
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  void SetRange(int max, int position) {
+    if (max == max_ && position == position_) return;
+    max_ = max;
+    position_ = position;
+    Changed();
+  }
+
+ private:
+  int max_ = 100, position_ = 0;
+};
+
 class TMenuItem {
  public:
   TMenuItem(std::string name, std::string caption) : name(std::move(name)), caption(std::move(caption)) {}
   std::string name, caption;
   bool enabled = true;
+  void SetEnabled(bool v) {
+    if (v == enabled) return;
+    enabled = v;
+    for (const auto& o : observers) o();
+  }
+  // Views redraw the item when it is enabled or disabled.
+  std::vector<std::function<void()>> observers;
   std::function<void()> OnClick;
   std::vector<std::unique_ptr<TMenuItem>> items;
 

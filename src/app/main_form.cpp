@@ -151,6 +151,12 @@ void TMainForm::BuildBottomBar() {
   label(Label102, "Label102", {147, 8, 17, 13}, "ms");
   for (TControl* c : std::initializer_list<TControl*>{&Label101, &edWait, &UpDown2, &Label102})
     c->parent = &pnCmnd;
+
+  label(lbStatusLine, "lbStatusLine", {2, 603, 700, 16}, "");
+  lbStatusLine.SetFontColor(colors::Maroon);
+  lbStatusLine.SetVisible(false);
+  Place(pbTransfer, "pbTransfer", {712, 603, 180, 16});
+  pbTransfer.SetVisible(false);
 }
 
 void TMainForm::BuildMenu() {
@@ -211,7 +217,7 @@ std::vector<TControl*> TMainForm::Controls() {
   for (TControl* c : std::initializer_list<TControl*>{
            &Label107, &Led, &NoLed, &lbChan, &cbAddLf, &cbCcr, &edStatus, &Label110, &cbxRig,
            &lbAddr, &edAddr, &Label109, &edIntval, &UpDown1, &Label108, &pnCmnd, &Label101,
-           &edWait, &UpDown2, &Label102})
+           &edWait, &UpDown2, &Label102, &lbStatusLine, &pbTransfer})
     all.push_back(c);
   return all;
 }
@@ -319,5 +325,28 @@ void TMainForm::ApplyRow00Rule(bool rigChange) {
 }
 
 void TMainForm::NotAvailableYet() { host.ShowMessage("Not available yet"); }
+
+void TMainForm::ShowStatus(const std::string& text) {
+  lbStatusLine.SetCaption(text);
+  lbStatusLine.SetVisible(!text.empty());
+}
+
+void TMainForm::SetTransferBusy(bool busy) {
+  if (busy == transferBusy_) return;
+  transferBusy_ = busy;
+  for (const char* item : {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "Memory1",
+                           "VfoA1"})
+    MenuItem(item).SetEnabled(!busy);
+  cbxRig.SetEnabled(!busy);
+  Led.SetEnabled(!busy);
+  NoLed.SetEnabled(!busy);
+  if (busy) {
+    for (auto& l : Label) l.SetEnabled(false);
+  } else {
+    for (auto& l : Label) l.SetEnabled(true);
+    // Row 00 keeps the rig's rule.
+    Label[0].SetEnabled(A[0].Enabled());
+  }
+}
 
 }  // namespace varnek

@@ -28,7 +28,7 @@ class TMainForm {
   std::string caption = "Varnek";
   Rect bounds{196, 104, 898, 641};
   // The client area the controls are laid out in.
-  int clientWidth = 898, clientHeight = 602;
+  int clientWidth = 898, clientHeight = 622;
 
   // The table: frequency, mode, name, check mark and number of each channel.
   std::array<TEdit, kChannels> A, M, T;
@@ -60,6 +60,11 @@ class TMainForm {
   TEdit edWait;
   TUpDown UpDown2;
   TLabel Label102;
+
+  // The status strip under the bottom bar: what went wrong on the line or in
+  // the settings, and how far a transfer run has got.
+  TLabel lbStatusLine;
+  TProgressBar pbTransfer;
 
   TMenuItem menu{"MainMenu1", ""};
 
@@ -99,8 +104,15 @@ class TMainForm {
   std::function<void()> OnCloseWindow;
   // Called when the user picks a menu item whose function has not been built.
   void NotAvailableYet();
+  // Shows a line in the status strip (empty hides it).
+  void ShowStatus(const std::string& text);
+  // While a transfer runs, everything that would start another one, send
+  // to the rig or change the rig or port under it is disabled.
+  void SetTransferBusy(bool busy);
+  bool TransferBusy() const { return transferBusy_; }
 
  private:
+  bool transferBusy_ = false;
   void BuildTable();
   void BuildBottomBar();
   void BuildMenu();

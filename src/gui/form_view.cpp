@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -175,6 +176,12 @@ QWidget* FormView::Create(TControl* c, QWidget* parent) {
       memo->OnLineAdded = [m](const std::string& line) { m->appendPlainText(ToQ(line)); };
       return m;
     }
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setTextVisible(true);
+      bar->setFormat("%v / %m");
+      return bar;
+    }
     case ControlKind::ListBox: {
       auto* l = new QListWidget(parent);
       auto* list = static_cast<TListBox*>(c);
@@ -279,6 +286,13 @@ void FormView::Mirror(TControl* c, QWidget* w) {
       if (l->currentRow() != list->ItemIndex()) l->setCurrentRow(list->ItemIndex());
       break;
     }
+    case ControlKind::ProgressBar: {
+      auto* bar = static_cast<QProgressBar*>(w);
+      auto* model = static_cast<TProgressBar*>(c);
+      bar->setRange(0, model->Max());
+      bar->setValue(model->Position());
+      break;
+    }
     case ControlKind::UpDown:
     case ControlKind::Panel:
       break;
@@ -334,6 +348,8 @@ void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
       QAction* a = menu->addAction(ToQ(child->caption));
       a->setObjectName(QString::fromStdString(child->name));
       TMenuItem* target = child.get();
+      a->setEnabled(target->enabled);
+      target->observers.push_back([a, target] { a->setEnabled(target->enabled); });
       connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
     }
   };
@@ -346,6 +362,8 @@ void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
       QAction* a = bar->addAction(ToQ(top->caption));
       a->setObjectName(QString::fromStdString(top->name));
       TMenuItem* target = top.get();
+      a->setEnabled(target->enabled);
+      target->observers.push_back([a, target] { a->setEnabled(target->enabled); });
       connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
     }
   }

@@ -1,10 +1,11 @@
 // varnek: the desktop program.
 #include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
-#include "app/main_form.h"
+#include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"
 
@@ -43,8 +44,11 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Varnek");
   QApplication::setApplicationDisplayName("Varnek");
   varnek::gui::QtHost host;
-  varnek::TMainForm form(host);
-  varnek::gui::MainWindow window(host, form);
+  varnek::Program program(host);
+  program.FormCreate();
+  varnek::gui::MainWindow window(host, program);
   window.show();
+  // First show runs once the window is on screen, from the event loop.
+  QTimer::singleShot(0, [&] { varnek::Guarded(host, [&] { program.FormShow(); }); });
   return app.exec();
 }

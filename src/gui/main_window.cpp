@@ -1,8 +1,15 @@
 #include "gui/main_window.h"
 
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
+#include <QUrl>
 
+#include "app/program.h"
+#include "files/channel_file.h"
 #include "gui/qt_text.h"
 
 namespace varnek::gui {
@@ -20,6 +27,7 @@ QFont WindowFont() {
 MainWindow::MainWindow(Host& host, TMainForm& form)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      host_(host),
       form_(form) {
   setObjectName("MainForm");
   setWindowTitle(ToQ(form.caption));
@@ -42,6 +50,120 @@ MainWindow::MainWindow(Host& host, TMainForm& form)
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   move(form.bounds.left, form.bounds.top);
   form.OnCloseWindow = [this] { close(); };
+}
+
+MainWindow::MainWindow(Host& host, Program& program) : MainWindow(host, program.MainForm) {
+  program_ = &program;
+  ConnectProgram();
+}
+
+MainWindow::~MainWindow() {
+  if (program_) {
+    program_->ShowTerminal = nullptr;
+    program_->ShowSettings = nullptr;
+    program_->ShowVerForm = nullptr;
+    program_->AskFileName = nullptr;
+    program_->OpenUrl = nullptr;
+  }
+}
+
+void MainWindow::ConnectProgram() {
+  Program& prog = *program_;
+  auto open = [](const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+  };
+  prog.OpenUrl = open;
+  prog.SetDLG.OpenUrl = open;
+
+  TRigForm& rig = prog.RigForm;
+  terminal_ = new ModelDialog(host_, this, rig.caption, rig.clientWidth, rig.clientHeight,
+                              rig.Controls());
+  terminal_->setObjectName("RigForm");
+  terminal_->setModal(false);
+  terminal_->position = &rig.bounds;
+  terminal_->normalState = &rig.normalState;
+  terminal_->move(rig.bounds.left, rig.bounds.top);
+  terminal_->onVisible = [&rig](bool shown) { rig.visible = shown; };
+  terminal_->onClose = [this, &prog] {
+    Profile settings(prog.MainForm.shared.SettingsFolder.Get() + "settings.ini");
+    prog.RigForm.FormClose(settings);
+  };
+  prog.ShowTerminal = [this] {
+    terminal_->show();
+    terminal_->raise();
+    terminal_->activateWindow();
+  };
+
+  TSetDLG& dlg = prog.SetDLG;
+  settings_ = new ModelDialog(host_, this, dlg.caption, dlg.clientWidth, dlg.clientHeight,
+                              dlg.Controls());
+  settings_->setObjectName("SetDLG");
+  QFont arial;
+  arial.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+  arial.setPixelSize(13);
+  settings_->setFont(arial);
+  dlg.OnCloseDialog = [this] { settings_->hide(); };
+  settings_->onClose = nullptr;
+  prog.ShowSettings = [this, &dlg] {
+    if (!dlg.Visible()) dlg.Show();
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
+    if (QScreen* s = screen()) settings_->move(s->geometry().center() - settings_->rect().center());
+  };
+
+  prog.ShowVerForm = [this, &prog] {
+    if (!update_) {
+      TVerForm& ver = *prog.VerForm;
+      update_ = new ModelDialog(host_, this, ver.caption, ver.clientWidth, ver.clientHeight,
+                                ver.Controls());
+      update_->setObjectName("VerForm");
+      update_->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                              Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint);
+      update_->setAttribute(Qt::WA_DeleteOnClose);
+      update_->onClose = [this, &prog] {
+        update_ = nullptr;
+        prog.VerFormClose();
+      };
+      if (QScreen* s = screen()) update_->move(s->geometry().center() - update_->rect().center());
+    }
+    update_->show();
+    update_->raise();
+  };
+
+  prog.AskFileName = [this, &prog](bool save) {
+    const FileDialogSetup setup = save ? SaveDialogSetup(prog.MainForm.shared.DocumentsFolder.Get())
+                                       : OpenDialogSetup(prog.MainForm.shared.DocumentsFolder.Get());
+    QStringList filters;
+    for (const auto& f : setup.filters) {
+      QStringList patterns;
+      for (const auto& p : f.patterns) patterns << QString::fromStdString(p);
+      filters << ToQ(f.description) + " (" + patterns.join(' ') + ")";
+    }
+    const QString start = QString::fromLocal8Bit(setup.startFolder.c_str());
+    const QString name =
+        save ? QFileDialog::getSaveFileName(this, save ? "Save to file" : "Load from file", start,
+                                            filters.join(";;"))
+             : QFileDialog::getOpenFileName(this, "Load from file", start, filters.join(";;"));
+    return std::string(name.toLocal8Bit().constData());
+  };
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (!(windowState() & Qt::WindowMinimized)) {
+    form_.bounds.left = x();
+    form_.bounds.top = y();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (program_) {
+    const bool minimised = windowState() & Qt::WindowMinimized;
+    Guarded(host_, [&] { program_->FormClose(minimised); });
+  }
+  event->accept();
 }
 
 }  // namespace varnek::gui

@@ -17,6 +17,30 @@ ModelDialog::ModelDialog(Host& host, QWidget* parent, const std::string& caption
   view_ = new FormView(host, this, controls);
 }
 
+void ModelDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (onVisible) onVisible(true);
+}
+
+void ModelDialog::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  if (onVisible) onVisible(false);
+}
+
+void ModelDialog::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  if (position && !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+    position->left = x();
+    position->top = y();
+  }
+}
+
+void ModelDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (normalState && event->type() == QEvent::WindowStateChange)
+    *normalState = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
+}
+
 void ModelDialog::closeEvent(QCloseEvent* event) {
   if (!closed_ && onClose) onClose();
   closed_ = true;

@@ -18,10 +18,19 @@ class ModelDialog : public QDialog {
   FormView& view() { return *view_; }
   // Runs when the window closes (by its close button or by the program).
   std::function<void()> onClose;
+  // Runs when the window is shown (true) or hidden (false).
+  std::function<void(bool)> onVisible;
+  // Keeps the model's window position in step with the screen, when given.
+  Rect* position = nullptr;
+  bool* normalState = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void done(int result) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   FormView* view_;

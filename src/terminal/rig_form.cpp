@@ -192,6 +192,28 @@ void TRigForm::SampleClick(Sample sample) {
   }
 }
 
+void TRigForm::ReadFt920StatusRecord() {
+  if (Terminal.Lines().empty()) return;
+  const std::string line = Trim(Terminal.Lines().front());
+  auto word = [&](int n) { return Piece(line, " ", n, 1); };
+  if (word(1) == "8B") return;  // the rig's mark of an empty record
+  const uint32_t hz = HexValue(word(2) + word(3) + word(4) + word(5));
+  std::string digits = "00" + std::to_string(hz);
+  digits = digits.substr(digits.size() - 9);
+  std::string freq = digits.substr(0, 3) + "." + digits.substr(3, 3) + "." + digits.substr(6, 3);
+  freq.erase(0, freq.find_first_not_of('0'));
+  const std::string m = word(8);
+  std::string mode = "?";
+  if (m == "00") mode = "LSB";
+  else if (m == "40") mode = "USB";
+  else if (m == "81" || m == "C1") mode = "CW";
+  else if (m == "02") mode = "AM";
+  else if (m == "03") mode = "FM";
+  else if (m == "04" || m == "05" || m == "06") mode = "DIGI";
+  edFreq.SetText(freq);
+  edMode.SetText(mode);
+}
+
 void TRigForm::EchoCommands(const std::vector<std::string>& commands) {
   for (size_t i = 0; i < commands.size() && i < 4; ++i)
     EchoCommand(static_cast<int>(i), commands[i]);

@@ -64,6 +64,10 @@ class TRigForm {
   // Composes a sample command into the first empty command line.
   void SampleClick(Sample sample);
 
+  // "&Read" on an FT-920: decodes the status record on the memo's first
+  // dump line into edFreq and edMode (the table is not touched).
+  void ReadFt920StatusRecord();
+
   // The command builders' echo: commands[i] into Edit[i], while visible.
   void EchoCommands(const std::vector<std::string>& commands);
   void EchoCommand(int index, const std::string& command);

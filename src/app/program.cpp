@@ -1,0 +1,222 @@
+#include "app/program.h"
+
+#include "app/main_form_settings.h"
+#include "app/rig_settings.h"
+#include "app/startup.h"
+#include "app/text.h"
+#include "files/channel_file.h"
+#include "rig/family.h"
+#include "rig/icom.h"
+#include "rig/kenwood.h"
+#include "rig/yaesu.h"
+
+namespace varnek {
+
+Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> device)
+    : host(h),
+      MainForm(h),
+      SerialPort1(h, std::move(device)),
+      RigForm(h, MainForm, SerialPort1),
+      SetDLG(MainForm, SerialPort1),
+      rigIo(MainForm, SerialPort1, RigForm),
+      transfers(h, MainForm, SerialPort1, RigForm, rigIo),
+      downloader(std::make_unique<CurlDownloader>()),
+      env_(std::move(env)) {
+  SerialPort1.SetCommPort("COM1");
+  SerialPort1.SetErrorNoise(255);
+  SerialPort1.OnRxClusterEvent = [this](TSerialPort&) {
+    Guarded(host, [this] { transfers.SerialPort1RxClusterEvent(); });
+  };
+  SerialPort1.OnProcessError =
+      MakeSerialReportHandler([this](const std::string& text) { MainForm.ShowStatus(text); });
+  SetDLG.SaveRigLine = [this](const std::string& rig, const std::string& line) {
+    Profile settings = Settings();
+    const RigSaveResult r = SaveRigSelection(settings, rig, line);
+    if (!r.file.ok) host.ReportError(r.file.message);
+    if (!r.notice.empty()) MainForm.ShowStatus(r.notice);
+  };
+  RigForm.RefreshIndicator = [this] { SetDLG.RefreshPortIndicator(); };
+  RigForm.BeforeSend = [this] { rigIo.ForgetOutstandingRead(); };
+  RigForm.ShowSettingsModal = [this] {
+    if (ShowSettings) ShowSettings();
+    return true;
+  };
+  RigForm.OnRead = [this] {
+    if (!SerialPort1.Active()) SerialPort1.SetActive(true);
+    MainForm.shared.CivAddress = MainForm.edAddr.Text().empty() ? "00" : MainForm.edAddr.Text();
+    const std::string code = MainForm.shared.ModelCode.Get();
+    const RigContext ctx = transfers.Context();
+    if (StartsWith(code, "TS") || StartsWith(code, "FT-2"))
+      KenwoodParseAnswer(ctx);
+    else if (StartsWith(code, "FT-1") || StartsWith(code, "FT-8"))
+      YaesuParseAnswer(ctx);
+    else if (StartsWith(code, "IC"))
+      IcomParseAnswer(ctx);
+    else if (StartsWith(code, "FT-9"))
+      RigForm.ReadFt920StatusRecord();
+  };
+  transfers.OnRunChanged = [this](Transfers::Run run) {
+    const bool idle = run == Transfers::Run::None;
+    for (TButton* b : {&SetDLG.OKbtn, &SetDLG.btOpenPort, &SetDLG.btClosePort}) b->SetEnabled(idle);
+  };
+  MainForm.cbxRig.OnChange = [this] { cbxRigChange(); };
+  for (int n = 0; n < TMainForm::kChannels; ++n)
+    MainForm.Label[n].OnClick = [this, n] { transfers.LabelClick(n); };
+  WireMenu();
+}
+
+Program::~Program() { SerialPort1.SetActive(false); }
+
+Profile Program::Settings() const { return SettingsOf(MainForm); }
+
+void Program::WireMenu() {
+  auto on = [this](const char* item, std::function<void()> f) {
+    MainForm.MenuItem(item).OnClick = std::move(f);
+  };
+  on("ClrMemory1", [this] { transfers.ClrMemory1Click(); });
+  on("Defaults1", [this] {
+    if (!transfers.RefuseWhileBusy("The reset")) Defaults1Click();
+  });
+  on("LoadFromFile1", [this] {
+    const std::string path = AskFileName ? AskFileName(false) : std::string();
+    if (!path.empty()) LoadFromFile1Click(path);
+  });
+  on("SaveToFile1", [this] {
+    const std::string path = AskFileName ? AskFileName(true) : std::string();
+    if (!path.empty()) SaveToFile1Click(path);
+  });
+  on("LoadFromRig1", [this] { transfers.LoadFromRig1Click(); });
+  on("SaveToRig1", [this] { transfers.SaveToRig1Click(); });
+  on("Cancel1", [this] { transfers.Cancel1Click(); });
+  on("Memory1", [this] { transfers.Memory1Click(); });
+  on("VfoA1", [this] { transfers.VfoA1Click(); });
+  on("Settings1", [this] {
+    SetDLG.Show();
+    if (ShowSettings) ShowSettings();
+  });
+  on("Commands1", [this] {
+    if (ShowTerminal) ShowTerminal();
+  });
+  on("Advice1", [this] { Advice1Click(); });
+  on("Neuvoja1", [this] { Neuvoja1Click(); });
+  on("Update1", [this] { Update1Click(); });
+  on("Close1", [this] {
+    SerialPort1.SetActive(false);
+    MainForm.Close1Click();
+  });
+}
+
+void Program::FormCreate() {
+  RestoreFoldersAndPosition(MainForm, env_);
+  // The terminal window is created with the main window.
+  Guarded(host, [this] { RigForm.FormCreate(Settings()); });
+}
+
+void Program::FormShow() {
+  MainForm.shared.ModelCode = "";
+  const Profile settings = Settings();
+  const std::string rig = settings.ReadString(kMainSection, kRigKey);
+  // A damaged settings line is reported; the rest of the first show still
+  // runs, since every later command needs it.
+  Guarded(host, [&] {
+    if (!rig.empty()) {
+      MainForm.cbxRig.SetText(rig);
+      MainForm.shared.ModelCode = ModelCodeOf(rig);
+      SerialPort1.SetActive(false);
+      const std::string line = ReadRigSettingsLine(settings, rig);
+      if (!line.empty()) {
+        SetDLG.ParseRigSettings(line);
+        ApplyRigFamily(MainForm);
+      } else {
+        Defaults1Click();
+      }
+    } else {
+      SetDLG.LoadDialogFromPort(SerialPort1);
+    }
+  });
+  Guarded(host, [&] { SetDLG.ApplyDialogToPort(SerialPort1); });
+  ApplyFirstShowFamily(MainForm);
+  MainForm.shared.LoadFinished = true;
+  MainForm.shared.OperationState = "Once";
+  MainForm.shared.StopRequested = false;
+  SetDLG.RefreshPortIndicator();
+  ClearTerminalLogAndFillRigList(MainForm);
+  if (!rig.empty()) MainForm.cbxRig.SetText(rig);
+}
+
+void Program::cbxRigChange() {
+  const std::string rig = MainForm.cbxRig.Text();
+  MainForm.shared.ModelCode = ModelCodeOf(rig);
+  const std::string line = ReadRigSettingsLine(Settings(), rig);
+  const std::string problem = RigKeyProblem(rig);
+  MainForm.ShowStatus(problem.empty() ? std::string() : problem);
+  if (!line.empty()) {
+    SetDLG.ParseRigSettings(line);
+    SetDLG.ApplyDialogToPort(SerialPort1);
+  } else {
+    Defaults1Click();
+  }
+  ApplyRigFamily(MainForm);
+  SetDLG.RefreshPortIndicator();
+}
+
+void Program::Defaults1Click() {
+  SerialPort1.SetActive(false);
+  SetDLG.LoadDialogFromPort(SerialPort1);
+  const RigDefaults d = DefaultsFor(MainForm.shared.ModelCode.Get());
+  if (d.baud) SetDLG.CBBaud.SetItemIndex(*d.baud);
+  if (d.stopBits) SetDLG.CBStop.SetItemIndex(*d.stopBits);
+  if (d.lines) {
+    SetDLG.chkDtr.SetChecked(*d.lines);
+    SetDLG.chkRTS.SetChecked(*d.lines);
+  }
+  if (d.loopWait) SetDLG.edLoopWait.SetText(IntToStr(*d.loopWait));
+  ApplyDefaultsToMainForm(d, MainForm);
+  ApplyRigFamily(MainForm);
+  SetDLG.ApplyDialogToPort(SerialPort1);
+  SetDLG.RefreshPortIndicator();
+}
+
+void Program::FormClose(bool minimised) {
+  const FileResult pos = SaveWindowPosition(MainForm, minimised);
+  if (!pos.ok) host.ReportError(pos.message);
+  SetDLG.SaveSettings();
+  Profile settings = Settings();
+  RigForm.FormClose(settings);
+  SerialPort1.SetActive(false);
+}
+
+void Program::Advice1Click() { host.ShowMessage(AdviceText()); }
+void Program::Neuvoja1Click() { host.ShowMessage(NeuvojaText()); }
+
+void Program::Update1Click() {
+  if (!VerForm) {
+    VerForm = std::make_unique<TVerForm>(host, Settings(), MainForm.shared.SettingsFolder.Get(),
+                                         *downloader, [this](const std::string& url) {
+                                           if (OpenUrl) OpenUrl(url);
+                                         });
+    VerForm->FormCreate();
+  }
+  if (ShowVerForm) ShowVerForm();
+}
+
+void Program::VerFormClose() {
+  if (!VerForm) return;
+  VerForm->FormClose();
+  VerForm.reset();
+}
+
+void Program::SaveToFile1Click(const std::string& path) {
+  const ChannelFileResult r = SaveChannelFile(path, MainForm, SetDLG.Notation());
+  if (r.ok)
+    host.ShowMessage(r.message);
+  else
+    host.ReportError(r.message);
+}
+
+void Program::LoadFromFile1Click(const std::string& path) {
+  const ChannelFileResult r = LoadChannelFile(path, MainForm, SetDLG.Notation());
+  if (!r.ok) host.ReportError(r.message);
+}
+
+}  // namespace varnek

@@ -1,0 +1,77 @@
+#pragma once
+// The running program: the main window with its serial port, the terminal
+// window, the settings dialog, the transfers and, while it is open, the
+// update window. Wires them to each other and holds the start-up, rig
+// change, reset and shutdown flows. Front ends create one and drive it.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/folders.h"
+#include "app/host.h"
+#include "app/main_form.h"
+#include "serial/serial_port.h"
+#include "serial/set_dlg.h"
+#include "terminal/rig_form.h"
+#include "transfer/main_rig_io.h"
+#include "transfer/transfers.h"
+#include "update/download.h"
+#include "update/ver_form.h"
+
+namespace varnek {
+
+class Program {
+ public:
+  explicit Program(Host& host, FolderEnvironment env = SystemFolderEnvironment(),
+                   std::unique_ptr<SerialDevice> device = nullptr);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  Host& host;
+  // Declared in the order they are built; destroyed in reverse, the port
+  // after everything that uses it.
+  TMainForm MainForm;
+  TSerialPort SerialPort1;
+  TRigForm RigForm;
+  TSetDLG SetDLG;
+  MainRigIo rigIo;
+  Transfers transfers;
+  std::unique_ptr<Downloader> downloader;
+  std::unique_ptr<TVerForm> VerForm;
+
+  // Window creation: folders, the saved window position, the terminal
+  // window's creation.
+  void FormCreate();
+  // First show: the saved rig and its settings, the port opened, the rig
+  // list filled.
+  void FormShow();
+  // Every change of the rig box's text.
+  void cbxRigChange();
+  void Defaults1Click();
+  // Program end: position, rig selection and its settings line saved; the
+  // port closed. `minimised`: the window is not in its normal state.
+  void FormClose(bool minimised);
+  void Advice1Click();
+  void Neuvoja1Click();
+  void Update1Click();
+  // The update window was closed.
+  void VerFormClose();
+  void SaveToFile1Click(const std::string& path);
+  void LoadFromFile1Click(const std::string& path);
+
+  // Hooks the view sets: show the terminal, the settings dialog and the
+  // update window; ask for a file name (empty: cancelled); open a web link.
+  std::function<void()> ShowTerminal, ShowSettings, ShowVerForm;
+  std::function<std::string(bool save)> AskFileName;
+  std::function<void(const std::string&)> OpenUrl;
+
+ private:
+  void WireMenu();
+  void ApplyRigSelection(bool reset);
+  Profile Settings() const;
+
+  FolderEnvironment env_;
+};
+
+}  // namespace varnek

@@ -1,0 +1,254 @@
+// The transfer flows through the whole program against simulated rigs.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/text.h"
+#include "program_fixture.h"
+
+namespace varnek {
+namespace {
+
+using testing::ProgramFixture;
+
+sim::Channel Ch(std::int64_t hz, const char* mode, const char* name = "") {
+  sim::Channel c;
+  c.hz = hz;
+  c.mode = mode;
+  c.name = name;
+  return c;
+}
+
+class KenwoodFlows : public ProgramFixture {
+ protected:
+  void SetUp() override {
+    Start("Kenwood TS-570", {});
+    sim->SetChannel(3, Ch(7050000, "1"));
+    sim->SetChannel(4, Ch(14250000, "2"));
+    sim->SetChannel(5, Ch(3699000, "3"));
+    sim->SetChannel(10, Ch(21300000, "2"));
+    sim->SetChannel(11, Ch(28500000, "2"));
+    sim->SetChannel(12, Ch(29600000, "4"));
+  }
+};
+
+TEST_F(KenwoodFlows, ClickReadsTheRow) {
+  program->transfers.LabelClick(5);
+  EXPECT_TRUE(Until([&] { return !Form().A[5].Text().empty(); }));
+  EXPECT_EQ(Form().A[5].Text(), "  3.699.000");
+  EXPECT_EQ(Form().M[5].Text(), "CW");
+  EXPECT_EQ(Form().lbChan.Caption(), "05");
+  EXPECT_TRUE(Form().shared.ChannelSent.load());
+}
+
+TEST_F(KenwoodFlows, LoadReadsCheckedChannelsAndGivesTheIntervalBack) {
+  Form().edIntval.UserInput("100");
+  Check({3, 4, 54});
+  program->transfers.LoadFromRig1Click();
+  EXPECT_TRUE(Form().TransferBusy());
+  ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+  Settle();
+  EXPECT_EQ(Form().A[3].Text(), "  7.050.000");
+  EXPECT_EQ(Form().M[3].Text(), "LSB");
+  EXPECT_EQ(Form().A[4].Text(), "14.250.000");
+  EXPECT_EQ(Form().M[4].Text(), "USB");
+  EXPECT_EQ(Form().lbChan.Caption(), "Ready");
+  EXPECT_EQ(Form().shared.OperationState.Get(), "Once");
+  EXPECT_TRUE(Form().shared.LoadFinished.load());
+  // The run raised the interval for the channels after 49, and gave it back.
+  EXPECT_EQ(Form().shared.ChannelInterval.load(), 100);
+  EXPECT_FALSE(Form().TransferBusy());
+  // The start pause and one per channel read, at the interval of each half.
+  std::vector<int> sleeps = host.Sleeps();
+  EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 100), 3) << ::testing::PrintToString(sleeps);
+  EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 200), 1) << ::testing::PrintToString(sleeps);
+}
+
+TEST_F(KenwoodFlows, StopWhileChannel10IsReadStillReadsChannel11) {
+  Check({10, 11, 12});
+  const int token = Form().A[10].Subscribe([&] { Form().shared.StopRequested = true; });
+  program->transfers.LoadFromRig1Click();
+  ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+  Settle();
+  Form().A[10].Unsubscribe(token);
+  EXPECT_FALSE(Form().A[10].Text().empty());
+  EXPECT_FALSE(Form().A[11].Text().empty());
+  EXPECT_TRUE(Form().A[12].Text().empty());
+  EXPECT_EQ(Form().shared.OperationState.Get(), "Load");
+  EXPECT_NE(Form().lbChan.Caption(), "Ready");
+  // Mended: however the run ends, Kenwood clicks select the channel again.
+  EXPECT_TRUE(Form().shared.LoadFinished.load());
+}
+
+TEST_F(KenwoodFlows, OneTransferAtATime) {
+  Check({3, 4, 5, 10, 11});
+  program->transfers.LoadFromRig1Click();
+  program->transfers.LabelClick(12);
+  program->transfers.SaveToRig1Click();
+  program->transfers.VfoA1Click();
+  EXPECT_FALSE(Form().Label[12].Enabled());
+  EXPECT_FALSE(Form().MenuItem("SaveToRig1").enabled);
+  EXPECT_FALSE(Form().cbxRig.Enabled());
+  EXPECT_FALSE(program->RigForm.SendBtn.Enabled());
+  ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+  Settle();
+  EXPECT_EQ(host.Messages().size(), 3u);
+  EXPECT_TRUE(Form().A[12].Text().empty());  // the refused click read nothing
+  EXPECT_TRUE(Form().Label[12].Enabled());
+  EXPECT_TRUE(Form().MenuItem("SaveToRig1").enabled);
+}
+
+TEST_F(KenwoodFlows, SaveWritesCheckedRowsAndLogsWhileItRuns) {
+  Form().SetChannel("01", "145.500.000", "FM", "S20");
+  Form().SetChannel("02", "7.074.000", "USB", "FT8");
+  Check({1, 2});
+  program->RigForm.Terminal.Add("old line");
+  program->transfers.SaveToRig1Click();
+  Settle();
+  ASSERT_TRUE(sim->GetChannel(1).has_value());
+  EXPECT_EQ(sim->GetChannel(1)->hz, 145500000);
+  EXPECT_EQ(sim->GetChannel(1)->mode, "4");
+  EXPECT_EQ(sim->GetChannel(2)->hz, 7074000);
+  EXPECT_EQ(sim->GetChannel(2)->mode, "2");
+  EXPECT_EQ(Form().lbChan.Caption(), "Ready");
+  EXPECT_FALSE(program->RigForm.cbSave.Checked());
+  EXPECT_EQ(Form().shared.OperationState.Get(), "Once");
+  EXPECT_TRUE(host.Messages().empty());
+  EXPECT_TRUE(program->RigForm.Terminal.Lines().empty());
+}
+
+TEST_F(KenwoodFlows, SaveWithNothingCheckedSaysSo) {
+  program->transfers.SaveToRig1Click();
+  EXPECT_EQ(host.Messages(), std::vector<std::string>{"No saves, no channels checked!"});
+  EXPECT_EQ(sim->CommandsReceived(), 0);
+}
+
+TEST_F(KenwoodFlows, SaveOfAnEmptyRowWritesTheEmptyChannel) {
+  Check({4});
+  program->transfers.SaveToRig1Click();
+  Settle();
+  const auto c = sim->GetChannel(4);
+  EXPECT_TRUE(!c.has_value() || c->hz == 0);
+}
+
+TEST_F(KenwoodFlows, ClearAsksThenEmptiesTheRigChannelsOnly) {
+  Form().SetChannel("03", "7.050.000", "LSB", "KEEP");
+  Check({3, 5});
+  host.SetConfirmAnswer(false);
+  program->RigForm.Terminal.Add("kept");
+  program->transfers.ClrMemory1Click();
+  EXPECT_EQ(program->RigForm.Terminal.Lines().size(), 1u);
+  EXPECT_EQ(sim->GetChannel(3)->hz, 7050000);
+  host.SetConfirmAnswer(true);
+  program->transfers.ClrMemory1Click();
+  Settle();
+  for (int n : {3, 5}) {
+    const auto c = sim->GetChannel(n);
+    EXPECT_TRUE(!c.has_value() || c->hz == 0) << n;
+  }
+  EXPECT_EQ(sim->GetChannel(4)->hz, 14250000);
+  EXPECT_EQ(Form().A[3].Text(), "7.050.000");  // the table is not touched
+  EXPECT_EQ(Form().lbChan.Caption(), "Ready");
+  // Mended: no lasting "Reset" that would pause every later answer.
+  EXPECT_EQ(Form().shared.OperationState.Get(), "Once");
+}
+
+TEST_F(KenwoodFlows, TerminalLogCountsEveryLoggedLine) {
+  program->RigForm.cbSave.SetChecked(true);
+  program->RigForm.Terminal.Add("#one");
+  program->RigForm.Terminal.Add("#two");
+  program->RigForm.SendLine("ID;");
+  Settle();
+  Profile log(Form().shared.DocumentsFolder.Get() + "terminal.ini");
+  EXPECT_EQ(log.ReadInteger("MainForm", "Rig", 0), 3);
+  EXPECT_EQ(log.ReadString("MainForm", "1"), "#one");
+  EXPECT_EQ(log.ReadString("MainForm", "3"), "#ID018;");
+}
+
+class IcomFlows : public ProgramFixture {
+ protected:
+  void SetUp() override {
+    sim::Options o;
+    o.address = 0x5C;
+    Start("Icom IC-CI-V", o);
+    Form().edAddr.UserInput("5C");
+    Form().edAddr.Exit();
+    sim->SetChannel(1, Ch(14250000, "01"));
+    sim->SetChannel(2, Ch(145500000, "05"));
+  }
+};
+
+TEST_F(IcomFlows, LoadReadsWithTheBusEcho) {
+  // Reads take the memory's data only in memory mode ("&Memory").
+  program->transfers.Memory1Click();
+  Check({1, 2});
+  program->transfers.LoadFromRig1Click();
+  ASSERT_TRUE(program->transfers.WaitForLoad(30000));
+  Settle();
+  EXPECT_EQ(Trim(Form().A[1].Text()), "14.250.000");
+  EXPECT_EQ(Form().M[1].Text(), "USB");
+  EXPECT_EQ(Trim(Form().A[2].Text()), "145.500.000");
+  EXPECT_EQ(Form().M[2].Text(), "FM");
+}
+
+TEST_F(IcomFlows, AnErrorInTheLoadIsReportedAndTheRunEnds) {
+  Form().shared.CivAddress = "ZZ";
+  Check({1, 2});
+  program->transfers.LoadFromRig1Click();
+  ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+  ASSERT_EQ(host.Errors().size(), 1u);
+  EXPECT_NE(host.Errors()[0].find("ZZ"), std::string::npos);
+  EXPECT_TRUE(Form().shared.LoadFinished.load());
+  EXPECT_FALSE(program->transfers.Busy());
+}
+
+TEST_F(IcomFlows, ClearNeverTouchesChannel00) {
+  Form().cb[0].SetEnabled(true);
+  Check({0, 1});
+  program->transfers.ClrMemory1Click();
+  Settle();
+  const auto c = sim->GetChannel(1);
+  EXPECT_TRUE(!c.has_value() || c->hz == 0);
+  // Only channel 01 was selected for clearing.
+  const std::string sent = program->RigForm.Terminal.Text();
+  EXPECT_EQ(sent.find(" 08 00 00 FD"), std::string::npos) << sent;
+}
+
+class YaesuFlows : public ProgramFixture {
+ protected:
+  void SetUp() override { Start("Yaesu FT-920", {}, 400, 20, 0); }
+};
+
+TEST_F(YaesuFlows, SaveThenReadBack) {
+  Form().SetChannel("05", "7.050.000", "LSB", "");
+  Form().SetChannel("12", "14.250.000", "USB", "");
+  Check({5, 12});
+  program->transfers.SaveToRig1Click();
+  Settle();
+  ASSERT_TRUE(sim->GetChannel(5).has_value());
+  EXPECT_EQ(sim->GetChannel(5)->hz, 7050000);
+  Form().ClearFM1Click();
+  program->transfers.LoadFromRig1Click();
+  ASSERT_TRUE(program->transfers.WaitForLoad(30000));
+  Settle();
+  EXPECT_EQ(Trim(Form().A[5].Text()), "7.050.000");
+  EXPECT_EQ(Form().M[5].Text(), "LSB");
+  EXPECT_EQ(Trim(Form().A[12].Text()), "14.250.000");
+  EXPECT_EQ(Form().M[12].Text(), "USB");
+}
+
+TEST_F(YaesuFlows, ClearShowsPlainChannelNumbers) {
+  Check({5, 12});
+  std::vector<std::string> captions;
+  Form().lbChan.Subscribe([&] {
+    if (captions.empty() || captions.back() != Form().lbChan.Caption())
+      captions.push_back(Form().lbChan.Caption());
+  });
+  program->transfers.ClrMemory1Click();
+  Settle();
+  const std::vector<std::string> want = {"5", "Empty", "12", "Empty", "Ready"};
+  EXPECT_EQ(captions, want);
+}
+
+}  // namespace
+}  // namespace varnek
