@@ -30,9 +30,17 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   SerialPort1.OnProcessError =
       MakeSerialReportHandler([this](const std::string& text) { MainForm.ShowStatus(text); });
   SetDLG.SaveRigLine = [this](const std::string& rig, const std::string& line) {
+    if (!persistSettings) return;
     Profile settings = Settings();
     const RigSaveResult r = SaveRigSelection(settings, rig, line);
     if (!r.file.ok) host.ReportError(r.file.message);
+    // The device behind each port name the user has set.
+    std::vector<ProfileEntry> ports;
+    for (const auto& [name, path] : SetDLG.portPaths.Entries()) ports.push_back({"Ports", name, path});
+    if (!ports.empty()) {
+      const FileResult p = settings.Write(ports);
+      if (!p.ok) host.ReportError(p.message);
+    }
     if (!r.notice.empty()) MainForm.ShowStatus(r.notice);
   };
   RigForm.RefreshIndicator = [this] { SetDLG.RefreshPortIndicator(); };
@@ -108,11 +116,16 @@ void Program::WireMenu() {
 
 void Program::FormCreate() {
   RestoreFoldersAndPosition(MainForm, env_);
+  const Profile settings = Settings();
+  for (const std::string& name : PortItems()) {
+    const std::string path = settings.ReadString("Ports", name);
+    if (!path.empty()) SetDLG.portPaths.Set(name, path);
+  }
   // The terminal window is created with the main window.
   Guarded(host, [this] { RigForm.FormCreate(Settings()); });
 }
 
-void Program::FormShow() {
+void Program::FormShow(bool clearTerminalLog) {
   MainForm.shared.ModelCode = "";
   const Profile settings = Settings();
   const std::string rig = settings.ReadString(kMainSection, kRigKey);
@@ -140,7 +153,10 @@ void Program::FormShow() {
   MainForm.shared.OperationState = "Once";
   MainForm.shared.StopRequested = false;
   SetDLG.RefreshPortIndicator();
-  ClearTerminalLogAndFillRigList(MainForm);
+  if (clearTerminalLog)
+    ClearTerminalLogAndFillRigList(MainForm);
+  else
+    MainForm.cbxRig.SetItems(RigList());
   if (!rig.empty()) MainForm.cbxRig.SetText(rig);
 }
 
@@ -178,6 +194,10 @@ void Program::Defaults1Click() {
 }
 
 void Program::FormClose(bool minimised) {
+  if (!persistSettings) {
+    SerialPort1.SetActive(false);
+    return;
+  }
   const FileResult pos = SaveWindowPosition(MainForm, minimised);
   if (!pos.ok) host.ReportError(pos.message);
   SetDLG.SaveSettings();

@@ -44,8 +44,11 @@ class Program {
   // window's creation.
   void FormCreate();
   // First show: the saved rig and its settings, the port opened, the rig
-  // list filled.
-  void FormShow();
+  // list filled, the previous run's terminal log deleted (unless
+  // `clearTerminalLog` is false: the command line leaves it alone).
+  void FormShow(bool clearTerminalLog = true);
+  // False: settings.ini is read but never written (the command line).
+  bool persistSettings = true;
   // Every change of the rig box's text.
   void cbxRigChange();
   void Defaults1Click();
