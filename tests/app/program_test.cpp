@@ -1,0 +1,176 @@
+// The program's life without a screen: first start, rig changes, resets,
+// what settings.ini keeps across a restart.
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/headless_host.h"
+#include "app/rig_settings.h"
+#include "support/temp_folder.h"
+
+namespace varnek {
+namespace {
+
+FolderEnvironment Env(const std::string& home) {
+  FolderEnvironment env;
+  env.getEnv = [home](const std::string& name) -> std::optional<std::string> {
+    if (name == "HOME") return home;
+    return std::nullopt;
+  };
+  env.programFile = home + "bin/varnek";
+  return env;
+}
+
+class ProgramLife : public ::testing::Test {
+ protected:
+  std::unique_ptr<Program> Start() {
+    auto p = std::make_unique<Program>(host, Env(home.Path()));
+    p->FormCreate();
+    p->FormShow();
+    return p;
+  }
+  std::string SettingsFile() { return home.Path() + ".config/Kolvir/Varnek/settings.ini"; }
+  std::string Item(const TComboBox& box) {
+    return box.ItemIndex() < 0 ? std::string() : box.Items()[static_cast<size_t>(box.ItemIndex())];
+  }
+
+  HeadlessHost host;
+  testing::TempFolder home;
+};
+
+TEST_F(ProgramLife, FirstStartWithoutSettings) {
+  auto p = Start();
+  EXPECT_EQ(p->MainForm.cbxRig.Text(), "Select radio");
+  EXPECT_EQ(p->MainForm.cbxRig.Items(), RigList());
+  EXPECT_FALSE(p->MainForm.A[0].Enabled());
+  EXPECT_TRUE(p->MainForm.shared.LoadFinished.load());
+  EXPECT_EQ(p->MainForm.shared.OperationState.Get(), "Once");
+  p->FormClose(false);
+  const Profile settings(SettingsFile());
+  EXPECT_EQ(settings.ReadString("MainForm", "Rig"), "Select radio");
+  EXPECT_FALSE(settings.ReadString("MainForm", "Select radio").empty());
+  EXPECT_EQ(settings.ReadString("MainForm", "fMain"), "0,104,196");
+}
+
+TEST_F(ProgramLife, SelectingARigResetsItToItsFamily) {
+  auto p = Start();
+  p->MainForm.cbxRig.UserSelect(4);  // "Yaesu FT-920"
+  EXPECT_EQ(p->MainForm.shared.ModelCode.Get(), "FT-920");
+  EXPECT_EQ(Item(p->SetDLG.CBBaud), "4800");
+  EXPECT_EQ(Item(p->SetDLG.CBStop), "2 Bits");
+  EXPECT_FALSE(p->SetDLG.chkDtr.Checked());
+  EXPECT_FALSE(p->SetDLG.chkRTS.Checked());
+  EXPECT_EQ(p->MainForm.edIntval.Text(), "200");
+  EXPECT_EQ(p->MainForm.shared.ChannelInterval.load(), 200);
+  EXPECT_EQ(p->MainForm.shared.CommandInterval.load(), 150);
+  EXPECT_EQ(p->SerialPort1.BaudRate(), 4800u);
+  EXPECT_EQ(p->SerialPort1.StopBits(), 2);
+  EXPECT_TRUE(p->MainForm.pnCmnd.Visible());
+
+  p->MainForm.cbxRig.UserSelect(3);  // "Icom IC-CI-V": the mended reset agrees with itself
+  EXPECT_EQ(p->MainForm.edWait.Text(), "150");
+  EXPECT_EQ(p->MainForm.shared.CommandInterval.load(), 150);
+  EXPECT_EQ(p->MainForm.shared.IcomLoopWait.load(), 75);
+  EXPECT_EQ(p->MainForm.edIntval.Text(), "300");
+}
+
+TEST_F(ProgramLife, EachRigKeepsItsOwnSettings) {
+  auto p = Start();
+  p->MainForm.cbxRig.UserSelect(0);  // "Kenwood TS-570"
+  EXPECT_TRUE(p->MainForm.A[0].Enabled());
+  EXPECT_FALSE(p->MainForm.pnCmnd.Visible());
+  p->SetDLG.CBPort.SetItemIndex(3);
+  p->SetDLG.CBBaud.SetItemIndex(8);
+  p->MainForm.edIntval.UserInput("350");
+  p->SetDLG.rbPoint.SetChecked(true);
+  p->SetDLG.OKBtnClick();
+  p->MainForm.cbxRig.UserSelect(5);  // "Yaesu FT-1000"
+  EXPECT_EQ(Item(p->SetDLG.CBBaud), "4800");
+  p->MainForm.cbxRig.UserSelect(0);
+  EXPECT_EQ(Item(p->SetDLG.CBPort), "COM4");
+  EXPECT_EQ(Item(p->SetDLG.CBBaud), "19200");
+  EXPECT_EQ(p->MainForm.edIntval.Text(), "350");
+  EXPECT_EQ(p->MainForm.shared.ChannelInterval.load(), 350);
+  EXPECT_TRUE(p->SetDLG.rbPoint.Checked());
+  p->FormClose(false);
+
+  // The next start comes back with the same rig and settings.
+  p.reset();
+  auto again = Start();
+  EXPECT_EQ(again->MainForm.cbxRig.Text(), "Kenwood TS-570");
+  EXPECT_EQ(again->MainForm.shared.ModelCode.Get(), "TS-570");
+  EXPECT_EQ(Item(again->SetDLG.CBPort), "COM4");
+  EXPECT_EQ(again->MainForm.edIntval.Text(), "350");
+  EXPECT_TRUE(again->MainForm.A[0].Enabled());
+}
+
+TEST_F(ProgramLife, AMinimisedWindowKeepsTheLastPosition) {
+  auto p = Start();
+  p->MainForm.bounds.top = 50;
+  p->MainForm.bounds.left = 60;
+  p->FormClose(false);
+  p->MainForm.bounds.top = -32000;
+  p->FormClose(true);
+  EXPECT_EQ(Profile(SettingsFile()).ReadString("MainForm", "fMain"), "0,50,60");
+  p.reset();
+  auto again = Start();
+  EXPECT_EQ(again->MainForm.bounds.top, 50);
+  EXPECT_EQ(again->MainForm.bounds.left, 60);
+}
+
+TEST_F(ProgramLife, DamagedSettingsAreShownAndTheStartGoesOn) {
+  home.Write(".config/Kolvir/Varnek/settings.ini",
+             "[MainForm]\nfMain=0,x,5\nRig=Kenwood TS-570\nKenwood TS-570=0_z_4_0_0_0_1_1__400___2\n");
+  auto p = Start();
+  EXPECT_EQ(host.Errors().size(), 2u);
+  EXPECT_EQ(p->MainForm.bounds.left, 196);  // the designed place
+  EXPECT_EQ(p->MainForm.cbxRig.Items(), RigList());
+  EXPECT_TRUE(p->MainForm.shared.LoadFinished.load());
+  EXPECT_EQ(p->MainForm.shared.ModelCode.Get(), "TS-570");
+}
+
+TEST_F(ProgramLife, TheTerminalLogOfTheLastRunIsGone) {
+  home.Write("Documents/Kolvir/Varnek/terminal.ini", "[MainForm]\nRig=1\n1=#old\n");
+  auto p = Start();
+  EXPECT_FALSE(FileExists(home.Path() + "Documents/Kolvir/Varnek/terminal.ini"));
+}
+
+TEST_F(ProgramLife, PortableModeKeepsEverythingBesideTheProgram) {
+  home.Write("bin/portable.ini", "");
+  auto p = Start();
+  EXPECT_EQ(p->MainForm.shared.SettingsFolder.Get(), home.Path() + "bin/");
+  p->FormClose(false);
+  EXPECT_TRUE(FileExists(home.Path() + "bin/settings.ini"));
+  EXPECT_FALSE(FileExists(SettingsFile()));
+}
+
+TEST_F(ProgramLife, ChannelFilesFromTheMenu) {
+  auto p = Start();
+  const std::string file = home.Path() + "table.txt";
+  p->AskFileName = [&](bool) { return file; };
+  p->MainForm.SetChannel("07", "14.250.000", "USB", "DX");
+  p->MainForm.MenuItem("SaveToFile1").Click();
+  EXPECT_EQ(host.Messages().back(), "Saved to file " + file);
+  p->MainForm.ClearFM1Click();
+  p->MainForm.MenuItem("LoadFromFile1").Click();
+  EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");  // padded to line up
+  EXPECT_EQ(p->MainForm.M[7].Text(), "USB");
+  EXPECT_EQ(p->MainForm.T[7].Text(), "DX");
+  p->AskFileName = [](bool) { return std::string(); };  // cancelled
+  p->MainForm.MenuItem("LoadFromFile1").Click();
+  EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");  // padded to line up
+}
+
+TEST_F(ProgramLife, HelpTexts) {
+  auto p = Start();
+  p->MainForm.MenuItem("Advice1").Click();
+  p->MainForm.MenuItem("Neuvoja1").Click();
+  ASSERT_EQ(host.Messages().size(), 2u);
+  EXPECT_EQ(host.Messages()[0].rfind("- Only checked channels", 0), 0u);
+  EXPECT_NE(host.Messages()[1].find("rigist\xE4"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnek
