@@ -97,6 +97,7 @@ std::string TwoDigits(const std::string& channel) {
 }
 
 std::string ModeRefusal(const std::string& channel, const std::string& mode) {
+  if (mode.empty()) return "Channel " + channel + " has no mode; the channel was not written.";
   return "Channel " + channel + ": this rig has no mode \"" + mode +
          "\"; the channel was not written.";
 }

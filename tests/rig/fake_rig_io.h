@@ -3,6 +3,7 @@
 // host's pauses and message-processing points, and lets a test play the rig
 // by adding answer lines to the transcript.
 #include <array>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,8 @@ class FakeRigIo : public RigIo {
   std::array<std::string, 5> edit;  // Edit1..Edit4 at 1..4
   std::string decodedFreq = "-", decodedMode = "-";
   std::vector<std::string> sent;  // hex text of each send
+  // Set when the serial line or the transcript was touched off the GUI thread.
+  std::atomic<bool> offGui{false};
   // Called after each send with its hex text: a test's rig answers here.
   std::function<void(const std::string&)> onSend;
 
@@ -36,8 +39,14 @@ class FakeRigIo : public RigIo {
   void ShowPortImage(bool open) override { Mark(open ? "image open" : "image closed"); }
   bool TerminalVisible() const override { return visible; }
   void SetCommandLine(int line, const std::string& text) override { edit.at(line) = text; }
-  std::vector<std::string> TranscriptLines() const override { return lines; }
-  void AddTranscriptLine(const std::string& line) override { lines.push_back(line); }
+  std::vector<std::string> TranscriptLines() const override {
+    Check();
+    return lines;
+  }
+  void AddTranscriptLine(const std::string& line) override {
+    Check();
+    lines.push_back(line);
+  }
   void SetDecodedFreq(const std::string& text) override { decodedFreq = text; }
   void SetDecodedMode(const std::string& text) override { decodedMode = text; }
 
@@ -74,6 +83,7 @@ class FakeRigIo : public RigIo {
 
  protected:
   void SendText(const std::string& bytes) override {
+    Check();
     const std::string hex = BytesToHexText(bytes);
     sent.push_back(hex);
     Mark("send " + hex);
@@ -82,6 +92,9 @@ class FakeRigIo : public RigIo {
   void DoClearTranscript() override { lines.clear(); }
 
  private:
+  void Check() const {
+    if (!host_.IsGuiThread()) const_cast<std::atomic<bool>&>(offGui) = true;
+  }
   void Mark(std::string what) { marks_.emplace_back(host_.Events().size(), std::move(what)); }
 
   HeadlessHost& host_;

@@ -1,0 +1,50 @@
+// The read requests also run on the load worker: everything that touches
+// the serial line, the transcript or the window must be handed to the GUI
+// thread, and no message processing may be attempted from the worker.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "rig/fake_rig_io.h"
+#include "rig/icom.h"
+#include "rig/kenwood.h"
+#include "rig/yaesu.h"
+
+namespace varnek {
+namespace {
+
+using varnek::testing::RigBench;
+
+TEST(RigOperations, ReadsFromTheLoadWorker) {
+  struct Case {
+    const char* model;
+    std::function<void(const RigContext&)> read;
+    size_t sends;
+  };
+  const std::vector<Case> cases = {
+      {"TS-570", [](const RigContext& c) { KenwoodReadChannel(c, "05"); }, 1},
+      {"IC-CI-V", [](const RigContext& c) { IcomReadChannel(c, "05"); }, 3},
+      {"FT-920", [](const RigContext& c) { YaesuReadChannel(c, "05"); }, 2},
+      {"FT-1000", [](const RigContext& c) { YaesuReadChannel(c, "05"); }, 2},
+  };
+  for (const auto& c : cases) {
+    RigBench b(c.model);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      c.read(b.ctx());
+      done = true;
+    });
+    const bool finished = b.host.WaitFor([&] { return done.load(); }, 10000);
+    worker.join();
+    ASSERT_TRUE(finished) << c.model;
+    EXPECT_FALSE(b.io.offGui) << c.model;
+    EXPECT_EQ(b.io.sent.size(), c.sends) << c.model;
+    for (const auto& e : b.host.Events())
+      EXPECT_NE(e.kind, HeadlessHost::Event::ProcessMessages) << c.model;
+  }
+}
+
+}  // namespace
+}  // namespace varnek
