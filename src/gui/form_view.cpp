@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,6 +36,24 @@ class Cp1252Validator : public QValidator {
 };
 
 QColor ToColor(Color c) { return QColor(c.r, c.g, c.b); }
+
+// A label's "&P" marks an accelerator; a label without a buddy would show
+// the ampersand itself, so it is dropped ("&&" stands for one "&").
+QString LabelText(const std::string& caption) {
+  QString out;
+  const QString in = ToQ(caption);
+  for (int i = 0; i < in.size(); ++i) {
+    if (in[i] == '&') {
+      if (i + 1 < in.size() && in[i + 1] == '&') out += '&';
+      if (i + 1 < in.size()) ++i;
+      else break;
+      if (in[i] != '&') out += in[i];
+      continue;
+    }
+    out += in[i];
+  }
+  return out;
+}
 
 QPixmap ToPixmap(const Bitmap& b) {
   QImage img(b.width, b.height, QImage::Format_RGB32);
@@ -170,9 +189,7 @@ QWidget* FormView::Create(TControl* c, QWidget* parent) {
       auto* m = new QPlainTextEdit(parent);
       auto* memo = static_cast<TMemo*>(c);
       m->setReadOnly(true);
-      QFont mono("Monospace");
-      mono.setStyleHint(QFont::TypeWriter);
-      m->setFont(mono);
+      m->setLineWrapMode(QPlainTextEdit::NoWrap);
       memo->OnLineAdded = [m](const std::string& line) { m->appendPlainText(ToQ(line)); };
       return m;
     }
@@ -206,6 +223,11 @@ void FormView::MirrorCommon(TControl* c, QWidget* w) {
   // From the window's font every time: copying a child's resolved font loses
   // the family fallbacks.
   QFont f = baseFont_;
+  if (c->Kind() == ControlKind::Memo) {
+    // Dump lines line up only in a fixed-pitch face.
+    f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setPixelSize(12);
+  }
   f.setBold(c->bold);
   f.setUnderline(c->underline);
   if (c->fontHeight > 0) f.setPixelSize(c->fontHeight);
@@ -223,7 +245,7 @@ void FormView::Mirror(TControl* c, QWidget* w) {
   MirrorCommon(c, w);
   switch (c->Kind()) {
     case ControlKind::Label:
-      static_cast<QLabel*>(w)->setText(ToQ(static_cast<TLabel*>(c)->Caption()));
+      static_cast<QLabel*>(w)->setText(LabelText(static_cast<TLabel*>(c)->Caption()));
       break;
     case ControlKind::Image:
       break;
