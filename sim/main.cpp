@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGHUP, &sa, nullptr);
+  // Output piped into a program that has finished must not end the rig.
+  signal(SIGPIPE, SIG_IGN);
 
   int listener = -1;
   try {

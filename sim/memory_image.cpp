@@ -75,7 +75,9 @@ Memory ParseMemoryImage(std::string_view text) {
     if (first == std::string_view::npos || line[first] == '#') continue;
     std::vector<std::string> f = Fields(line, line_no);
     if (f.size() < 3) Fail(line_no, "need channel, hertz and mode");
-    int number = static_cast<int>(ParseNumber(f[0], line_no, "channel"));
+    long long channel = ParseNumber(f[0], line_no, "channel");
+    if (channel > 99999) Fail(line_no, "bad channel '" + f[0] + "'");
+    int number = static_cast<int>(channel);
     Channel ch;
     ch.hz = ParseNumber(f[1], line_no, "frequency");
     ch.mode = f[2];

@@ -61,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadImage{"5 14074000 2 \"\" stray\n", "expected key=value"},
                       BadImage{"5 14074000 2 \"\" tx=14100000\n", "tx needs HZ/MODE"},
                       BadImage{"5 1 2\n5 2 2\n", "line 2: channel 5 given twice"},
-                      BadImage{"5 99999999999999 2\n", "bad frequency"}));
+                      BadImage{"5 99999999999999 2\n", "bad frequency"},
+                      BadImage{"4294967301 14074000 2\n", "bad channel"}));
 
 struct RigRefusal {
   std::string rig;
