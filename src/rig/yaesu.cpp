@@ -92,6 +92,13 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
     r.status = ChannelAnswer::Status::NoTranscript;
     return r;
   }
+  // The read wrote the channel it asked for as the first line. A record's
+  // tail that arrives after the next request has named its channel in the
+  // status label still belongs to this one.
+  if (StartsWith(lines[0], "#")) {
+    const std::string ch = Trim(lines[0].substr(1));
+    if (ch.size() <= 2 && IsAllDigits(ch)) r.channel = rigops::TwoDigits(ch);
+  }
   // The record's bytes from the dump lines after the "#" line. A paced rig
   // sends them slowly enough to be cut into several clusters, so the record
   // may span lines of fewer than eight bytes.
@@ -205,8 +212,10 @@ void YaesuParseAnswer(const RigContext& ctx) {
       ctx.form.lbChan.SetVisible(true);
       return;
     case ChannelAnswer::Status::Channel:
-      // The read put the requested channel into the status label.
-      ctx.form.SetChannelFreqMode(ctx.form.lbChan.Caption(), a.freq, a.mode);
+      // Without the read's own line, the channel is the one the status
+      // label shows.
+      ctx.form.SetChannelFreqMode(a.channel.empty() ? ctx.form.lbChan.Caption() : a.channel, a.freq,
+                                  a.mode);
       if (ctx.io.TerminalVisible()) {
         ctx.io.SetDecodedFreq(Trim(a.freq));
         ctx.io.SetDecodedMode(a.mode);

@@ -23,8 +23,8 @@ std::string YaesuChannelByte(int channel, const std::string& modelCode);
 RigCommand YaesuWriteBurst(const std::string& channel, const std::string& freq,
                            const std::string& mode, const std::string& modelCode);
 // The memory record in the dump lines after the transcript's "#" line (the
-// first eight bytes are used, and on the FT-1000 family the ninth). Channel
-// stays empty: the caller knows which one it asked for.
+// first eight bytes are used, and on the FT-1000 family the ninth). The
+// channel is the one the "#" line names, empty when it names none.
 ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines, const std::string& modelCode);
 // The record's mode on the FT-1000 family: low three bits of the mode byte,
 // the filter byte's bit 7 for the reverse side (a negative filter: unknown).

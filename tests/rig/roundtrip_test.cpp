@@ -139,11 +139,11 @@ class Bench {
   // rig's answer has been taken in full.
   bool Read(int channel) {
     const std::string ch = ChannelText(channel);
-    // The previous answer must be in before the status label names the new
-    // channel: the five-byte parser stores into whatever channel it names.
-    Settle();
+    // As the click does: the label names the channel before the pending
+    // answers are taken in, so a late record tail meets the new label.
     form_.SetChannel(ch, "", "", "");
     form_.lbChan.SetCaption(ch);
+    Settle();
     io_.ClearTranscript();
     const RigFamily f = FamilyOf(c_.model);
     switch (f) {

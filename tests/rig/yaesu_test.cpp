@@ -110,6 +110,16 @@ TEST(YaesuParser, Records) {
   }
 }
 
+TEST(YaesuParser, ChannelFromTheRequestLine) {
+  const std::string rec = "00 00 D9 70 10 00 00 40";
+  EXPECT_EQ(ParseYaesuRecord(Record("#12", rec), "FT-920").channel, "12");
+  EXPECT_EQ(ParseYaesuRecord(Record("#5", rec), "FT-920").channel, "05");
+  EXPECT_EQ(ParseYaesuRecord(Record("#Rec", rec), "FT-920").channel, "");
+  std::vector<std::string> noLine;
+  HexDumpLines(HexTextToBytes("00 " + rec), noLine);
+  EXPECT_EQ(ParseYaesuRecord(noLine, "FT-920").channel, "");
+}
+
 TEST(YaesuOperations, ReadSequences) {
   struct Case {
     std::string model;
@@ -198,6 +208,15 @@ TEST(YaesuOperations, ParseStores) {
   YaesuParseAnswer(b.ctx());
   EXPECT_EQ(b.form.A[12].Text(), " 14.250.000");
   EXPECT_EQ(b.form.M[12].Text(), "USB");
+
+  // A record finishing after the next request set the status label stays
+  // with the channel it was asked for.
+  RigBench late("FT-920");
+  late.form.lbChan.SetCaption("13");
+  late.io.lines = Record("#12", "00 00 6B 93 10 00 00 01");
+  YaesuParseAnswer(late.ctx());
+  EXPECT_EQ(late.form.A[12].Text(), "   7.050.000");
+  EXPECT_EQ(late.form.A[13].Text(), "");
 
   RigBench e("FT-1000");
   e.form.lbChan.SetCaption("12");
