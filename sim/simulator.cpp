@@ -194,9 +194,9 @@ struct Simulator::Impl {
 
   void HangUp() {
     // Let the client read the last answers first: closing the master throws
-    // away whatever still waits on the slave side.
-    // The kernel moves written bytes to the slave side a little later, so
-    // an empty queue counts only when it stays empty for a while.
+    // away whatever still waits on the slave side. The kernel moves written
+    // bytes across a little later, so the queue counts as empty only once it
+    // has stayed empty for a while.
     auto limit = Clock::now() + std::chrono::seconds(1);
     for (int quiet = 0; quiet < 3 && Clock::now() < limit;) {
       if (!WaitMs(15)) break;
