@@ -77,10 +77,9 @@ class IcomRig : public Protocol {
       pending.erase(0, start);
       size_t end = pending.find(static_cast<char>(kEnd));
       if (end == std::string::npos) {
-        if (pending.size() > kMaxFrame)
-          pending.erase(0, 1);
-        else
-          return std::nullopt;
+        if (pending.size() <= kMaxFrame) return std::nullopt;
+        // Only the tail can still become a frame; look for a preamble there.
+        pending.erase(0, pending.size() - kMaxFrame);
         continue;
       }
       // FE never occurs inside a frame, so a preamble in the middle means the
