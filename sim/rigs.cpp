@@ -61,7 +61,9 @@ FT-2000 also answers AI EX029 VS; VM toggles VFO/memory, MA copies memory to
 VFO-A, AM VFO-A to memory; an MW with frequency 0 clears the channel.
 Icom: 03 04 05 06 07 08 (one- and two-byte channel) 09 0A 0B 19, FB/FA
 answers; a blank memory reads 03 FF and 04 is refused with FA. Frames to
-other addresses are ignored (00 is broadcast). "08" alone enters memory mode,
+other addresses are ignored (00 is broadcast). "07" alone is VFO mode, 07 00
+and 07 01 pick VFO A or B, other sub-commands are refused. "08" alone enters
+memory mode,
 "08" with a channel only selects it; tuning in memory mode changes the
 working copy only and 09 stores it.
 Five-byte Yaesu: 0A 0C 0E 05 02 03 10 (P1 04: record of channel P4); no
