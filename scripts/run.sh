@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds, and starts Varnek. Arguments go to varnek.
+# Sets up what is missing, builds, and starts Varnek. Without arguments it
+# starts the demonstration (a simulated rig with sample channels, settings of
+# its own); with arguments they go to varnek (e.g. nothing but "--" starts it
+# against your real rig: scripts/run.sh --).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-exe="${VARNEK_BUILD_DIR:-$root/build}/src/gui/varnek"
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  echo "Varnek is built, but this session has no graphical display to show its window."
-  echo "Run it on a desktop, or under a virtual display:"
-  echo "  xvfb-run -a $exe"
-  exit 1
+exe="${VARNEK_BUILD_DIR:-$root/build}/bin/varnek"
+if [ $# -eq 0 ]; then
+  exec "$exe" --demo
 fi
+[ "$1" = "--" ] && shift
 exec "$exe" "$@"

@@ -4,7 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
 
+#include "app/demo.h"
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"
@@ -12,28 +17,78 @@
 namespace {
 
 bool HasDisplay() {
-  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+  for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY"}) {
     const char* value = std::getenv(v);
     if (value && *value) return true;
   }
-  return false;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  return platform && *platform;
 }
 
 void Usage() {
-  std::cout << "Usage: varnek [--help]\n\n"
-               "Varnek manages the 100 memory channels of a transceiver over a serial line.\n"
-               "It needs a graphical display (X11 or Wayland). Without one, run it under a\n"
-               "virtual display:  xvfb-run -a varnek\n";
+  std::cout
+      << "Usage: varnek [--demo [RIG]] [--help]\n\n"
+         "Varnek manages the 100 memory channels of a transceiver over a serial line.\n\n"
+         "  --demo [RIG]  try Varnek without a rig: a simulated rig (default \""
+      << varnek::kDemoDefaultRig
+      << "\")\n"
+         "                holding sample channels is started on a pseudo-terminal and\n"
+         "                selected, with settings of its own (yours are not touched).\n"
+         "                RIG is one of: Kenwood TS-570, Kenwood TS-870S, Kenwood TS-2000,\n"
+         "                Icom IC-CI-V, Yaesu FT-920, Yaesu FT-1000, Yaesu FT-2000.\n"
+         "  --help        this text\n\n"
+         "Varnek needs a graphical display (X11 or Wayland). Without one, --demo runs a\n"
+         "demonstration on the command line instead; otherwise run it under a virtual\n"
+         "display:  xvfb-run -a varnek\n\n"
+         "Settings live in ~/.config/Kolvir/Varnek/settings.ini (or beside the program\n"
+         "when a file portable.ini is there); channel files default to\n"
+         "~/Documents/Kolvir/Varnek/.\n";
+}
+
+// Without a display: the simulated rig read by the command-line front end.
+int HeadlessDemo(const varnek::Demo& demo) {
+  const std::string cli = varnek::CompanionProgram("varnek-cli");
+  std::cout << "No graphical display: showing the demonstration on the command line.\n"
+               "A simulated " << demo.Rig() << " holds sample channels; varnek-cli reads them:\n\n"
+            << std::flush;
+  if (cli.empty()) {
+    std::cerr << "varnek: varnek-cli was not found beside varnek or on PATH\n";
+    return 1;
+  }
+  const std::string settings = demo.SettingsFolder();
+  const std::string cmd = "'" + cli + "' --settings-dir '" + settings + "' --rig '" + demo.Rig() +
+                          "' --port '" + demo.Device() + "' read 0-99";
+  const int rc = std::system(cmd.c_str());
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::optional<std::string> demoRig;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       Usage();
       return 0;
     }
+    if (!std::strcmp(argv[i], "--demo")) {
+      demoRig = varnek::kDemoDefaultRig;
+      if (i + 1 < argc && argv[i + 1][0] != '-') demoRig = argv[++i];
+      continue;
+    }
+    std::cerr << "varnek: unknown argument '" << argv[i] << "' (see varnek --help)\n";
+    return 2;
+  }
+
+  std::unique_ptr<varnek::Demo> demo;
+  if (demoRig) {
+    try {
+      demo = std::make_unique<varnek::Demo>(*demoRig);
+    } catch (const std::exception& e) {
+      std::cerr << "varnek: the demonstration could not start: " << e.what() << '\n';
+      return 1;
+    }
+    if (!HasDisplay()) return HeadlessDemo(*demo);
   }
   if (!HasDisplay()) {
     std::cerr << "varnek: no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
@@ -44,11 +99,18 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Varnek");
   QApplication::setApplicationDisplayName("Varnek");
   varnek::gui::QtHost host;
-  varnek::Program program(host);
+  varnek::Program program(host, demo ? demo->Environment() : varnek::SystemFolderEnvironment());
+  if (demo) program.MainForm.caption = "Varnek - demo with a simulated " + demo->Rig();
   program.FormCreate();
   varnek::gui::MainWindow window(host, program);
   window.show();
   // First show runs once the window is on screen, from the event loop.
-  QTimer::singleShot(0, [&] { varnek::Guarded(host, [&] { program.FormShow(); }); });
+  QTimer::singleShot(0, [&] {
+    varnek::Guarded(host, [&] { program.FormShow(); });
+    if (demo)
+      program.MainForm.ShowStatus("Demo: a simulated " + demo->Rig() +
+                                  " with sample channels. Check channels, then Load > All "
+                                  "checked from Rig.");
+  });
   return app.exec();
 }

@@ -350,11 +350,14 @@ void Transfers::ClrMemory1Click() {
   form_.shared.OperationState = "Reset";
   form_.shared.StopRequested = false;
   SetRun(Run::Clear);
+  notices_.BeginCollecting();
   Finally end{[this] {
     // Left at "Reset", every later answer would pause the GUI thread for
     // five channel intervals until the next load or save.
     form_.shared.OperationState = "Once";
+    const std::string refused = notices_.EndCollecting();
     SetRun(Run::None);
+    if (!refused.empty()) host_.ShowMessage(refused);
   }};
   ClearChannels();
 }
@@ -386,7 +389,8 @@ void Transfers::ClearChannels() {
         IcomClearChannel(ctx, n);
         break;
       case RigFamily::Yaesu:
-        YaesuClearChannel(ctx, n);
+        // The FT-1000 family has no channel 00: nothing was sent for it.
+        if (!YaesuClearChannel(ctx, n)) continue;
         caption = std::to_string(n);
         break;
       case RigFamily::None:
