@@ -16,7 +16,8 @@ void TControl::Unsubscribe(int token) {
 void TControl::Changed() {
   // A copy: an observer may subscribe or unsubscribe while being notified.
   const auto observers = observers_;
-  for (const auto& [token, observer] : observers) observer();
+  for (const auto& [token, observer] : observers)
+    observer();
 }
 
 void TCheckBox::SetChecked(bool v) {
@@ -98,7 +99,9 @@ void TListBox::SetItemIndex(int index) {
   Assign(itemIndex_, index);
 }
 
-void TUpDown::SetPosition(int p) { Assign(position_, std::clamp(p, min, max)); }
+void TUpDown::SetPosition(int p) {
+  Assign(position_, std::clamp(p, min, max));
+}
 
 void TUpDown::Step(bool up) {
   if (associate) {
@@ -107,9 +110,11 @@ void TUpDown::Step(bool up) {
     const std::string& t = associate->Text();
     int v = 0;
     bool digits = !t.empty();
-    for (char c : t) digits = digits && c >= '0' && c <= '9' && t.size() < 10;
+    for (char c : t)
+      digits = digits && c >= '0' && c <= '9' && t.size() < 10;
     if (digits) {
-      for (char c : t) v = v * 10 + (c - '0');
+      for (char c : t)
+        v = v * 10 + (c - '0');
       SetPosition(v);
     }
   }

@@ -293,13 +293,15 @@ class TProgressBar : public TControl {
 
 class TMenuItem {
  public:
-  TMenuItem(std::string name, std::string caption) : name(std::move(name)), caption(std::move(caption)) {}
+  TMenuItem(std::string name, std::string caption)
+      : name(std::move(name)), caption(std::move(caption)) {}
   std::string name, caption;
   bool enabled = true;
   void SetEnabled(bool v) {
     if (v == enabled) return;
     enabled = v;
-    for (const auto& o : observers) o();
+    for (const auto& o : observers)
+      o();
   }
   // Views redraw the item when it is enabled or disabled.
   std::vector<std::function<void()>> observers;

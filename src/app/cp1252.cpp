@@ -50,12 +50,15 @@ int ToByte(char32_t u) {
 
 }  // namespace
 
-bool Cp1252CanHold(char32_t u) { return ToByte(u) >= 0; }
+bool Cp1252CanHold(char32_t u) {
+  return ToByte(u) >= 0;
+}
 
 std::string Cp1252ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (char c : s) AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
+  for (char c : s)
+    AppendUtf8(out, ToUnicode(static_cast<unsigned char>(c)));
   return out;
 }
 

@@ -85,12 +85,15 @@ long long Hertz(const std::string& normal) {
   return std::stoll(digits);
 }
 
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+std::string Quote(const std::string& s) {
+  return "\"" + s + "\"";
+}
 
 }  // namespace
 
 std::string DemoMemoryImage(const std::string& rig) {
-  const std::string code = rig.substr(rig.find(' ') == std::string::npos ? rig.size() : rig.find(' ') + 1);
+  const std::string code =
+      rig.substr(rig.find(' ') == std::string::npos ? rig.size() : rig.find(' ') + 1);
   const RigFamily family = FamilyOf(code);
   if (family == RigFamily::None) return {};
   // Of these rigs only the TS-2000 keeps names in its memory.
@@ -99,8 +102,10 @@ std::string DemoMemoryImage(const std::string& rig) {
   // The bands the real rig covers: HF everywhere, 6 m on most, 2 m and
   // 70 cm on the TS-2000 and a CI-V rig.
   long long topHz = 450000000;
-  if (code.rfind("FT-1", 0) == 0 || code.rfind("TS-8", 0) == 0) topHz = 30000000;
-  else if (code.rfind("FT", 0) == 0 || code.rfind("TS-5", 0) == 0) topHz = 54000000;
+  if (code.rfind("FT-1", 0) == 0 || code.rfind("TS-8", 0) == 0)
+    topHz = 30000000;
+  else if (code.rfind("FT", 0) == 0 || code.rfind("TS-5", 0) == 0)
+    topHz = 54000000;
   for (const Sample& s : kSamples) {
     if (Hertz(NormalizeFreq(s.freq)) > topHz) continue;
     const std::string mode = RigMode(family, code, s.mode);
@@ -122,7 +127,8 @@ std::string CompanionProgram(const std::string& name) {
     size_t start = 0;
     while (start <= p.size()) {
       const size_t end = p.find(':', start);
-      const std::string dir = p.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      const std::string dir =
+          p.substr(start, end == std::string::npos ? std::string::npos : end - start);
       const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
       if (access(candidate.c_str(), X_OK) == 0) return candidate;
       if (end == std::string::npos) break;
@@ -133,7 +139,8 @@ std::string CompanionProgram(const std::string& name) {
 }
 
 Demo::Demo(const std::string& rig, std::string simulator) : rig_(rig) {
-  if (simulator.empty()) throw std::runtime_error("varnek-rigsim was not found beside varnek or on PATH");
+  if (simulator.empty())
+    throw std::runtime_error("varnek-rigsim was not found beside varnek or on PATH");
   const std::string image = DemoMemoryImage(rig);
   if (image.empty()) throw std::runtime_error("There is no simulated rig \"" + rig + "\"");
 
@@ -148,7 +155,8 @@ Demo::Demo(const std::string& rig, std::string simulator) : rig_(rig) {
 
   std::vector<std::string> args = {simulator, "--rig", rig, "--memory", memory, "--link", device_};
   std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
+  for (auto& a : args)
+    argv.push_back(a.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -156,7 +164,8 @@ Demo::Demo(const std::string& rig, std::string simulator) : rig_(rig) {
   // stdout; the demo needs neither.
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const int rc = posix_spawn(&simulator_, simulator.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc =
+      posix_spawn(&simulator_, simulator.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     simulator_ = -1;
@@ -195,7 +204,9 @@ Demo::~Demo() {
   if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
 }
 
-std::string Demo::SettingsFolder() const { return folder_ + ".config/Kolvir/Varnek/"; }
+std::string Demo::SettingsFolder() const {
+  return folder_ + ".config/Kolvir/Varnek/";
+}
 
 FolderEnvironment Demo::Environment() const {
   FolderEnvironment env;

@@ -2,8 +2,8 @@
 // The demonstration: a simulated rig on a pseudo-terminal holding a few
 // dozen sample channels, and a settings folder of its own that points the
 // program at it, so trying Varnek never touches the user's settings.
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 #include "app/folders.h"
 

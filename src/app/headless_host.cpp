@@ -8,7 +8,9 @@
 namespace varnek {
 
 HeadlessHost::HeadlessHost(Time time)
-    : time_(time), guiThread_(std::this_thread::get_id()), start_(std::chrono::steady_clock::now()) {}
+    : time_(time),
+      guiThread_(std::this_thread::get_id()),
+      start_(std::chrono::steady_clock::now()) {}
 
 HeadlessHost::~HeadlessHost() = default;
 
@@ -62,7 +64,9 @@ void HeadlessHost::RunOnGuiThread(const std::function<void()>& work) {
   finished.get().Rethrow();
 }
 
-bool HeadlessHost::IsGuiThread() const { return std::this_thread::get_id() == guiThread_; }
+bool HeadlessHost::IsGuiThread() const {
+  return std::this_thread::get_id() == guiThread_;
+}
 
 bool HeadlessHost::WaitFor(const std::function<bool()>& done, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -72,9 +76,9 @@ bool HeadlessHost::WaitFor(const std::function<bool()>& done, int timeoutMs) {
     if (done()) return true;
     std::unique_lock lock(mutex_);
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    queued_.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() +
-                                                    std::chrono::milliseconds(5)),
-                       [&] { return !queue_.empty(); });
+    queued_.wait_until(
+        lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)),
+        [&] { return !queue_.empty(); });
   }
 }
 

@@ -105,7 +105,8 @@ void TMainForm::BuildBottomBar() {
   cbCcr.SetCaption("Click to Rig");
   cbCcr.SetVisible(false);
   cbCcr.OnClick = [this] { cbCcrClick(); };
-  for (TCheckBox* c : {&cbAddLf, &cbCcr}) c->SetBackColor(colors::BtnFace);
+  for (TCheckBox* c : {&cbAddLf, &cbCcr})
+    c->SetBackColor(colors::BtnFace);
 
   Place(edStatus, "edStatus", {240, 574, 60, 21});
   edStatus.SetVisible(false);
@@ -215,9 +216,9 @@ std::vector<TControl*> TMainForm::Controls() {
     all.push_back(&cb[n]);
   }
   for (TControl* c : std::initializer_list<TControl*>{
-           &Label107, &Led, &NoLed, &lbChan, &cbAddLf, &cbCcr, &edStatus, &Label110, &cbxRig,
-           &lbAddr, &edAddr, &Label109, &edIntval, &UpDown1, &Label108, &pnCmnd, &Label101,
-           &edWait, &UpDown2, &Label102, &lbStatusLine, &pbTransfer})
+           &Label107, &Led,    &NoLed,   &lbChan,   &cbAddLf,      &cbCcr,     &edStatus, &Label110,
+           &cbxRig,   &lbAddr, &edAddr,  &Label109, &edIntval,     &UpDown1,   &Label108, &pnCmnd,
+           &Label101, &edWait, &UpDown2, &Label102, &lbStatusLine, &pbTransfer})
     all.push_back(c);
   return all;
 }
@@ -266,31 +267,38 @@ void TMainForm::ClearFM1Click() {
 }
 
 void TMainForm::UncheckAll1Click() {
-  for (auto* c : CheckBoxList) c->SetChecked(false);
+  for (auto* c : CheckBoxList)
+    c->SetChecked(false);
 }
 
 void TMainForm::ClrChkColClick(int column) {
-  for (int n = (column - 1) * kRows; n < column * kRows; ++n) CheckBoxList[n]->SetChecked(false);
+  for (int n = (column - 1) * kRows; n < column * kRows; ++n)
+    CheckBoxList[n]->SetChecked(false);
 }
 
 void TMainForm::btClick(int column) {
   int first = (column - 1) * kRows;
   // Channel 00 exists only on the Kenwood rigs.
   if (column == 1 && !StartsWith(shared.ModelCode.Get(), "TS")) first = 1;
-  for (int n = first; n < column * kRows; ++n) CheckBoxList[n]->SetChecked(true);
+  for (int n = first; n < column * kRows; ++n)
+    CheckBoxList[n]->SetChecked(true);
 }
 
 void TMainForm::CheckAll1Click() {
-  for (int k = 1; k <= 4; ++k) btClick(k);
+  for (int k = 1; k <= 4; ++k)
+    btClick(k);
   lbChan.SetVisible(false);
 }
 
 void TMainForm::CheckDuplex1Click() {
-  for (int n = 90; n < kChannels; ++n) CheckBoxList[n]->SetChecked(true);
+  for (int n = 90; n < kChannels; ++n)
+    CheckBoxList[n]->SetChecked(true);
   lbChan.SetVisible(false);
 }
 
-void TMainForm::Cancel1Click() { shared.StopRequested = true; }
+void TMainForm::Cancel1Click() {
+  shared.StopRequested = true;
+}
 
 void TMainForm::Close1Click() {
   if (OnCloseWindow) OnCloseWindow();
@@ -324,7 +332,9 @@ void TMainForm::ApplyRow00Rule(bool rigChange) {
   if (!available && rigChange) cb[0].SetChecked(false);
 }
 
-void TMainForm::NotAvailableYet() { host.ShowMessage("Not available yet"); }
+void TMainForm::NotAvailableYet() {
+  host.ShowMessage("Not available yet");
+}
 
 void TMainForm::ShowStatus(const std::string& text) {
   lbStatusLine.SetCaption(text);
@@ -334,16 +344,18 @@ void TMainForm::ShowStatus(const std::string& text) {
 void TMainForm::SetTransferBusy(bool busy) {
   if (busy == transferBusy_) return;
   transferBusy_ = busy;
-  for (const char* item : {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "Memory1",
-                           "VfoA1"})
+  for (const char* item :
+       {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "Memory1", "VfoA1"})
     MenuItem(item).SetEnabled(!busy);
   cbxRig.SetEnabled(!busy);
   Led.SetEnabled(!busy);
   NoLed.SetEnabled(!busy);
   if (busy) {
-    for (auto& l : Label) l.SetEnabled(false);
+    for (auto& l : Label)
+      l.SetEnabled(false);
   } else {
-    for (auto& l : Label) l.SetEnabled(true);
+    for (auto& l : Label)
+      l.SetEnabled(true);
     // Row 00 keeps the rig's rule.
     Label[0].SetEnabled(A[0].Enabled());
   }

@@ -132,7 +132,8 @@ FileResult Profile::Write(const std::vector<ProfileEntry>& entries) {
   if (ini.Save(out, false) < 0) return {false, path_ + ": cannot be composed"};
   // The library puts two blank lines between sections; one is enough to
   // read. No value can hold a line break, so this touches only the gaps.
-  for (std::string tidy; (tidy = ReplaceAll(out, "\n\n\n", "\n\n")) != out;) out = tidy;
+  for (std::string tidy; (tidy = ReplaceAll(out, "\n\n\n", "\n\n")) != out;)
+    out = tidy;
   return WriteFileAtomically(path_, out);
 }
 

@@ -36,7 +36,8 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
     if (!r.file.ok) host.ReportError(r.file.message);
     // The device behind each port name the user has set.
     std::vector<ProfileEntry> ports;
-    for (const auto& [name, path] : SetDLG.portPaths.Entries()) ports.push_back({"Ports", name, path});
+    for (const auto& [name, path] : SetDLG.portPaths.Entries())
+      ports.push_back({"Ports", name, path});
     if (!ports.empty()) {
       const FileResult p = settings.Write(ports);
       if (!p.ok) host.ReportError(p.message);
@@ -65,7 +66,8 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   };
   transfers.OnRunChanged = [this](Transfers::Run run) {
     const bool idle = run == Transfers::Run::None;
-    for (TButton* b : {&SetDLG.OKbtn, &SetDLG.btOpenPort, &SetDLG.btClosePort}) b->SetEnabled(idle);
+    for (TButton* b : {&SetDLG.OKbtn, &SetDLG.btOpenPort, &SetDLG.btClosePort})
+      b->SetEnabled(idle);
   };
   MainForm.cbxRig.OnChange = [this] { cbxRigChange(); };
   for (int n = 0; n < TMainForm::kChannels; ++n)
@@ -73,9 +75,13 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   WireMenu();
 }
 
-Program::~Program() { SerialPort1.SetActive(false); }
+Program::~Program() {
+  SerialPort1.SetActive(false);
+}
 
-Profile Program::Settings() const { return SettingsOf(MainForm); }
+Profile Program::Settings() const {
+  return SettingsOf(MainForm);
+}
 
 void Program::WireMenu() {
   auto on = [this](const char* item, std::function<void()> f) {
@@ -206,8 +212,12 @@ void Program::FormClose(bool minimised) {
   SerialPort1.SetActive(false);
 }
 
-void Program::Advice1Click() { host.ShowMessage(AdviceText()); }
-void Program::Neuvoja1Click() { host.ShowMessage(NeuvojaText()); }
+void Program::Advice1Click() {
+  host.ShowMessage(AdviceText());
+}
+void Program::Neuvoja1Click() {
+  host.ShowMessage(NeuvojaText());
+}
 
 void Program::Update1Click() {
   if (!VerForm) {

@@ -30,17 +30,17 @@ class GuardedText {
 };
 
 struct SharedValues {
-  GuardedText ModelCode;       // second word of the rig selection, e.g. "TS-570"
-  GuardedText CivAddress;      // two hex digits
+  GuardedText ModelCode;                // second word of the rig selection, e.g. "TS-570"
+  GuardedText CivAddress;               // two hex digits
   std::atomic<int> ChannelInterval{0};  // ms
   std::atomic<int> CommandInterval{0};  // ms
   std::atomic<int> IcomLoopWait{0};     // ms
   std::atomic<bool> StopRequested{false};
   std::atomic<bool> LoadFinished{false};
   std::atomic<bool> ChannelSent{false};
-  GuardedText OperationState;  // "Once", "Load", ...
-  GuardedText SettingsFolder;  // ends with '/'
-  GuardedText DocumentsFolder; // ends with '/'
+  GuardedText OperationState;   // "Once", "Load", ...
+  GuardedText SettingsFolder;   // ends with '/'
+  GuardedText DocumentsFolder;  // ends with '/'
 };
 
 }  // namespace varnek

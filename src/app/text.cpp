@@ -32,7 +32,8 @@ bool Contains(const std::string& s, std::string_view d) {
 std::string Piece(std::string_view text, std::string_view d, int n, int k) {
   if (n <= 0 || k <= 0) return {};
   std::string s(text);
-  for (int i = 1; i < n; ++i) RemovePiece(s, d);
+  for (int i = 1; i < n; ++i)
+    RemovePiece(s, d);
   if (k == 1) return FirstPiece(s, d);
   std::string result;
   for (int i = 0; i < k; ++i) {
@@ -44,7 +45,8 @@ std::string Piece(std::string_view text, std::string_view d, int n, int k) {
 
 std::string PieceRange(std::string_view text, std::string_view d, int f, int l) {
   std::string s(text);
-  for (int i = 0; i < f; ++i) RemovePiece(s, d);
+  for (int i = 0; i < f; ++i)
+    RemovePiece(s, d);
   if (l <= f) return FirstPiece(s, d);
   std::string result;
   for (int i = 0; i < l - f + 1; ++i) {
@@ -111,7 +113,8 @@ std::string HexTextToBytes(std::string_view x) {
 
 bool TryStrToInt(std::string_view s, int& value) {
   size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
+  while (i < s.size() && s[i] == ' ')
+    ++i;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
   int base = 10;
@@ -146,11 +149,14 @@ bool TryStrToInt(std::string_view s, int& value) {
 
 int StrToInt(std::string_view s) {
   int v = 0;
-  if (!TryStrToInt(s, v)) throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
+  if (!TryStrToInt(s, v))
+    throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
   return v;
 }
 
-std::string IntToStr(long long v) { return std::to_string(v); }
+std::string IntToStr(long long v) {
+  return std::to_string(v);
+}
 
 std::string ChannelText(int channel) {
   char buf[16];
@@ -160,8 +166,10 @@ std::string ChannelText(int channel) {
 
 std::string Trim(std::string_view s) {
   size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+    ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+    --e;
   return std::string(s.substr(b, e - b));
 }
 

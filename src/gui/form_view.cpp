@@ -14,8 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "app/cp1252.h"
 #include "gui/qt_text.h"
@@ -35,7 +35,9 @@ class Cp1252Validator : public QValidator {
   }
 };
 
-QColor ToColor(Color c) { return QColor(c.r, c.g, c.b); }
+QColor ToColor(Color c) {
+  return QColor(c.r, c.g, c.b);
+}
 
 // A label's "&P" marks an accelerator; a label without a buddy would show
 // the ampersand itself, so it is dropped ("&&" stands for one "&").
@@ -45,8 +47,10 @@ QString LabelText(const std::string& caption) {
   for (int i = 0; i < in.size(); ++i) {
     if (in[i] == '&') {
       if (i + 1 < in.size() && in[i + 1] == '&') out += '&';
-      if (i + 1 < in.size()) ++i;
-      else break;
+      if (i + 1 < in.size())
+        ++i;
+      else
+        break;
       if (in[i] != '&') out += in[i];
       continue;
     }
@@ -108,11 +112,13 @@ FormView::FormView(Host& host, QWidget* client, const std::vector<TControl*>& co
       w->setFocusPolicy(Qt::NoFocus);
   }
   std::sort(stops.begin(), stops.end(), [](auto& a, auto& b) { return a.first < b.first; });
-  for (size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
+  for (size_t i = 1; i < stops.size(); ++i)
+    QWidget::setTabOrder(stops[i - 1].second, stops[i].second);
 }
 
 FormView::~FormView() {
-  for (auto& [c, token] : subscriptions_) c->Unsubscribe(token);
+  for (auto& [c, token] : subscriptions_)
+    c->Unsubscribe(token);
 }
 
 QWidget* FormView::WidgetOf(const TControl* c) const {
@@ -120,7 +126,9 @@ QWidget* FormView::WidgetOf(const TControl* c) const {
   return it == widgets_.end() ? nullptr : it->second;
 }
 
-void FormView::Run(const std::function<void()>& f) { Guarded(host_, f); }
+void FormView::Run(const std::function<void()>& f) {
+  Guarded(host_, f);
+}
 
 QWidget* FormView::Create(TControl* c, QWidget* parent) {
   switch (c->Kind()) {
@@ -261,7 +269,8 @@ void FormView::Mirror(TControl* c, QWidget* w) {
       if (box->count() != static_cast<int>(combo->Items().size())) {
         const QSignalBlocker block(box);
         box->clear();
-        for (const auto& item : combo->Items()) box->addItem(ToQ(item));
+        for (const auto& item : combo->Items())
+          box->addItem(ToQ(item));
       }
       const QString t = ToQ(combo->Text());
       if (box->currentText() != t) {
@@ -303,7 +312,8 @@ void FormView::Mirror(TControl* c, QWidget* w) {
       auto* list = static_cast<TListBox*>(c);
       if (l->count() != static_cast<int>(list->Items().size())) {
         l->clear();
-        for (const auto& item : list->Items()) l->addItem(ToQ(item));
+        for (const auto& item : list->Items())
+          l->addItem(ToQ(item));
       }
       if (l->currentRow() != list->ItemIndex()) l->setCurrentRow(list->ItemIndex());
       break;

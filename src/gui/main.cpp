@@ -1,4 +1,5 @@
 // varnek: the desktop program.
+#include <unistd.h>
 #include <QApplication>
 #include <QTimer>
 #include <cstdlib>
@@ -7,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "app/demo.h"
 #include "app/program.h"
@@ -26,30 +26,30 @@ bool HasDisplay() {
 }
 
 void Usage() {
-  std::cout
-      << "Usage: varnek [--demo [RIG]] [--help]\n\n"
-         "Varnek manages the 100 memory channels of a transceiver over a serial line.\n\n"
-         "  --demo [RIG]  try Varnek without a rig: a simulated rig (default \""
-      << varnek::kDemoDefaultRig
-      << "\")\n"
-         "                holding sample channels is started on a pseudo-terminal and\n"
-         "                selected, with settings of its own (yours are not touched).\n"
-         "                RIG is one of: Kenwood TS-570, Kenwood TS-870S, Kenwood TS-2000,\n"
-         "                Icom IC-CI-V, Yaesu FT-920, Yaesu FT-1000, Yaesu FT-2000.\n"
-         "  --help        this text\n\n"
-         "Varnek needs a graphical display (X11 or Wayland). Without one, --demo runs a\n"
-         "demonstration on the command line instead; otherwise run it under a virtual\n"
-         "display:  xvfb-run -a varnek\n\n"
-         "Settings live in ~/.config/Kolvir/Varnek/settings.ini (or beside the program\n"
-         "when a file portable.ini is there); channel files default to\n"
-         "~/Documents/Kolvir/Varnek/.\n";
+  std::cout << "Usage: varnek [--demo [RIG]] [--help]\n\n"
+               "Varnek manages the 100 memory channels of a transceiver over a serial line.\n\n"
+               "  --demo [RIG]  try Varnek without a rig: a simulated rig (default \""
+            << varnek::kDemoDefaultRig
+            << "\")\n"
+               "                holding sample channels is started on a pseudo-terminal and\n"
+               "                selected, with settings of its own (yours are not touched).\n"
+               "                RIG is one of: Kenwood TS-570, Kenwood TS-870S, Kenwood TS-2000,\n"
+               "                Icom IC-CI-V, Yaesu FT-920, Yaesu FT-1000, Yaesu FT-2000.\n"
+               "  --help        this text\n\n"
+               "Varnek needs a graphical display (X11 or Wayland). Without one, --demo runs a\n"
+               "demonstration on the command line instead; otherwise run it under a virtual\n"
+               "display:  xvfb-run -a varnek\n\n"
+               "Settings live in ~/.config/Kolvir/Varnek/settings.ini (or beside the program\n"
+               "when a file portable.ini is there); channel files default to\n"
+               "~/Documents/Kolvir/Varnek/.\n";
 }
 
 // Without a display: the simulated rig read by the command-line front end.
 int HeadlessDemo(const varnek::Demo& demo) {
   const std::string cli = varnek::CompanionProgram("varnek-cli");
   std::cout << "No graphical display: showing the demonstration on the command line.\n"
-               "A simulated " << demo.Rig() << " holds sample channels; varnek-cli reads them:\n\n"
+               "A simulated "
+            << demo.Rig() << " holds sample channels; varnek-cli reads them:\n\n"
             << std::flush;
   if (cli.empty()) {
     std::cerr << "varnek: varnek-cli was not found beside varnek or on PATH\n";

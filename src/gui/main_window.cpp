@@ -76,8 +76,8 @@ void MainWindow::ConnectProgram() {
   prog.SetDLG.OpenUrl = open;
 
   TRigForm& rig = prog.RigForm;
-  terminal_ = new ModelDialog(host_, this, rig.caption, rig.clientWidth, rig.clientHeight,
-                              rig.Controls());
+  terminal_ =
+      new ModelDialog(host_, this, rig.caption, rig.clientWidth, rig.clientHeight, rig.Controls());
   terminal_->setObjectName("RigForm");
   terminal_->setModal(false);
   terminal_->position = &rig.bounds;
@@ -95,8 +95,8 @@ void MainWindow::ConnectProgram() {
   };
 
   TSetDLG& dlg = prog.SetDLG;
-  settings_ = new ModelDialog(host_, this, dlg.caption, dlg.clientWidth, dlg.clientHeight,
-                              dlg.Controls());
+  settings_ =
+      new ModelDialog(host_, this, dlg.caption, dlg.clientWidth, dlg.clientHeight, dlg.Controls());
   settings_->setObjectName("SetDLG");
   QFont arial;
   arial.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
@@ -133,12 +133,14 @@ void MainWindow::ConnectProgram() {
   };
 
   prog.AskFileName = [this, &prog](bool save) {
-    const FileDialogSetup setup = save ? SaveDialogSetup(prog.MainForm.shared.DocumentsFolder.Get())
-                                       : OpenDialogSetup(prog.MainForm.shared.DocumentsFolder.Get());
+    const FileDialogSetup setup = save
+                                      ? SaveDialogSetup(prog.MainForm.shared.DocumentsFolder.Get())
+                                      : OpenDialogSetup(prog.MainForm.shared.DocumentsFolder.Get());
     QStringList filters;
     for (const auto& f : setup.filters) {
       QStringList patterns;
-      for (const auto& p : f.patterns) patterns << QString::fromStdString(p);
+      for (const auto& p : f.patterns)
+        patterns << QString::fromStdString(p);
       filters << ToQ(f.description) + " (" + patterns.join(' ') + ")";
     }
     const QString start = QString::fromLocal8Bit(setup.startFolder.c_str());

@@ -7,8 +7,8 @@
 
 namespace varnek::gui {
 
-ModelDialog::ModelDialog(Host& host, QWidget* parent, const std::string& caption,
-                         int clientWidth, int clientHeight, const std::vector<TControl*>& controls)
+ModelDialog::ModelDialog(Host& host, QWidget* parent, const std::string& caption, int clientWidth,
+                         int clientHeight, const std::vector<TControl*>& controls)
     : QDialog(parent) {
   setWindowTitle(ToQ(caption));
   setFont(WindowFont());

@@ -11,13 +11,21 @@
 
 namespace varnek::gui {
 
-QtHost::QtHost() { clock_.start(); }
+QtHost::QtHost() {
+  clock_.start();
+}
 
-void QtHost::Sleep(int ms) { QThread::msleep(static_cast<unsigned long>(ms < 0 ? 0 : ms)); }
+void QtHost::Sleep(int ms) {
+  QThread::msleep(static_cast<unsigned long>(ms < 0 ? 0 : ms));
+}
 
-void QtHost::ProcessMessages() { QCoreApplication::processEvents(); }
+void QtHost::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
 
-bool QtHost::IsGuiThread() const { return QThread::currentThread() == qApp->thread(); }
+bool QtHost::IsGuiThread() const {
+  return QThread::currentThread() == qApp->thread();
+}
 
 void QtHost::RunOnGuiThread(const std::function<void()>& work) {
   if (IsGuiThread()) {
@@ -52,6 +60,8 @@ void QtHost::ReportError(const std::string& text) {
   QMessageBox::critical(QApplication::activeWindow(), "Varnek", ToQ(text));
 }
 
-uint32_t QtHost::TickCount() const { return static_cast<uint32_t>(clock_.elapsed()); }
+uint32_t QtHost::TickCount() const {
+  return static_cast<uint32_t>(clock_.elapsed());
+}
 
 }  // namespace varnek::gui

@@ -4,8 +4,12 @@
 
 namespace varnek::gui {
 
-QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+QString ToQ(const std::string& cp1252) {
+  return QString::fromStdString(Cp1252ToUtf8(cp1252));
+}
 
-std::string FromQ(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
+std::string FromQ(const QString& text) {
+  return Utf8ToCp1252(text.toStdString());
+}
 
 }  // namespace varnek::gui

@@ -19,7 +19,9 @@ enum class RigFamily {
 
 // Tested in order: "TS", "FT-2", "IC", "FT"; case matters ("ic-706" is no rig).
 RigFamily FamilyOf(std::string_view modelCode);
-inline bool IsAscii(RigFamily f) { return f == RigFamily::Kenwood || f == RigFamily::Ft2000; }
+inline bool IsAscii(RigFamily f) {
+  return f == RigFamily::Kenwood || f == RigFamily::Ft2000;
+}
 
 // The VFO-A and memory-mode commands choose their form by their own rule:
 // "IC" gives CI-V, "FT-1"/"FT-8"/"FT-9" five-byte, everything else ASCII.

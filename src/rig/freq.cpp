@@ -13,7 +13,8 @@ namespace {
 // the original's conversion; no hex forms.
 bool ParseDecimal(std::string_view s, long long& value) {
   size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
+  while (i < s.size() && s[i] == ' ')
+    ++i;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
   if (i >= s.size()) return false;
@@ -40,21 +41,21 @@ constexpr long long kMin = std::numeric_limits<long long>::min();
 // "below X" is an upper bound of X-1; rows are tried in order, so a number in
 // a gap falls to the next row that takes it.
 constexpr std::array<BandRow, 45> kBandPlan = {{
-    {kMin, 1837, "CW"},          {kMin, 1842, "DIGI"},       {kMin, 2000, "LSB"},
-    {kMin, 3579, "CW"},          {kMin, 3620, "DIGI"},       {kMin, 3800, "LSB"},
-    {kMin, 7034, "CW"},          {kMin, 7045, "DIGI"},       {kMin, 7200, "LSB"},
-    {kMin, 10139, "CW"},         {kMin, 10150, "DIGI"},      {kMin, 14069, "CW"},
-    {kMin, 14112, "DIGI"},       {kMin, 14350, "USB"},       {kMin, 18099, "CW"},
-    {kMin, 18111, "DIGI"},       {kMin, 18168, "USB"},       {kMin, 21069, "CW"},
-    {kMin, 21120, "DIGI"},       {kMin, 21450, "USB"},       {kMin, 24919, "CW"},
-    {kMin, 24931, "DIGI"},       {kMin, 24990, "USB"},       {kMin, 28069, "CW"},
-    {kMin, 28150, "DIGI"},       {kMin, 29199, "USB"},       {kMin, 29509, "AM"},
-    {kMin, 29700, "FM"},         {kMin, 50109, "CW"},        {kMin, 50166, "USB"},
-    {kMin, 50199, "CW"},         {kMin, 50509, "USB"},       {kMin, 50750, "DIGI"},
-    {kMin, 51999, "FM"},         {kMin, 144149, "CW"},       {kMin, 144400, "SSB"},
-    {kMin, 144990, "DIGI"},      {145194, 145593, "FM"},     {kMin, 432150, "CW"},
-    {kMin, 432400, "SSB"},       {433394, 433580, "FM"},     {1240000, 1241000, "DIGI"},
-    {kMin, 1296149, "CW"},       {kMin, 1296800, "SSB"},     {kMin, 1297980, "FM"},
+    {kMin, 1837, "CW"},     {kMin, 1842, "DIGI"},   {kMin, 2000, "LSB"},
+    {kMin, 3579, "CW"},     {kMin, 3620, "DIGI"},   {kMin, 3800, "LSB"},
+    {kMin, 7034, "CW"},     {kMin, 7045, "DIGI"},   {kMin, 7200, "LSB"},
+    {kMin, 10139, "CW"},    {kMin, 10150, "DIGI"},  {kMin, 14069, "CW"},
+    {kMin, 14112, "DIGI"},  {kMin, 14350, "USB"},   {kMin, 18099, "CW"},
+    {kMin, 18111, "DIGI"},  {kMin, 18168, "USB"},   {kMin, 21069, "CW"},
+    {kMin, 21120, "DIGI"},  {kMin, 21450, "USB"},   {kMin, 24919, "CW"},
+    {kMin, 24931, "DIGI"},  {kMin, 24990, "USB"},   {kMin, 28069, "CW"},
+    {kMin, 28150, "DIGI"},  {kMin, 29199, "USB"},   {kMin, 29509, "AM"},
+    {kMin, 29700, "FM"},    {kMin, 50109, "CW"},    {kMin, 50166, "USB"},
+    {kMin, 50199, "CW"},    {kMin, 50509, "USB"},   {kMin, 50750, "DIGI"},
+    {kMin, 51999, "FM"},    {kMin, 144149, "CW"},   {kMin, 144400, "SSB"},
+    {kMin, 144990, "DIGI"}, {145194, 145593, "FM"}, {kMin, 432150, "CW"},
+    {kMin, 432400, "SSB"},  {433394, 433580, "FM"}, {1240000, 1241000, "DIGI"},
+    {kMin, 1296149, "CW"},  {kMin, 1296800, "SSB"}, {kMin, 1297980, "FM"},
 }};
 
 std::string PlanName(long long khz) {
@@ -199,7 +200,8 @@ std::string YaesuFreqBytes(std::string_view freq, std::string_view modelCode) {
 
 std::string AsciiFreqDisplay(long long hertz) {
   char text[48];
-  std::snprintf(text, sizeof text, "%lld.%03lld", hertz / 1000, (hertz < 0 ? -hertz : hertz) % 1000);
+  std::snprintf(text, sizeof text, "%lld.%03lld", hertz / 1000,
+                (hertz < 0 ? -hertz : hertz) % 1000);
   const std::string s = StripLeadingZeros(NormalizeFreq(text));
   return s.size() == 9 ? "  " + s : s;
 }
@@ -207,16 +209,21 @@ std::string AsciiFreqDisplay(long long hertz) {
 std::string IcomFreqDisplay(std::string_view digits) {
   // Bytes arrive least significant first: reverse the pairs.
   std::string d;
-  for (size_t i = digits.size(); i >= 2; i -= 2) d.append(digits.substr(i - 2, 2));
+  for (size_t i = digits.size(); i >= 2; i -= 2)
+    d.append(digits.substr(i - 2, 2));
   if (digits.size() % 2) d.append(digits.substr(0, 1));
-  const std::string s = StripLeadingZeros(
-      Trim(d.substr(0, 4) + "." + (d.size() > 4 ? d.substr(4, 3) : "") + "." +
-           (d.size() > 7 ? d.substr(7, 3) : "")));
+  const std::string s =
+      StripLeadingZeros(Trim(d.substr(0, 4) + "." + (d.size() > 4 ? d.substr(4, 3) : "") + "." +
+                             (d.size() > 7 ? d.substr(7, 3) : "")));
   switch (s.size()) {
-    case 8: return "     " + s;
-    case 9: return "    " + s;
-    case 10: return "  " + s;
-    default: return s;
+    case 8:
+      return "     " + s;
+    case 9:
+      return "    " + s;
+    case 10:
+      return "  " + s;
+    default:
+      return s;
   }
 }
 
@@ -226,9 +233,12 @@ std::string YaesuFreqDisplay(std::string_view digits) {
                        (d.size() > 6 ? d.substr(6, 3) : ""));
   if (!s.empty()) s = StripLeadingZeros(s);
   switch (s.size()) {
-    case 9: return "   " + s;
-    case 10: return " " + s;
-    default: return s;
+    case 9:
+      return "   " + s;
+    case 10:
+      return " " + s;
+    default:
+      return s;
   }
 }
 

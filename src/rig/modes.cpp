@@ -8,19 +8,32 @@ namespace varnek {
 
 std::string KenwoodModeName(char code) {
   switch (code) {
-    case '1': return "LSB";
-    case '2': return "USB";
-    case '3': return "CW";
-    case '4': return "FM";
-    case '5': return "AM";
-    case '6': return "FSK";
-    case '7': return "CW-R";
-    case '8': return "PKT-L";
-    case '9': return "FSK-R";
-    case 'A': return "PKT-FM";
-    case 'B': return "FM-N";
-    case 'C': return "PKT-U";
-    default: return {};
+    case '1':
+      return "LSB";
+    case '2':
+      return "USB";
+    case '3':
+      return "CW";
+    case '4':
+      return "FM";
+    case '5':
+      return "AM";
+    case '6':
+      return "FSK";
+    case '7':
+      return "CW-R";
+    case '8':
+      return "PKT-L";
+    case '9':
+      return "FSK-R";
+    case 'A':
+      return "PKT-FM";
+    case 'B':
+      return "FM-N";
+    case 'C':
+      return "PKT-U";
+    default:
+      return {};
   }
 }
 
@@ -33,10 +46,21 @@ struct AsciiModeRow {
 };
 
 constexpr std::array<AsciiModeRow, 15> kAsciiModes = {{
-    {"LSB", "1", "1"},    {"USB", "2", "2"},    {"CW", "3", "3"},     {"FM", "4", "4"},
-    {"AM", "5", "5"},     {"FSK", "6", "6"},    {"DIGI", "6", "6"},   {"RTTY", "6", "6"},
-    {"PKT", "6", ""},     {"CW-R", "7", "7"},   {"PKT-L", "", "8"},   {"FSK-R", "9", "9"},
-    {"PKT-FM", "", "A"},  {"FM-N", "", "B"},    {"PKT-U", "", "C"},
+    {"LSB", "1", "1"},
+    {"USB", "2", "2"},
+    {"CW", "3", "3"},
+    {"FM", "4", "4"},
+    {"AM", "5", "5"},
+    {"FSK", "6", "6"},
+    {"DIGI", "6", "6"},
+    {"RTTY", "6", "6"},
+    {"PKT", "6", ""},
+    {"CW-R", "7", "7"},
+    {"PKT-L", "", "8"},
+    {"FSK-R", "9", "9"},
+    {"PKT-FM", "", "A"},
+    {"FM-N", "", "B"},
+    {"PKT-U", "", "C"},
 }};
 
 }  // namespace

@@ -103,11 +103,11 @@ TRigForm::TRigForm(Host& host, TMainForm& main, TSerialPort& port)
 }
 
 std::vector<TControl*> TRigForm::Controls() {
-  return {&Label1,    &Edit[0],   &Edit[1],     &Edit[2],    &Edit[3],         &DelEd4,
-          &SendBtn,   &cbAddLF,   &cbWorm,      &Label2,     &Terminal,        &Button1,
-          &btRead,    &BasicSettingsBtn, &cbClear, &cbSave,  &lbChan,          &edChannel,
-          &edFreq,    &edMode,    &pnYaesu,     &lbStatus,   &lbFreq,          &lbChannel,
-          &lbMode,    &lbMemory,  &lbMemSave,   &lbMemClear, &lbChanRecall,    &lbPacing};
+  return {&Label1,  &Edit[0],          &Edit[1],   &Edit[2],    &Edit[3],      &DelEd4,
+          &SendBtn, &cbAddLF,          &cbWorm,    &Label2,     &Terminal,     &Button1,
+          &btRead,  &BasicSettingsBtn, &cbClear,   &cbSave,     &lbChan,       &edChannel,
+          &edFreq,  &edMode,           &pnYaesu,   &lbStatus,   &lbFreq,       &lbChannel,
+          &lbMode,  &lbMemory,         &lbMemSave, &lbMemClear, &lbChanRecall, &lbPacing};
 }
 
 void TRigForm::FormCreate(const Profile& settings) {
@@ -159,7 +159,8 @@ void TRigForm::Button1Click() {
 }
 
 void TRigForm::DelEd4Click() {
-  for (TEdit& line : Edit) line.SetText("");
+  for (TEdit& line : Edit)
+    line.SetText("");
 }
 
 void TRigForm::BasicSettingsBtnClick() {
@@ -204,12 +205,18 @@ void TRigForm::ReadFt920StatusRecord() {
   freq.erase(0, freq.find_first_not_of('0'));
   const std::string m = word(8);
   std::string mode = "?";
-  if (m == "00") mode = "LSB";
-  else if (m == "40") mode = "USB";
-  else if (m == "81" || m == "C1") mode = "CW";
-  else if (m == "02") mode = "AM";
-  else if (m == "03") mode = "FM";
-  else if (m == "04" || m == "05" || m == "06") mode = "DIGI";
+  if (m == "00")
+    mode = "LSB";
+  else if (m == "40")
+    mode = "USB";
+  else if (m == "81" || m == "C1")
+    mode = "CW";
+  else if (m == "02")
+    mode = "AM";
+  else if (m == "03")
+    mode = "FM";
+  else if (m == "04" || m == "05" || m == "06")
+    mode = "DIGI";
   edFreq.SetText(freq);
   edMode.SetText(mode);
 }

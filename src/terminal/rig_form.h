@@ -30,7 +30,7 @@ class TRigForm {
   // The window is neither minimised nor maximised; set by the view.
   bool normalState = true;
 
-  TLabel Label1;  // "Sendstring"
+  TLabel Label1;              // "Sendstring"
   std::array<TEdit, 4> Edit;  // Edit1..Edit4
   TButton SendBtn, DelEd4;
   TCheckBox cbAddLF, cbWorm;

@@ -6,10 +6,16 @@
 
 namespace varnek {
 
-bool MainRigIo::PortActive() const { return port_.Active(); }
-void MainRigIo::OpenPort() { port_.SetActive(true); }
+bool MainRigIo::PortActive() const {
+  return port_.Active();
+}
+void MainRigIo::OpenPort() {
+  port_.SetActive(true);
+}
 
-void MainRigIo::RefreshPortIndicator() { ShowPortImage(port_.Active()); }
+void MainRigIo::RefreshPortIndicator() {
+  ShowPortImage(port_.Active());
+}
 
 void MainRigIo::ShowPortImage(bool open) {
   // Show first, then hide: exactly one lamp is visible at any moment.
@@ -17,13 +23,21 @@ void MainRigIo::ShowPortImage(bool open) {
   (open ? form_.NoLed : form_.Led).SetVisible(false);
 }
 
-bool MainRigIo::TerminalVisible() const { return rig_.visible; }
+bool MainRigIo::TerminalVisible() const {
+  return rig_.visible;
+}
 
-void MainRigIo::SetCommandLine(int line, const std::string& text) { rig_.EchoCommand(line - 1, text); }
+void MainRigIo::SetCommandLine(int line, const std::string& text) {
+  rig_.EchoCommand(line - 1, text);
+}
 
-std::vector<std::string> MainRigIo::TranscriptLines() const { return rig_.Terminal.Lines(); }
+std::vector<std::string> MainRigIo::TranscriptLines() const {
+  return rig_.Terminal.Lines();
+}
 
-void MainRigIo::AddTranscriptLine(const std::string& line) { rig_.Terminal.Add(line); }
+void MainRigIo::AddTranscriptLine(const std::string& line) {
+  rig_.Terminal.Add(line);
+}
 
 void MainRigIo::SetDecodedFreq(const std::string& text) {
   if (rig_.visible) rig_.edFreq.SetText(text);
@@ -33,8 +47,12 @@ void MainRigIo::SetDecodedMode(const std::string& text) {
   if (rig_.visible) rig_.edMode.SetText(text);
 }
 
-void MainRigIo::SendText(const std::string& bytes) { port_.SendText(bytes); }
+void MainRigIo::SendText(const std::string& bytes) {
+  port_.SendText(bytes);
+}
 
-void MainRigIo::DoClearTranscript() { rig_.Terminal.Clear(); }
+void MainRigIo::DoClearTranscript() {
+  rig_.Terminal.Clear();
+}
 
 }  // namespace varnek

@@ -11,7 +11,8 @@ class TSerialPort;
 
 class MainRigIo : public RigIo {
  public:
-  MainRigIo(TMainForm& form, TSerialPort& port, TRigForm& rig) : form_(form), port_(port), rig_(rig) {}
+  MainRigIo(TMainForm& form, TSerialPort& port, TRigForm& rig)
+      : form_(form), port_(port), rig_(rig) {}
 
   bool PortActive() const override;
   void OpenPort() override;

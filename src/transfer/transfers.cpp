@@ -86,7 +86,8 @@ void Transfers::SerialPort1RxClusterEvent() {
     if (family == RigFamily::Icom) host_.Sleep(form_.shared.ChannelInterval);
     std::vector<std::string> lines;
     HexDumpLines(port_.TakeFirstCluster(), lines);
-    for (auto& line : lines) io_.AddTranscriptLine(line);
+    for (auto& line : lines)
+      io_.AddTranscriptLine(line);
     host_.Sleep(form_.shared.CommandInterval);
     if (family == RigFamily::Icom)
       IcomParseAnswer(ctx);

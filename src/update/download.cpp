@@ -55,7 +55,8 @@ DownloadResult CurlDownloader::Fetch(const std::string& url, const std::string& 
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
   const CURLcode rc = curl_easy_perform(curl);
   curl_easy_cleanup(curl);
-  if (sink.overflow) return {false, "the file is larger than " + std::to_string(maxBytes) + " bytes"};
+  if (sink.overflow)
+    return {false, "the file is larger than " + std::to_string(maxBytes) + " bytes"};
   if (rc != CURLE_OK) return {false, error[0] ? error : curl_easy_strerror(rc)};
   const FileResult written = WriteFileAtomically(path, sink.bytes);
   if (!written.ok) return {false, written.message};

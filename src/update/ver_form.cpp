@@ -36,8 +36,8 @@ std::array<UpdateServer, 2> UpdateServers(const Profile& settings) {
   return s;
 }
 
-TVerForm::TVerForm(Host& host, Profile settings, std::string settingsFolder,
-                   Downloader& downloader, std::function<void(const std::string&)> openUrl)
+TVerForm::TVerForm(Host& host, Profile settings, std::string settingsFolder, Downloader& downloader,
+                   std::function<void(const std::string&)> openUrl)
     : host_(host),
       settings_(std::move(settings)),
       settingsFolder_(std::move(settingsFolder)),
@@ -68,11 +68,12 @@ TVerForm::TVerForm(Host& host, Profile settings, std::string settingsFolder,
   lbHttp.OnClick = [this] { lbHttpClick(); };
   lbLoad.OnClick = [this] { lbLoadClick(); };
   Place(StatusBar1, "StatusBar1", {0, 170, 400, 20});
-  for (TControl* c : Controls()) c->SetBackColor(colors::BtnFace);
+  for (TControl* c : Controls())
+    c->SetBackColor(colors::BtnFace);
 }
 
 std::vector<TControl*> TVerForm::Controls() {
-  return {&Label1,        &lbHttp,    &Label2,     &Panel1, &rbServer1,  &rbServer2,
+  return {&Label1,        &lbHttp,    &Label2,     &Panel1, &rbServer1, &rbServer2,
           &lbThisVersion, &lbVersion, &lbVersion2, &lbLoad, &StatusBar1};
 }
 
@@ -111,7 +112,8 @@ void TVerForm::Check() {
     return;
   }
   const Profile versionFile(file);
-  const std::string serverVersion = Piece(Trim(versionFile.ReadString("Varnek", "Version")), " ", 1, 1);
+  const std::string serverVersion =
+      Piece(Trim(versionFile.ReadString("Varnek", "Version")), " ", 1, 1);
   if (IsNewerVersion(serverVersion, running)) {
     lbVersion2.SetCaption("New Version " + serverVersion);
     lbVersion2.SetVisible(true);
@@ -127,8 +129,8 @@ void TVerForm::Check() {
 }
 
 void TVerForm::FormClose() {
-  const FileResult r =
-      settings_.WriteString("VerForm", "Server", servers_[static_cast<size_t>(ChosenServer())].word);
+  const FileResult r = settings_.WriteString("VerForm", "Server",
+                                             servers_[static_cast<size_t>(ChosenServer())].word);
   if (!r.ok) host_.ReportError(r.message);
 }
 
@@ -142,8 +144,12 @@ void TVerForm::OpenLink(const TLabel& link) {
   if (openUrl_) openUrl_(url);
 }
 
-void TVerForm::lbHttpClick() { OpenLink(lbHttp); }
-void TVerForm::lbLoadClick() { OpenLink(lbLoad); }
+void TVerForm::lbHttpClick() {
+  OpenLink(lbHttp);
+}
+void TVerForm::lbLoadClick() {
+  OpenLink(lbLoad);
+}
 
 void TVerForm::rbServer1Click() {
   if (switching_ || !rbServer1.Checked()) return;

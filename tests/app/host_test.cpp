@@ -66,7 +66,8 @@ TEST(HeadlessHost, GuardedReportsInsteadOfThrowing) {
 
 TEST(Cp1252, RoundTripsEveryByte) {
   std::string all;
-  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (int b = 0; b < 256; ++b)
+    all += static_cast<char>(b);
   bool lossy = true;
   EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all), &lossy), all);
   EXPECT_FALSE(lossy);

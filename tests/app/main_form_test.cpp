@@ -20,7 +20,8 @@ class MainFormTest : public ::testing::Test {
   }
   static std::vector<int> Range(int from, int to) {
     std::vector<int> r;
-    for (int n = from; n <= to; ++n) r.push_back(n);
+    for (int n = from; n <= to; ++n)
+      r.push_back(n);
     return r;
   }
 };
@@ -50,7 +51,8 @@ TEST_F(MainFormTest, DigiProposalFollowsTheRig) {
 }
 
 TEST_F(MainFormTest, SetChannelWritesInOrderAndOnlyItsRow) {
-  for (int n = 0; n < 100; ++n) form.M[n].SetText("LSB");
+  for (int n = 0; n < 100; ++n)
+    form.M[n].SetText("LSB");
   form.SetChannel("30", "14.250.000", "CW", "NEW");
   EXPECT_EQ(form.A[30].Text(), "14.250.000");
   EXPECT_EQ(form.M[30].Text(), "CW");  // not the USB the band plan proposed
@@ -71,7 +73,8 @@ TEST_F(MainFormTest, SetChannelIgnoresBadNumbers) {
     form.SetChannel(bad, "14.250.000", "CW", "X");
     form.SetChannelFreqMode(bad, "14.250.000", "CW");
   }
-  for (int n = 0; n < 100; ++n) EXPECT_EQ(form.A[n].Text(), "") << n;
+  for (int n = 0; n < 100; ++n)
+    EXPECT_EQ(form.A[n].Text(), "") << n;
   EXPECT_EQ(TMainForm::ChannelIndex("99"), 99);
   EXPECT_EQ(TMainForm::ChannelIndex("00"), 0);
 }
@@ -101,7 +104,8 @@ TEST_F(MainFormTest, ColumnChecks) {
   EXPECT_EQ(Checked(), Range(1, 99));
   form.MenuItem("ClrChkCol2").Click();
   auto want = Range(1, 24);
-  for (int n : Range(50, 99)) want.push_back(n);
+  for (int n : Range(50, 99))
+    want.push_back(n);
   EXPECT_EQ(Checked(), want);
   form.MenuItem("UncheckAll1").Click();
   EXPECT_TRUE(Checked().empty());
@@ -112,9 +116,9 @@ TEST_F(MainFormTest, LbChanHiddenByTableCommandsOnly) {
     const char* item;
     bool hides;
   };
-  for (const Case& c : {Case{"ClearFM1", true}, Case{"CheckAll1", true}, Case{"CheckDuplex1", true},
-                        Case{"Column2", false}, Case{"ClrChkCol3", false},
-                        Case{"UncheckAll1", false}}) {
+  for (const Case& c :
+       {Case{"ClearFM1", true}, Case{"CheckAll1", true}, Case{"CheckDuplex1", true},
+        Case{"Column2", false}, Case{"ClrChkCol3", false}, Case{"UncheckAll1", false}}) {
     form.lbChan.SetVisible(true);
     form.MenuItem(c.item).Click();
     EXPECT_EQ(form.lbChan.Visible(), !c.hides) << c.item;
@@ -176,8 +180,8 @@ TEST_F(MainFormTest, ChannelIntervalEdit) {
     bool error;
   };
   const std::vector<Case> cases = {
-      {"250", 250, false}, {"", 250, false}, {"25x", 250, true}, {"-100", 0, false},
-      {"975", 975, false},
+      {"250", 250, false}, {"", 250, false},    {"25x", 250, true},
+      {"-100", 0, false},  {"975", 975, false},
   };
   for (const auto& c : cases) {
     const bool ok = Guarded(host, [&] { form.edIntval.UserInput(c.text); });
@@ -232,11 +236,13 @@ TEST_F(MainFormTest, TabOrderRunsChannelByChannel) {
   EXPECT_EQ(stops[299].second, "T99");
   EXPECT_EQ(stops[300].second, "cb0");
   EXPECT_EQ(stops[399].second, "cb99");
-  for (size_t i = 1; i < stops.size(); ++i) EXPECT_NE(stops[i - 1].first, stops[i].first);
+  for (size_t i = 1; i < stops.size(); ++i)
+    EXPECT_NE(stops[i - 1].first, stops[i].first);
 }
 
 TEST_F(MainFormTest, LampsAreDrawn) {
-  for (auto [image, fill] : {std::pair{&form.Led, colors::Red}, std::pair{&form.NoLed, colors::Lime}}) {
+  for (auto [image, fill] :
+       {std::pair{&form.Led, colors::Red}, std::pair{&form.NoLed, colors::Lime}}) {
     const Bitmap& b = image->picture;
     ASSERT_EQ(b.width, 14);
     ASSERT_EQ(b.height, 15);

@@ -121,8 +121,9 @@ TEST_F(ProgramLife, AMinimisedWindowKeepsTheLastPosition) {
 }
 
 TEST_F(ProgramLife, DamagedSettingsAreShownAndTheStartGoesOn) {
-  home.Write(".config/Kolvir/Varnek/settings.ini",
-             "[MainForm]\nfMain=0,x,5\nRig=Kenwood TS-570\nKenwood TS-570=0_z_4_0_0_0_1_1__400___2\n");
+  home.Write(
+      ".config/Kolvir/Varnek/settings.ini",
+      "[MainForm]\nfMain=0,x,5\nRig=Kenwood TS-570\nKenwood TS-570=0_z_4_0_0_0_1_1__400___2\n");
   auto p = Start();
   EXPECT_EQ(host.Errors().size(), 2u);
   EXPECT_EQ(p->MainForm.bounds.left, 196);  // the designed place

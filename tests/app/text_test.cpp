@@ -53,7 +53,8 @@ TEST(TextPieces, ExamplesAndEdges) {
       got = PieceRange(c.s, c.d, c.a, c.b);
     else
       got = PiecesWithDelims(c.s, c.d, c.a, c.b);
-    EXPECT_EQ(got, c.want) << fn << "(" << c.s << ", '" << c.d << "', " << c.a << ", " << c.b << ")";
+    EXPECT_EQ(got, c.want) << fn << "(" << c.s << ", '" << c.d << "', " << c.a << ", " << c.b
+                           << ")";
   }
 }
 
@@ -84,9 +85,13 @@ TEST(TextHex, TextToBytes) {
       {"12  34", std::string("\x12\x00\x34", 3)},
       {"100", std::string("\x00", 1)},
       {"1FF", std::string("\xFF", 1)},
-      {std::string("12\0" "34", 5), std::string("\x12\x34", 2)},
+      {std::string("12\0"
+                   "34",
+                   5),
+       std::string("\x12\x34", 2)},
   };
-  for (const auto& c : cases) EXPECT_EQ(HexTextToBytes(c.in), c.want) << c.in;
+  for (const auto& c : cases)
+    EXPECT_EQ(HexTextToBytes(c.in), c.want) << c.in;
   EXPECT_THROW(HexTextToBytes("FE FX"), EConvertError);
 }
 
@@ -97,11 +102,19 @@ TEST(TextIntegers, StrToInt) {
     int want;
   };
   const std::vector<Case> cases = {
-      {"400", true, 400},   {"  25", true, 25},     {"-5", true, -5},
-      {"+7", true, 7},      {"$1F", true, 31},      {"0x10", true, 16},
-      {"", false, 0},       {"4a", false, 0},       {"25 ", false, 0},
-      {"-", false, 0},      {"2147483647", true, 2147483647},
-      {"2147483648", false, 0}, {"-2147483648", true, -2147483647 - 1},
+      {"400", true, 400},
+      {"  25", true, 25},
+      {"-5", true, -5},
+      {"+7", true, 7},
+      {"$1F", true, 31},
+      {"0x10", true, 16},
+      {"", false, 0},
+      {"4a", false, 0},
+      {"25 ", false, 0},
+      {"-", false, 0},
+      {"2147483647", true, 2147483647},
+      {"2147483648", false, 0},
+      {"-2147483648", true, -2147483647 - 1},
   };
   for (const auto& c : cases) {
     int v = 0;

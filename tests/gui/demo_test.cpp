@@ -27,7 +27,8 @@ TEST(Demo, SampleChannelsLoadIntoTheWindow) {
   ASSERT_TRUE(program.SerialPort1.Active()) << demo.Device();
   program.SerialPort1.SetRTOExtraDelayTime(30);
   program.MainForm.edIntval.UserInput("80");
-  for (int n = 1; n <= 31; ++n) program.MainForm.cb[n].SetChecked(true);
+  for (int n = 1; n <= 31; ++n)
+    program.MainForm.cb[n].SetChecked(true);
   program.MainForm.MenuItem("LoadFromRig1").Click();
   ASSERT_TRUE(program.transfers.WaitForLoad(60000));
   host.WaitFor([] { return false; }, 500);

@@ -55,8 +55,7 @@ TEST_F(MainWindowTest, TableSitsOnItsGrid) {
       EXPECT_EQ(check.left(), checkLeft[k]) << n;
       EXPECT_NEAR(check.top(), 18 + 22 * r, 1) << n;
       EXPECT_EQ(check.size(), QSize(16, 17)) << n;
-      EXPECT_EQ(Find<QLabel>(("Label" + id).c_str())->text(),
-                QString::asprintf("%02d", n));
+      EXPECT_EQ(Find<QLabel>(("Label" + id).c_str())->text(), QString::asprintf("%02d", n));
     }
     const std::string col = std::to_string(k + 1);
     EXPECT_EQ(Find<QLabel>(("Freq" + col).c_str())->text(), "Freq");
@@ -80,9 +79,9 @@ TEST_F(MainWindowTest, TableSitsOnItsGrid) {
 }
 
 TEST_F(MainWindowTest, BottomBar) {
-  for (const char* name : {"Label107", "Led", "NoLed", "lbChan", "cbCcr", "Label110", "cbxRig",
-                           "lbAddr", "edAddr", "Label109", "edIntval", "UpDown1", "Label108",
-                           "pnCmnd"}) {
+  for (const char* name :
+       {"Label107", "Led", "NoLed", "lbChan", "cbCcr", "Label110", "cbxRig", "lbAddr", "edAddr",
+        "Label109", "edIntval", "UpDown1", "Label108", "pnCmnd"}) {
     const QRect g = Find(name)->geometry();
     EXPECT_GE(g.top(), 565) << name;
     EXPECT_LE(g.top(), 580) << name;
@@ -101,8 +100,8 @@ TEST_F(MainWindowTest, BottomBar) {
   EXPECT_EQ(Find<QLabel>("Label101")->text(), "Command Interval");
   // Left to right.
   int last = -1;
-  for (const char* name : {"Label107", "Led", "Label110", "cbxRig", "lbAddr", "edAddr",
-                           "Label109", "edIntval", "UpDown1", "Label108", "pnCmnd"}) {
+  for (const char* name : {"Label107", "Led", "Label110", "cbxRig", "lbAddr", "edAddr", "Label109",
+                           "edIntval", "UpDown1", "Label108", "pnCmnd"}) {
     const int left = Find(name)->geometry().left();
     EXPECT_GT(left, last) << name;
     last = left;

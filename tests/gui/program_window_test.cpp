@@ -22,7 +22,9 @@ namespace {
 
 class NoNetwork : public Downloader {
  public:
-  DownloadResult Fetch(const std::string&, const std::string&) override { return {false, "offline"}; }
+  DownloadResult Fetch(const std::string&, const std::string&) override {
+    return {false, "offline"};
+  }
 };
 
 class ProgramWindows : public ::testing::Test {

@@ -122,7 +122,8 @@ TEST_F(RigFormTest, EchoOnlyWhileVisibleAndClearing) {
 }
 
 TEST_F(RigFormTest, PositionRoundTrip) {
-  const auto dir = std::filesystem::temp_directory_path() / ("varnek-rigform-" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("varnek-rigform-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   Profile settings((dir / "settings.ini").string());
   form.bounds.top = 77;

@@ -45,11 +45,20 @@ TEST(Samples, TablePerFamily) {
       {Sample::Memory, "TS-570", none, {"VM;"}},
       {Sample::Memory, "FT-920", {"10", "", ""}, {"00 00 00 0A 02"}},
       {Sample::Memory, "IC-CI-V", none, {""}},
-      {Sample::MemSave, "TS-570", {"12", "", ""}, {"MW0 01200014267000" "2" "0000 ;"}},
+      {Sample::MemSave,
+       "TS-570",
+       {"12", "", ""},
+       {"MW0 01200014267000"
+        "2"
+        "0000 ;"}},
       {Sample::MemSave, "FT-2000", {"012", "", ""}, {"MW001214267000+000000200000;"}},
       {Sample::MemSave, "FT-920", {"3", "", ""}, {"00 00 00 03 03"}},
       {Sample::MemSave, "IC-CI-V", {"3", "", ""}, {"FE FE 00 E0 08 00 3 FD"}},
-      {Sample::MemClear, "TS-570", {"12", "", ""}, {"MW0 012000000000000" "0000 ;"}},
+      {Sample::MemClear,
+       "TS-570",
+       {"12", "", ""},
+       {"MW0 012000000000000"
+        "0000 ;"}},
       {Sample::MemClear, "FT-2000", none, {"MW000000000000000+00000000;"}},
       {Sample::MemClear, "FT-920", {"20", "", ""}, {"00 00 01 14 03"}},
       {Sample::ChanRecall, "TS-570", {"7", "", ""}, {"MC07;"}},

@@ -77,7 +77,8 @@ class ProgramFixture : public ::testing::Test {
     }
   }
   void Check(std::initializer_list<int> channels) {
-    for (int n : channels) Form().cb[n].SetChecked(true);
+    for (int n : channels)
+      Form().cb[n].SetChecked(true);
   }
 
   HeadlessHost host;

@@ -79,8 +79,9 @@ class TinyHttpServer {
       else if (mode == Mode::NotFound)
         reply = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
       else if (mode == Mode::Redirect)
-        reply = "HTTP/1.1 302 Found\r\nLocation: /moved/varnek.ini\r\nContent-Length: 0\r\n"
-                "Connection: close\r\n\r\n";
+        reply =
+            "HTTP/1.1 302 Found\r\nLocation: /moved/varnek.ini\r\nContent-Length: 0\r\n"
+            "Connection: close\r\n\r\n";
       if (mode == Mode::Redirect) {
         std::lock_guard lock(mutex_);
         mode_ = Mode::Ok;

@@ -11,16 +11,23 @@ TEST(Version, Comparison) {
     bool newer;
   };
   const std::vector<Case> cases = {
-      {"1.2.3", "1.2.3.4", false},      {"1.2.3.4", "1.2.3", true},
-      {"1.10.0", "1.9.0.0", true},      {"1.10.0", "2.0.0.0", false},
-      {"2.0.0.0", "1.10.0", true},      {"1.2.4", "1.2.3.4", true},
-      {"1.2.3 beta", "1.2.3.0", false}, {"1.2.4 beta", "1.2.3.0", true},
-      {"", "1.0.0.0", false},           {"", "", false},
-      {"v1.3", "1.2.9.9", true},        {"0.1.0.0", "0.1.0.0", false},
+      {"1.2.3", "1.2.3.4", false},
+      {"1.2.3.4", "1.2.3", true},
+      {"1.10.0", "1.9.0.0", true},
+      {"1.10.0", "2.0.0.0", false},
+      {"2.0.0.0", "1.10.0", true},
+      {"1.2.4", "1.2.3.4", true},
+      {"1.2.3 beta", "1.2.3.0", false},
+      {"1.2.4 beta", "1.2.3.0", true},
+      {"", "1.0.0.0", false},
+      {"", "", false},
+      {"v1.3", "1.2.9.9", true},
+      {"0.1.0.0", "0.1.0.0", false},
       {"99999999999999999999999", "1", true},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(IsNewerVersion(c.candidate, c.running), c.newer) << c.candidate << " vs " << c.running;
+    EXPECT_EQ(IsNewerVersion(c.candidate, c.running), c.newer)
+        << c.candidate << " vs " << c.running;
 }
 
 TEST(Version, Parts) {
