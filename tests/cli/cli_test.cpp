@@ -1,0 +1,495 @@
+// varnek-cli end to end: arguments in, the simulated rig's memory, the
+// printed table and the exit status out.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/profile.h"
+#include "app/rig_settings.h"
+#include "cli/cli_app.h"
+#include "sim/simulator.h"
+#include "support/temp_folder.h"
+
+namespace varnek::cli {
+namespace {
+
+using varnek::testing::TempFolder;
+
+sim::Channel Ch(std::int64_t hz, const char* mode, const char* name = "") {
+  sim::Channel c;
+  c.hz = hz;
+  c.mode = mode;
+  c.name = name;
+  return c;
+}
+
+bool Empty(const std::optional<sim::Channel>& c) {
+  return !c.has_value() || c->hz == 0;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+// Every run gets a settings folder of its own, so the user's files are never
+// read or touched.
+class Cli : public ::testing::Test {
+ protected:
+  Result Run(std::vector<std::string> args, Console console = {}) {
+    std::vector<std::string> all = {"varnek-cli", "--settings-dir", settings.Path()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    Result r;
+    r.status = RunCli(all, out, err, console);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+  }
+  // Runs against the simulator with short intervals.
+  Result RunRig(std::vector<std::string> args, Console console = {}) {
+    std::vector<std::string> all = {"--rig",
+                                    rig,
+                                    "--port",
+                                    device,
+                                    "--channel-interval",
+                                    "60",
+                                    "--command-interval",
+                                    "10",
+                                    "--loop-wait",
+                                    "10",
+                                    "--settle",
+                                    "300"};
+    all.insert(all.end(), args.begin(), args.end());
+    return Run(all, console);
+  }
+  void StartRig(const std::string& selection, sim::Options options = {}) {
+    rig = selection;
+    options.rig = selection;
+    sim = std::make_unique<sim::Simulator>(options);
+    device = sim->Start();
+  }
+  void TearDown() override {
+    if (sim) sim->Stop();
+  }
+
+  TempFolder settings, files;
+  std::unique_ptr<sim::Simulator> sim;
+  std::string rig, device;
+};
+
+// --- the command line itself -------------------------------------------------
+
+TEST(ChannelList, AcceptsRangesAndSingleChannels) {
+  struct Case {
+    const char* text;
+    std::vector<int> channels;
+  } cases[] = {
+      {"1-10,15,90-99",
+       {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15, 90, 91, 92, 93, 94, 95, 96, 97, 98, 99}},
+      {"05", {5}},
+      {"0", {0}},
+      {" 3 , 7-8 ", {3, 7, 8}},
+      {"9,2,9,1-2", {1, 2, 9}},
+      {"42-42", {42}},
+  };
+  for (const Case& c : cases) {
+    std::string problem;
+    const auto list = ParseChannelList(c.text, problem);
+    ASSERT_TRUE(list.has_value()) << c.text << ": " << problem;
+    EXPECT_EQ(*list, c.channels) << c.text;
+  }
+}
+
+TEST(ChannelList, RefusesWhatIsNoChannel) {
+  for (const char* text :
+       {"", " ", "100", "5-2", "a", "1,,2", "-3", "1-", "007", "1-100", "3.5", "1;2", "+4"}) {
+    std::string problem;
+    EXPECT_FALSE(ParseChannelList(text, problem).has_value()) << text;
+    EXPECT_FALSE(problem.empty()) << text;
+  }
+}
+
+TEST_F(Cli, HelpDocumentsEveryOptionAndCommand) {
+  const Result r = Run({"--help"});
+  EXPECT_EQ(r.status, kExitOk);
+  for (const char* s : {"--rig",
+                        "--port",
+                        "--baud",
+                        "--data-bits",
+                        "--stop-bits",
+                        "--parity",
+                        "--flow",
+                        "--dtr",
+                        "--rts",
+                        "--address",
+                        "--channel-interval",
+                        "--command-interval",
+                        "--loop-wait",
+                        "--notation",
+                        "--table",
+                        "--out",
+                        "--transcript",
+                        "--settings-dir",
+                        "--settle",
+                        "read",
+                        "write",
+                        "clear",
+                        "--yes",
+                        "click",
+                        "--to-rig",
+                        "vfo-a",
+                        "memory",
+                        "send",
+                        "--worm",
+                        "--add-lf",
+                        "--wait",
+                        "rigs",
+                        "COM1..COM25",
+                        "xonxoff",
+                        "rtscts",
+                        "dsrdtr",
+                        "1.5",
+                        "points",
+                        "comma",
+                        "1-10,15,90-99",
+                        "Ctrl-C",
+                        "Exit status",
+                        "dialout"})
+    EXPECT_NE(r.out.find(s), std::string::npos) << s;
+}
+
+TEST_F(Cli, RigsListsTheSelectionTexts) {
+  const Result r = Run({"rigs"});
+  EXPECT_EQ(r.status, kExitOk);
+  std::string expected;
+  for (const std::string& rig : RigList())
+    expected += rig + "\n";
+  EXPECT_EQ(r.out, expected);
+}
+
+TEST_F(Cli, UsageErrorsExitWithTwoAndTheUsage) {
+  files.Write("t.txt", "05\t7.050.000\tLSB\t\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{}, "required"},
+      {{"fly"}, "subcommand"},
+      {{"read"}, "CHANNELS"},
+      {{"read", "1-x"}, "\"x\" is not a channel"},
+      {{"read", "100"}, "\"100\" is not a channel"},
+      {{"clear", "9-3", "--yes"}, "backwards"},
+      {{"click", "05,06"}, "one channel"},
+      {{"click", "5-6"}, "one channel"},
+      {{"write", "1-5"}, "--table"},
+      {{"clear", "1-5"}, "--yes"},
+      {{"send", "a", "b", "c", "d", "e"}, "at most four"},
+      {{"--baud", "12345", "vfo-a"}, "12345"},
+      {{"--port", "COM26", "vfo-a"}, "COM26"},
+      {{"--parity", "bogus", "vfo-a"}, "parity"},
+      {{"--dtr", "maybe", "vfo-a"}, "dtr"},
+      {{"--address", "5", "vfo-a"}, "two hex digits"},
+      {{"--table", "/nonexistent/t.txt", "read", "1"}, "t.txt"},
+      {{"--rig", "Kenwood TS-9999", "vfo-a"}, "not in the rig list"},
+      {{"vfo-a"}, "no rig selected"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, kExitUsage) << ::testing::PrintToString(c.args) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << ::testing::PrintToString(c.args) << r.err;
+    EXPECT_NE(r.err.find("Usage"), std::string::npos) << ::testing::PrintToString(c.args) << r.err;
+    EXPECT_TRUE(r.out.empty()) << ::testing::PrintToString(c.args);
+  }
+}
+
+TEST_F(Cli, AMissingDeviceIsExitThreeWithTheReason) {
+  const Result r = Run({"--rig", "Kenwood TS-570", "--port", files / "no-such-tty", "read", "1-3"});
+  EXPECT_EQ(r.status, kExitPort) << r.err;
+  EXPECT_NE(r.err.find("no-such-tty"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("no device"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(Cli, APortWithoutPermissionGivesTheDialoutHint) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root opens any device";
+  files.Write("locked-tty", "");
+  std::filesystem::permissions(files / "locked-tty", std::filesystem::perms::none);
+  const Result r = Run({"--rig", "Kenwood TS-570", "--port", files / "locked-tty", "vfo-a"});
+  EXPECT_EQ(r.status, kExitPort) << r.err;
+  EXPECT_NE(r.err.find("dialout"), std::string::npos) << r.err;
+}
+
+// --- against the simulated rigs ------------------------------------------------
+
+class KenwoodCli : public Cli {
+ protected:
+  void SetUp() override {
+    StartRig("Kenwood TS-570");
+    sim->SetChannel(3, Ch(7050000, "1"));
+    sim->SetChannel(4, Ch(14250000, "2"));
+    sim->SetChannel(5, Ch(3699000, "3"));
+    sim->SetChannel(10, Ch(21300000, "2"));
+  }
+};
+
+TEST_F(KenwoodCli, ReadPrintsTheTableOfTheCheckedChannels) {
+  Console console;
+  console.stderrTerminal = true;
+  const Result r = RunRig({"read", "3-4,10"}, console);
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "03\t7.050.000\tLSB\t\r\n"
+            "04\t14.250.000\tUSB\t\r\n"
+            "10\t21.300.000\tUSB\t\r\n");
+  // Progress on a terminal: the last channel, three of three.
+  EXPECT_NE(r.err.find("channel 10  3 of 3"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, ReadKeepsTheOtherRowsOfTheTableAndWritesOutAndTranscript) {
+  files.Write("in.txt", "07\t145.500.000\tFM\tS20\r\n04\t1.000.000\tAM\told\r\n");
+  const Result r = RunRig({"--table", files / "in.txt", "--out", files / "out.txt", "--transcript",
+                           files / "log.txt", "--notation", "point", "read", "4-5"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out;
+  const std::string table = ReadFile(files / "out.txt");
+  EXPECT_NE(table.find("04\t14250.00\tUSB\t"), std::string::npos) << table;
+  EXPECT_NE(table.find("05\t3699.00\tCW\t"), std::string::npos) << table;
+  EXPECT_NE(table.find("07\t145500.00\tFM\tS20"), std::string::npos) << table;
+  // The memo holds the answer to the last request.
+  EXPECT_NE(ReadFile(files / "log.txt").find("#MR0 05"), std::string::npos)
+      << ReadFile(files / "log.txt");
+}
+
+TEST_F(KenwoodCli, WriteSavesTheCheckedRowsOfTheTableOnly) {
+  files.Write("t.txt",
+              "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\tFT8\r\n03\t1.800.000\tCW\t\r\n");
+  const Result r = RunRig({"--table", files / "t.txt", "write", "1-2"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(r.out.empty()) << r.out;
+  ASSERT_FALSE(Empty(sim->GetChannel(1)));
+  EXPECT_EQ(sim->GetChannel(1)->hz, 145500000);
+  EXPECT_EQ(sim->GetChannel(1)->mode, "4");
+  EXPECT_EQ(sim->GetChannel(2)->hz, 7074000);
+  EXPECT_EQ(sim->GetChannel(3)->hz, 7050000);  // not checked: left alone
+}
+
+TEST_F(KenwoodCli, ClearWithYesEmptiesTheChannels) {
+  const Result r = RunRig({"clear", "3,5", "--yes"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_TRUE(Empty(sim->GetChannel(3)));
+  EXPECT_TRUE(Empty(sim->GetChannel(5)));
+  EXPECT_EQ(sim->GetChannel(4)->hz, 14250000);
+}
+
+TEST_F(KenwoodCli, ClearOnATerminalAsksFirst) {
+  struct Case {
+    const char* answer;
+    bool cleared;
+  } cases[] = {{"n\n", false}, {"\n", false}, {"", false}, {"y\n", true}};
+  for (const Case& c : cases) {
+    sim->SetChannel(3, Ch(7050000, "1"));
+    std::istringstream in(c.answer);
+    Console console;
+    console.stdinTerminal = true;
+    console.in = &in;
+    const Result r = RunRig({"clear", "3"}, console);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_NE(r.err.find("Reset Memory Channels?"), std::string::npos) << r.err;
+    EXPECT_EQ(Empty(sim->GetChannel(3)), c.cleared) << "answer " << c.answer;
+  }
+}
+
+TEST_F(KenwoodCli, ClickReadsOrWritesOneChannel) {
+  Result r = RunRig({"click", "5"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "05\t3.699.000\tCW\t\r\n");
+
+  files.Write("t.txt", "06\t28.500.000\tUSB\t\r\n");
+  r = RunRig({"--table", files / "t.txt", "click", "06", "--to-rig"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  ASSERT_FALSE(Empty(sim->GetChannel(6)));
+  EXPECT_EQ(sim->GetChannel(6)->hz, 28500000);
+
+  // Without a frequency the click would read; a write that silently reads
+  // is refused.
+  r = RunRig({"click", "07", "--to-rig"});
+  EXPECT_EQ(r.status, kExitUsage) << r.err;
+  EXPECT_NE(r.err.find("no frequency"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, ChannelZeroOnlyOnTheTsRigs) {
+  Result r = RunRig({"read", "0"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  sim->Stop();
+  StartRig("Icom IC-CI-V");
+  r = RunRig({"read", "0-2"});
+  EXPECT_EQ(r.status, kExitUsage) << r.err;
+  EXPECT_NE(r.err.find("channel 00"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, SendPrintsTheTranscript) {
+  const Result r = RunRig({"send", "--wait", "200", "MR0 03;", "MR0 04;"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("#MR0 03"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("MR0 04"), std::string::npos) << r.out;
+}
+
+TEST_F(KenwoodCli, SingleCommandsReachTheRig) {
+  for (const char* command : {"vfo-a", "memory"}) {
+    const long before = sim->CommandsReceived();
+    const Result r = RunRig({command});
+    EXPECT_EQ(r.status, kExitOk) << command << r.err;
+    EXPECT_GT(sim->CommandsReceived(), before) << command;
+  }
+}
+
+TEST_F(KenwoodCli, ALineThatHangsUpEndsTheRunWithOne) {
+  sim::Faults f;
+  f.hangup_after = 1;
+  sim->SetFaults(f);
+  const Result r = RunRig({"read", "3-5"});
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("error"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
+  const Result r = RunRig({"--out", files / "no-folder/out.txt", "read", "3"});
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("out.txt"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, CtrlCStopsTheLoad) {
+  std::atomic<bool> done{false};
+  std::thread stopper([&] {
+    while (!done && sim->CommandsReceived() < 2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    RequestStop();
+  });
+  const Result r = RunRig({"read", "1-60"});
+  done = true;
+  stopper.join();
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("stopped"), std::string::npos) << r.err;
+  // Stopped after an odd channel, long before channel 60.
+  EXPECT_LT(sim->CommandsReceived(), 30);
+}
+
+// --- settings ------------------------------------------------------------------
+
+class SettingsCli : public KenwoodCli {
+ protected:
+  // settings.ini as the GUI leaves it: the rig, its line and the port's device.
+  void SaveSettings(const std::string& selection, const std::string& port) {
+    RigSettings s;
+    s.port = ItemPosition(PortItems(), port);
+    s.baud = ItemPosition(BaudItems(), "9600");
+    s.dataBits = 4;
+    s.stopBits = s.parity = s.flow = 0;
+    s.dtr = s.rts = true;
+    s.channelInterval = "60";
+    s.commandInterval = "10";
+    s.loopWait = "10";
+    Profile ini(settings / "settings.ini");
+    SaveRigSelection(ini, selection, RigSettingsString(s, {}));
+    ini.Write({{"Ports", port, device}});
+  }
+};
+
+TEST_F(SettingsCli, TheSavedRigAndPortAreUsedAndNeverRewritten) {
+  SaveSettings("Kenwood TS-570", "COM4");
+  const std::string before = ReadFile(settings / "settings.ini");
+  const Result r = Run({"--settle", "300", "read", "4"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "04\t14.250.000\tUSB\t\r\n");
+  EXPECT_EQ(ReadFile(settings / "settings.ini"), before);
+}
+
+TEST_F(SettingsCli, PortSurvivesTheRigChange) {
+  // The saved rig's port leads nowhere; the rig change to a rig without a
+  // saved line resets the settings, and --port must still win.
+  SaveSettings("Kenwood TS-870S", "COM7");
+  Profile ini(settings / "settings.ini");
+  ini.Write({{"Ports", "COM7", files / "nothing-here"}});
+  const Result r = Run({"--rig", "Kenwood TS-570", "--port", device, "--channel-interval", "60",
+                        "--settle", "300", "read", "3"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "03\t7.050.000\tLSB\t\r\n");
+}
+
+TEST_F(SettingsCli, TerminalIniOfTheOwnFolderIsTreatedAsTheGuiDoes) {
+  SaveSettings("Kenwood TS-570", "COM4");
+  settings.Write("terminal.ini", "[MainForm]\r\nRig=1\r\n1=#old\r\n");
+  const Result r = Run({"--settle", "300", "send", "--wait", "100", "ID;"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  // The previous run's log is deleted at the start.
+  EXPECT_FALSE(std::filesystem::exists(settings / "terminal.ini"));
+}
+
+// Without a settings folder of its own the user's folders are used: their
+// settings.ini is read, and their terminal.ini survives even a save run,
+// which logs every answer while it lasts.
+TEST_F(KenwoodCli, TheUsersFoldersAreReadOnly) {
+  TempFolder home;
+  const std::string config = home / "config/Kolvir/Varnek/";
+  const std::string docs = home / "Documents/Kolvir/Varnek/";
+  home.Write("config/Kolvir/Varnek/settings.ini", "[MainForm]\r\nRig=Kenwood TS-570\r\n");
+  home.Write("Documents/Kolvir/Varnek/terminal.ini", "[MainForm]\r\nRig=1\r\n1=#old\r\n");
+  const std::string settingsBefore = ReadFile(config + "settings.ini");
+  const std::string logBefore = ReadFile(docs + "terminal.ini");
+  const char* oldHome = std::getenv("HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  ::setenv("HOME", home.Path().c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+  files.Write("t.txt",
+              "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\t\r\n03\t3.573.000\tUSB\t\r\n");
+  // The rig answers every write with a refusal: answers in the middle of
+  // the save run are what its log records.
+  sim::Faults f;
+  f.refuse_all = true;
+  sim->SetFaults(f);
+  std::ostringstream out, err;
+  const int status = RunCli({"varnek-cli", "--port", device, "--channel-interval", "60", "--settle",
+                             "300", "--table", files / "t.txt", "write", "1-3"},
+                            out, err, {});
+  ::unsetenv("XDG_CONFIG_HOME");
+  if (oldHome)
+    ::setenv("HOME", savedHome.c_str(), 1);
+  else
+    ::unsetenv("HOME");
+  EXPECT_NE(status, kExitUsage) << err.str();
+  EXPECT_NE(status, kExitPort) << err.str();
+  EXPECT_EQ(ReadFile(config + "settings.ini"), settingsBefore);
+  EXPECT_EQ(ReadFile(docs + "terminal.ini"), logBefore);
+}
+
+// --- another family --------------------------------------------------------------
+
+TEST_F(Cli, IcomReadAndWriteRoundTrip) {
+  StartRig("Icom IC-CI-V");
+  sim->SetChannel(2, Ch(14074000, "01"));
+  files.Write("t.txt", "05\t7.074.000\tUSB\t\r\n");
+  Result r = RunRig({"--address", "00", "--table", files / "t.txt", "write", "5"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  ASSERT_FALSE(Empty(sim->GetChannel(5)));
+  EXPECT_EQ(sim->GetChannel(5)->hz, 7074000);
+  // The rig reads its memories only in memory mode.
+  r = RunRig({"--address", "00", "memory"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  r = RunRig({"--address", "00", "read", "2,5"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("02\t14.074.000\tUSB"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("05\t7.074.000\tUSB"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace varnek::cli
