@@ -9,6 +9,7 @@
 #include "../serial/pty_fixture.h"
 #include "app/errors.h"
 #include "app/main_form.h"
+#include "rig/family.h"
 
 namespace varnek {
 namespace {
@@ -145,6 +146,49 @@ TEST_F(RigFormTest, PositionRoundTrip) {
   EXPECT_THROW(bad.FormCreate(settings), EConvertError);
   EXPECT_EQ(bad.Terminal.Lines().size(), 1u);  // the rest of creation is skipped
   std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace varnek
+
+namespace varnek {
+namespace {
+
+TEST(Ft920StatusRecord, DecodesTheFirstDumpLine) {
+  HeadlessHost host{HeadlessHost::Time::Simulated};
+  TMainForm main{host};
+  TSerialPort port{host};
+  TRigForm form{host, main, port};
+  struct Case {
+    std::string bytes, freq, mode;
+  };
+  // Record: band, four bytes of hertz (big-endian), clarifier, mode.
+  const std::vector<Case> cases = {
+      {std::string("\x01\x00\xD9\xB2\x78\x00\x00\x40", 8), "14.267.000", "USB"},
+      {std::string("\x01\x00\x6B\x93\x10\x00\x00\x00", 8), "7.050.000", "LSB"},
+      {std::string("\x01\x00\x6B\x93\x10\x00\x00\x81", 8), "7.050.000", "CW"},
+      {std::string("\x01\x00\x6B\x93\x10\x00\x00\x05", 8), "7.050.000", "DIGI"},
+      {std::string("\x01\x00\x6B\x93\x10\x00\x00\x7F", 8), "7.050.000", "?"},
+  };
+  for (const auto& c : cases) {
+    form.Terminal.Clear();
+    std::vector<std::string> lines;
+    HexDumpLines(c.bytes, lines);
+    for (auto& l : lines) form.Terminal.Add(l);
+    form.ReadFt920StatusRecord();
+    EXPECT_EQ(form.edFreq.Text(), c.freq);
+    EXPECT_EQ(form.edMode.Text(), c.mode);
+  }
+  // An empty record (first byte 8B) leaves the fields alone.
+  form.Terminal.Clear();
+  std::vector<std::string> lines;
+  HexDumpLines(std::string("\x8B\x00\x00\x00\x00\x00\x00\x40", 8), lines);
+  form.Terminal.Add(lines[0]);
+  form.ReadFt920StatusRecord();
+  EXPECT_EQ(form.edFreq.Text(), "7.050.000");
+  form.Terminal.Clear();
+  form.ReadFt920StatusRecord();  // nothing received: nothing changes
+  EXPECT_EQ(form.edMode.Text(), "?");
 }
 
 }  // namespace
