@@ -139,11 +139,21 @@ class CliHost : public HeadlessHost {
   std::ostream& err_;
 };
 
+// The heading of the runs' notice of refused channels.
+constexpr std::string_view kNotTransferred = "Not transferred:";
+
 // Everything the run prints on standard error, from whichever thread.
 class Reporter {
  public:
   explicit Reporter(std::ostream& err) : err_(err) {}
-  void Message(const std::string& text) { Line(text); }
+  void Message(const std::string& text) {
+    // The runs gather the rig's refusals into one notice: data that did not
+    // reach the rig or the table is a failed transfer for a script.
+    if (StartsWith(text, kNotTransferred))
+      Error(text);
+    else
+      Line(text);
+  }
   void Error(const std::string& text) {
     Line("error: " + text);
     std::lock_guard lock(mutex_);
@@ -405,6 +415,7 @@ class Run {
   std::unique_ptr<ScratchFolder> scratch_;
   std::unique_ptr<Program> program_;
   Clock::time_point lastCluster_ = Clock::now();
+  int clusters_ = 0;
   bool portReports_ = false;
   std::string openFailure_;
 };
@@ -430,6 +441,7 @@ void Run::Setup() {
   auto received = p.SerialPort1.OnRxClusterEvent;
   p.SerialPort1.OnRxClusterEvent = [this, received](TSerialPort& port) {
     lastCluster_ = Clock::now();
+    ++clusters_;
     if (received) received(port);
     lastCluster_ = Clock::now();
   };
@@ -597,6 +609,11 @@ void Run::CheckChannels(const std::vector<int>& channels) {
 int Run::Command() {
   Program& p = *program_;
   Transfers& t = p.transfers;
+  // The runs gather the rig's refusals themselves; a single command would
+  // show each as a plain message, so its refusals are gathered here.
+  const bool single = command_ != "read" && command_ != "write" && command_ != "clear";
+  if (single) t.Notices().BeginCollecting();
+  clusters_ = 0;
   if (command_ == "read") {
     CheckChannels(o_.channelList);
     if (Guarded(host_, [&] { t.LoadFromRig1Click(); })) WaitUntilIdle();
@@ -613,6 +630,9 @@ int Run::Command() {
     }
   } else if (command_ == "click") {
     const int n = o_.clickChannel;
+    if (!p.MainForm.cb[static_cast<size_t>(n)].Enabled())
+      throw UsageError{"channel " + ChannelText(n) + " does not exist on the " +
+                       p.MainForm.cbxRig.Text()};
     if (o_.toRig) {
       // Without a frequency the click would read instead, and a script that
       // meant to write would be told it had succeeded.
@@ -622,9 +642,6 @@ int Run::Command() {
       p.SetDLG.cbCcr.SetChecked(true);
       p.MainForm.cbCcr.SetChecked(true);
     }
-    if (!p.MainForm.cb[static_cast<size_t>(n)].Enabled())
-      throw UsageError{"channel " + ChannelText(n) + " does not exist on the " +
-                       p.MainForm.cbxRig.Text()};
     Guarded(host_, [&] { t.LabelClick(n); });
   } else if (command_ == "vfo-a") {
     Guarded(host_, [&] { t.VfoA1Click(); });
@@ -640,6 +657,16 @@ int Run::Command() {
   }
   Settle();
   reporter_.EndProgress();
+  if (single) {
+    const std::string refused = t.Notices().EndCollecting();
+    if (!refused.empty()) reporter_.Error(refused);
+  }
+  // A read that nothing answered leaves the table as it was; a wrong port,
+  // baud rate or address must not pass for an empty rig.
+  const bool reads = command_ == "read" || (command_ == "click" && !o_.toRig);
+  if (reads && clusters_ == 0 && !host_.stopped)
+    reporter_.Error("no answer from the rig on " + p.SerialPort1.DevicePath() +
+                    "; check the rig, the port and the line settings");
   return kExitOk;
 }
 

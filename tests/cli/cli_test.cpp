@@ -353,13 +353,36 @@ TEST_F(KenwoodCli, SingleCommandsReachTheRig) {
   }
 }
 
-TEST_F(KenwoodCli, ALineThatHangsUpEndsTheRunWithOne) {
-  sim::Faults f;
-  f.hangup_after = 1;
-  sim->SetFaults(f);
-  const Result r = RunRig({"read", "3-5"});
-  EXPECT_EQ(r.status, kExitTransferError) << r.err;
-  EXPECT_NE(r.err.find("error"), std::string::npos) << r.err;
+// What went wrong on the way to the rig is never reported as success.
+TEST_F(KenwoodCli, RigFaultsEndTheRunWithOne) {
+  // The rig has no mode "QQQ": row 02 cannot be written.
+  files.Write("t.txt", "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tQQQ\t\r\n");
+  struct Case {
+    const char* name;
+    sim::Faults faults;
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {"hang-up", {.hangup_after = 1}, {"read", "3-5"}, "error"},
+      {"silent rig", {.silence = true}, {"read", "3"}, "no answer"},
+      {"silent rig, click", {.silence = true}, {"click", "3"}, "no answer"},
+      {"refused save",
+       {.refuse_all = true},
+       {"--table", files / "t.txt", "write", "1-2"},
+       "Not transferred"},
+      {"refused click",
+       {},
+       {"--table", files / "t.txt", "click", "2", "--to-rig"},
+       "Not transferred"},
+  };
+  for (const Case& c : cases) {
+    sim->Stop();
+    StartRig("Kenwood TS-570");
+    sim->SetFaults(c.faults);
+    const Result r = RunRig(c.args);
+    EXPECT_EQ(r.status, kExitTransferError) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+  }
 }
 
 TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
