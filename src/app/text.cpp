@@ -184,6 +184,18 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
+std::vector<std::string> Words(std::string_view s) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && s[i] == ' ') ++i;
+    const size_t start = i;
+    while (i < s.size() && s[i] != ' ') ++i;
+    if (i > start) words.emplace_back(s.substr(start, i - start));
+  }
+  return words;
+}
+
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
   std::string r;
   if (from.empty()) return std::string(s);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnek {
 
@@ -37,6 +38,8 @@ std::string ChannelText(int channel);
 std::string Trim(std::string_view s);
 std::string UpperCase(std::string_view s);
 bool StartsWith(std::string_view s, std::string_view prefix);
+// The blank-separated words of a text, empty ones skipped.
+std::vector<std::string> Words(std::string_view s);
 // The text with every occurrence of `from` replaced by `to`.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 

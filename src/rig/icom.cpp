@@ -13,21 +13,6 @@ bool IsIc735(const std::string& code) {
   return code == "IC-735";
 }
 
-// Blank-separated items of a text, empty ones skipped.
-std::vector<std::string> Items(const std::string& s) {
-  std::vector<std::string> items;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && s[i] == ' ')
-      ++i;
-    const size_t start = i;
-    while (i < s.size() && s[i] != ' ')
-      ++i;
-    if (i > start) items.push_back(s.substr(start, i - start));
-  }
-  return items;
-}
-
 std::string Joined(const std::vector<std::string>& items, size_t from, size_t count) {
   std::string s;
   for (size_t i = from; i < from + count && i < items.size(); ++i)
@@ -130,7 +115,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
 
   // The controller's own select frame, echoed back by the bus.
   if (h.find("E0 08") != std::string::npos) {
-    const auto items = Items(Trim(Piece(h, "E0 08 ", 2, 1)));
+    const auto items = Words(Trim(Piece(h, "E0 08 ", 2, 1)));
     if (items.size() >= 2) r.channel = items[1];
   }
   if (r.channel.empty()) r.channel = outstanding;
@@ -138,7 +123,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   const bool four = IsIc735(modelCode);
   std::string freq, mode;
   for (int i = 2; i <= 4; ++i) {
-    const auto p = Items(Trim(Piece(h, "FE FE E0 ", i, 1)));
+    const auto p = Words(Trim(Piece(h, "FE FE E0 ", i, 1)));
     if (p.size() < 2) continue;
     if (freq.empty() && p[1] == "03") {
       const std::string d = Joined(p, 2, four ? 4 : 5);

@@ -17,20 +17,6 @@ std::string Hex2(int value) {
   return s;
 }
 
-std::vector<std::string> Items(const std::string& s) {
-  std::vector<std::string> items;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && s[i] == ' ')
-      ++i;
-    const size_t start = i;
-    while (i < s.size() && s[i] != ' ')
-      ++i;
-    if (i > start) items.push_back(s.substr(start, i - start));
-  }
-  return items;
-}
-
 bool IsHex(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -106,7 +92,7 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
   for (size_t i = 1; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (line.empty() || line[0] != ' ' || line.find(" : ") == std::string::npos) break;
-    for (auto& item : Items(Piece(line, ":", 1, 1)))
+    for (auto& item : Words(Piece(line, ":", 1, 1)))
       b.push_back(std::move(item));
   }
   if (b.empty() || b[0] == "8B" || b[0] == "90") {

@@ -54,6 +54,13 @@ void Transfers::SetRun(Run run) {
   if (OnRunChanged) OnRunChanged(run);
 }
 
+void Transfers::EndRun() {
+  // The channels a run refused, in one message at its end.
+  const std::string refused = notices_.EndCollecting();
+  SetRun(Run::None);
+  if (!refused.empty()) host_.ShowMessage(refused);
+}
+
 bool Transfers::RefuseWhileBusy(const std::string& what) {
   if (!Busy()) return false;
   host_.ShowMessage(what + " has to wait: a transfer is running (Stop ends it).");
@@ -235,7 +242,6 @@ void Transfers::LoadFromRig1Click() {
 
 void Transfers::LoadWorker() {
   std::string error;
-  bool completed = false;
   try {
     int total = 0;
     host_.RunOnGuiThread([&] {
@@ -262,7 +268,6 @@ void Transfers::LoadWorker() {
         form_.lbChan.SetCaption("Ready");
         form_.shared.OperationState = "Once";
       });
-      completed = true;
     }
   } catch (const std::exception& e) {
     error = e.what();
@@ -272,11 +277,8 @@ void Transfers::LoadWorker() {
     // the interval is what the edit shows, and an error is not swallowed.
     form_.shared.LoadFinished = true;
     RestoreChannelInterval();
-    const std::string refused = notices_.EndCollecting();
-    SetRun(Run::None);
     if (!error.empty()) host_.ReportError(error);
-    if (!refused.empty()) host_.ShowMessage(refused);
-    (void)completed;
+    EndRun();
   });
   workerDone_ = true;
 }
@@ -319,9 +321,7 @@ void Transfers::SaveToRig1Click() {
     // However the run ends, the terminal log stops with it.
     rig_.cbSave.SetChecked(false);
     form_.shared.OperationState = "Once";
-    const std::string refused = notices_.EndCollecting();
-    SetRun(Run::None);
-    if (!refused.empty()) host_.ShowMessage(refused);
+    EndRun();
   }};
   SaveChannels();
 }
@@ -356,9 +356,7 @@ void Transfers::ClrMemory1Click() {
     // Left at "Reset", every later answer would pause the GUI thread for
     // five channel intervals until the next load or save.
     form_.shared.OperationState = "Once";
-    const std::string refused = notices_.EndCollecting();
-    SetRun(Run::None);
-    if (!refused.empty()) host_.ShowMessage(refused);
+    EndRun();
   }};
   ClearChannels();
 }

@@ -68,6 +68,7 @@ class Transfers {
  private:
   void DoClick(int channel);
   void SetRun(Run run);
+  void EndRun();
   void Progress(const std::string& channel, int done, int total);
   int CheckedCount(int first);
   void LoadWorker();

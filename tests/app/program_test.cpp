@@ -9,24 +9,15 @@
 #include "app/headless_host.h"
 #include "app/rig_settings.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 
 namespace varnek {
 namespace {
 
-FolderEnvironment Env(const std::string& home) {
-  FolderEnvironment env;
-  env.getEnv = [home](const std::string& name) -> std::optional<std::string> {
-    if (name == "HOME") return home;
-    return std::nullopt;
-  };
-  env.programFile = home + "bin/varnek";
-  return env;
-}
-
 class ProgramLife : public ::testing::Test {
  protected:
   std::unique_ptr<Program> Start() {
-    auto p = std::make_unique<Program>(host, Env(home.Path()));
+    auto p = std::make_unique<Program>(host, testing::TestEnvironment(home.Path()));
     p->FormCreate();
     p->FormShow();
     return p;

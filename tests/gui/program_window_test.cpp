@@ -16,6 +16,7 @@
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 
 namespace varnek::gui {
 namespace {
@@ -30,14 +31,8 @@ class NoNetwork : public Downloader {
 class ProgramWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    FolderEnvironment env;
     const std::string home = folder.Path();
-    env.getEnv = [home](const std::string& n) -> std::optional<std::string> {
-      if (n == "HOME") return home;
-      return std::nullopt;
-    };
-    env.programFile = home + "bin/varnek";
-    program = std::make_unique<Program>(host, env);
+    program = std::make_unique<Program>(host, testing::TestEnvironment(home));
     program->downloader = std::make_unique<NoNetwork>();
     program->FormCreate();
     // No rig here: COM1 stands for a device that does not exist.

@@ -11,18 +11,9 @@
 #include "app/program.h"
 #include "sim/simulator.h"
 #include "support/temp_folder.h"
+#include "support/test_environment.h"
 
 namespace varnek::testing {
-
-inline FolderEnvironment TestEnvironment(const std::string& home) {
-  FolderEnvironment env;
-  env.getEnv = [home](const std::string& name) -> std::optional<std::string> {
-    if (name == "HOME") return home;
-    return std::nullopt;
-  };
-  env.programFile = home + "bin/varnek";
-  return env;
-}
 
 class ProgramFixture : public ::testing::Test {
  protected:
