@@ -33,7 +33,7 @@ class Protocol {
   int last_channel = 0;
 };
 
-struct RigSpec {
+struct RigModel {
   std::string name;
   std::string family;  // "kenwood", "ft2000", "icom", "yaesu5"
   std::string frame;   // default serial framing
@@ -41,8 +41,8 @@ struct RigSpec {
   std::function<std::unique_ptr<Protocol>(const Options&)> make;
 };
 
-const std::vector<RigSpec>& Rigs();
-const RigSpec* FindRig(const std::string& name);
+const std::vector<RigModel>& Rigs();
+const RigModel* FindRig(const std::string& name);
 
 std::unique_ptr<Protocol> MakeKenwood(const std::string& model, const Options& options);
 std::unique_ptr<Protocol> MakeIcom(const std::string& model, const Options& options);

@@ -3,20 +3,20 @@
 
 namespace varnek::sim {
 
-const std::vector<RigSpec>& Rigs() {
+const std::vector<RigModel>& Rigs() {
   auto kenwood = [](const char* name, const char* frame, const char* notes) {
-    return RigSpec{name, "kenwood", frame, notes,
+    return RigModel{name, "kenwood", frame, notes,
                    [n = std::string(name)](const Options& o) { return MakeKenwood(n, o); }};
   };
   auto icom = [](const char* name, const char* notes) {
-    return RigSpec{name, "icom", "8N1", notes,
+    return RigModel{name, "icom", "8N1", notes,
                    [n = std::string(name)](const Options& o) { return MakeIcom(n, o); }};
   };
   auto yaesu5 = [](const char* name, const char* notes) {
-    return RigSpec{name, "yaesu5", "8N2", notes,
+    return RigModel{name, "yaesu5", "8N2", notes,
                    [n = std::string(name)](const Options& o) { return MakeYaesu5(n, o); }};
   };
-  static const std::vector<RigSpec> rigs = {
+  static const std::vector<RigModel> rigs = {
       kenwood("Kenwood TS-570", "8N1", "ID018; channels 00-99, 24-byte MR/MW, MC 05;"),
       kenwood("Kenwood TS-570S", "8N1", "as the TS-570, ID018;"),
       kenwood("Kenwood TS-570D", "8N1", "as the TS-570, ID017;"),
@@ -33,8 +33,8 @@ const std::vector<RigSpec>& Rigs() {
   return rigs;
 }
 
-const RigSpec* FindRig(const std::string& name) {
-  for (const RigSpec& r : Rigs()) {
+const RigModel* FindRig(const std::string& name) {
+  for (const RigModel& r : Rigs()) {
     if (r.name == name) return &r;
   }
   return nullptr;
@@ -42,14 +42,14 @@ const RigSpec* FindRig(const std::string& name) {
 
 std::vector<std::string> RigNames() {
   std::vector<std::string> names;
-  for (const RigSpec& r : Rigs())
+  for (const RigModel& r : Rigs())
     names.push_back(r.name);
   return names;
 }
 
 std::string HelpText() {
   std::string s = "Rigs (--rig NAME, quote the blank):\n";
-  for (const RigSpec& r : Rigs())
+  for (const RigModel& r : Rigs())
     s += "  " + r.name + "\n      " + r.notes + "\n";
   s += R"(
 Kenwood TS-570/870/2000 answer ID FA FB MD IF FR FT MC MR MW PS (SL on the

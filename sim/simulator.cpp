@@ -64,7 +64,7 @@ bool ParseCount(const std::string& s, int& out) {
 
 struct Simulator::Impl {
   Options opt;
-  const RigSpec* spec = nullptr;
+  const RigModel* model = nullptr;
   std::unique_ptr<Protocol> proto;
   int bits_per_byte = 10;
 
@@ -311,10 +311,10 @@ struct Simulator::Impl {
 
 Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
   impl_->opt = std::move(options);
-  impl_->spec = FindRig(impl_->opt.rig);
-  if (!impl_->spec) throw std::invalid_argument("unknown rig '" + impl_->opt.rig + "'");
+  impl_->model = FindRig(impl_->opt.rig);
+  if (!impl_->model) throw std::invalid_argument("unknown rig '" + impl_->opt.rig + "'");
   impl_->bits_per_byte =
-      BitsPerByte(impl_->opt.frame.empty() ? impl_->spec->frame : impl_->opt.frame);
+      BitsPerByte(impl_->opt.frame.empty() ? impl_->model->frame : impl_->opt.frame);
   const Options& o = impl_->opt;
   if (o.address < 0 || o.address > 0xDF) throw std::invalid_argument("CI-V address must be 00-DF");
   if (o.baud < 0 || o.latency_ms < 0 || o.split < 0 || o.split_gap_ms < 0)
@@ -323,7 +323,7 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
     throw std::invalid_argument("FT-1000 store base must be 0 or 1");
   if (o.ft920_empty_byte < 0 || o.ft920_empty_byte > 0xFF)
     throw std::invalid_argument("FT-920 empty byte must be one byte");
-  impl_->proto = impl_->spec->make(impl_->opt);
+  impl_->proto = impl_->model->make(impl_->opt);
   impl_->rng.seed(impl_->opt.seed);
   SetFaults(impl_->opt.faults);
 }
