@@ -287,7 +287,9 @@ const char* const kFooter = R"(Command lines:
                              1000) and print the transcript
   rigs                       list the rig selection texts
 
-Channels are 00 to 99; 00 exists only on the Kenwood TS rigs. The table is
+Channels are 00 to 99; 00 exists only on the Kenwood TS rigs (a range such
+as 0-99 skips it on the others). A checked row without a frequency is
+written as an empty channel: write empties those channels in the rig. The table is
 written as a channel file (number, frequency, mode and name separated by TAB,
 CR LF line ends) to --out or standard output; write, clear, vfo-a and memory
 write it only when --out is given.
@@ -594,16 +596,29 @@ void Run::WriteTranscript() {
   if (!file) reporter_.Error("cannot write the transcript to " + o_.transcript);
 }
 
+// Whether the list names channel 00 on its own, not as the start of a
+// range ("0-99" means every channel the rig has).
+bool NamesZeroAlone(std::string_view list) {
+  size_t pos = 0;
+  while (pos <= list.size()) {
+    size_t end = list.find(',', pos);
+    if (end == std::string_view::npos) end = list.size();
+    const std::string item = Trim(list.substr(pos, end - pos));
+    pos = end + 1;
+    if (item.find('-') == std::string::npos && AllDigits(item) && StrToInt(item) == 0) return true;
+  }
+  return false;
+}
+
 void Run::CheckChannels(const std::vector<int>& channels) {
   TMainForm& f = program_->MainForm;
-  for (int n : channels)
-    if (!f.cb[static_cast<size_t>(n)].Enabled())
-      throw UsageError{"channel " + ChannelText(n) + " does not exist on the " + f.cbxRig.Text() +
-                       " (00 is a Kenwood TS channel)"};
+  if (!f.cb[0].Enabled() && NamesZeroAlone(o_.channels))
+    throw UsageError{"channel 00 does not exist on the " + f.cbxRig.Text() +
+                     " (only the Kenwood TS rigs have it)"};
   for (int n = 0; n < TMainForm::kChannels; ++n)
     f.cb[static_cast<size_t>(n)].SetChecked(false);
   for (int n : channels)
-    f.cb[static_cast<size_t>(n)].SetChecked(true);
+    if (f.cb[static_cast<size_t>(n)].Enabled()) f.cb[static_cast<size_t>(n)].SetChecked(true);
 }
 
 int Run::Command() {
@@ -619,6 +634,15 @@ int Run::Command() {
     if (Guarded(host_, [&] { t.LoadFromRig1Click(); })) WaitUntilIdle();
   } else if (command_ == "write") {
     CheckChannels(o_.channelList);
+    // A checked row without a frequency empties the rig's channel, as in
+    // the GUI; from a sparse file that is easily more than was meant.
+    std::string empty;
+    for (int n : o_.channelList)
+      if (p.MainForm.cb[static_cast<size_t>(n)].Checked() &&
+          Trim(p.MainForm.A[static_cast<size_t>(n)].Text()).empty())
+        empty += (empty.empty() ? "" : " ") + ChannelText(n);
+    if (!empty.empty())
+      reporter_.Message("no frequency in the table, written as empty channels: " + empty);
     Guarded(host_, [&] { t.SaveToRig1Click(); });
   } else if (command_ == "clear") {
     CheckChannels(o_.channelList);

@@ -276,11 +276,22 @@ TEST_F(KenwoodCli, WriteSavesTheCheckedRowsOfTheTableOnly) {
   const Result r = RunRig({"--table", files / "t.txt", "write", "1-2"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_TRUE(r.out.empty()) << r.out;
+  EXPECT_EQ(r.err.find("empty channels"), std::string::npos) << r.err;
   ASSERT_FALSE(Empty(sim->GetChannel(1)));
   EXPECT_EQ(sim->GetChannel(1)->hz, 145500000);
   EXPECT_EQ(sim->GetChannel(1)->mode, "4");
   EXPECT_EQ(sim->GetChannel(2)->hz, 7074000);
   EXPECT_EQ(sim->GetChannel(3)->hz, 7050000);  // not checked: left alone
+}
+
+TEST_F(KenwoodCli, WriteOfRowsWithoutFrequencyEmptiesThemAndSaysSo) {
+  files.Write("t.txt", "04\t7.074.000\tUSB\t\r\n");
+  const Result r = RunRig({"--table", files / "t.txt", "write", "3-5"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.err.find("written as empty channels: 03 05"), std::string::npos) << r.err;
+  EXPECT_TRUE(Empty(sim->GetChannel(3)));
+  EXPECT_EQ(sim->GetChannel(4)->hz, 7074000);
+  EXPECT_TRUE(Empty(sim->GetChannel(5)));
 }
 
 TEST_F(KenwoodCli, ClearWithYesEmptiesTheChannels) {
@@ -332,9 +343,17 @@ TEST_F(KenwoodCli, ChannelZeroOnlyOnTheTsRigs) {
   EXPECT_EQ(r.status, kExitOk) << r.err;
   sim->Stop();
   StartRig("Icom IC-CI-V");
-  r = RunRig({"read", "0-2"});
-  EXPECT_EQ(r.status, kExitUsage) << r.err;
-  EXPECT_NE(r.err.find("channel 00"), std::string::npos) << r.err;
+  sim->SetChannel(1, Ch(14074000, "01"));
+  // Named alone it is refused; a range over it reads the rest.
+  for (const char* list : {"0", "00", "5,0"}) {
+    r = RunRig({"read", list});
+    EXPECT_EQ(r.status, kExitUsage) << list << r.err;
+    EXPECT_NE(r.err.find("channel 00"), std::string::npos) << list << r.err;
+  }
+  ASSERT_EQ(RunRig({"memory"}).status, kExitOk);
+  r = RunRig({"read", "0-1"});
+  EXPECT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "01\t14.074.000\tUSB\t\r\n");
 }
 
 TEST_F(KenwoodCli, SendPrintsTheTranscript) {
