@@ -2,6 +2,9 @@
 // printed table and the exit status out.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -213,11 +216,21 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndTheUsage) {
 }
 
 TEST_F(Cli, AMissingDeviceIsExitThreeWithTheReason) {
-  const Result r = Run({"--rig", "Kenwood TS-570", "--port", files / "no-such-tty", "read", "1-3"});
-  EXPECT_EQ(r.status, kExitPort) << r.err;
-  EXPECT_NE(r.err.find("no-such-tty"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("no device"), std::string::npos) << r.err;
-  EXPECT_TRUE(r.out.empty());
+  // A bare name is a device under /dev, a relative path is taken from the
+  // current folder.
+  struct Case {
+    std::string port, device;
+  } cases[] = {
+      {files / "no-such-tty", files / "no-such-tty"},
+      {"ttyNoSuchVarnek0", "/dev/ttyNoSuchVarnek0"},
+      {"no-such-dir/tty0", (std::filesystem::current_path() / "no-such-dir/tty0").string()},
+  };
+  for (const Case& c : cases) {
+    const Result r = Run({"--rig", "Kenwood TS-570", "--port", c.port, "read", "1-3"});
+    EXPECT_EQ(r.status, kExitPort) << c.port << r.err;
+    EXPECT_NE(r.err.find("no device " + c.device), std::string::npos) << c.port << r.err;
+    EXPECT_TRUE(r.out.empty());
+  }
 }
 
 TEST_F(Cli, APortWithoutPermissionGivesTheDialoutHint) {
@@ -411,19 +424,43 @@ TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
 }
 
 TEST_F(KenwoodCli, CtrlCStopsTheLoad) {
-  std::atomic<bool> done{false};
+  std::atomic<bool> running{true};
   std::thread stopper([&] {
-    while (!done && sim->CommandsReceived() < 2)
+    while (running && sim->CommandsReceived() < 2)
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    RequestStop();
+    if (running) ::kill(::getpid(), SIGINT);
   });
-  const Result r = RunRig({"read", "1-60"});
-  done = true;
+  Console console;
+  console.catchInterrupt = true;
+  const Result r = RunRig({"read", "1-60"}, console);
+  running = false;
   stopper.join();
   EXPECT_EQ(r.status, kExitTransferError) << r.err;
   EXPECT_NE(r.err.find("stopped"), std::string::npos) << r.err;
-  // Stopped after an odd channel, long before channel 60.
+  // Stopped after an odd channel, long before channel 60; what was read is
+  // still printed.
   EXPECT_LT(sim->CommandsReceived(), 30);
+  EXPECT_NE(r.out.find("03\t7.050.000\tLSB"), std::string::npos) << r.out;
+}
+
+TEST_F(KenwoodCli, StopDuringTheSaveEndsItAtTheNextStopPoint) {
+  std::string table;
+  for (int n = 1; n <= 40; ++n)
+    table += (n < 10 ? "0" : "") + std::to_string(n) + "\t7.074.000\tUSB\t\r\n";
+  files.Write("t.txt", table);
+  std::atomic<bool> running{true};
+  std::thread stopper([&] {
+    while (running && sim->CommandsReceived() < 2)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    RequestStop();
+  });
+  const Result r = RunRig({"--table", files / "t.txt", "write", "1-40"});
+  running = false;
+  stopper.join();
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("stopped"), std::string::npos) << r.err;
+  EXPECT_LT(sim->CommandsReceived(), 30);
+  EXPECT_TRUE(Empty(sim->GetChannel(40)));
 }
 
 // --- settings ------------------------------------------------------------------
