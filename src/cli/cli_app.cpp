@@ -897,6 +897,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return run.Execute();
   } catch (const UsageError& e) {
     return usage(e.text);
+  } catch (const std::exception& e) {
+    // Whatever the core throws outside a guarded command (the simulator of
+    // a test, a file system error) still ends in a status, not an abort.
+    err << "varnek-cli: error: " << e.what() << '\n';
+    return kExitTransferError;
   }
 }
 
