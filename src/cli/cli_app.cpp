@@ -17,6 +17,7 @@
 #include "app/program.h"
 #include "app/rig_settings.h"
 #include "app/text.h"
+#include "cli/answer_watch.h"
 #include "files/channel_file.h"
 #include "rig/family.h"
 
@@ -417,7 +418,7 @@ class Run {
   std::unique_ptr<ScratchFolder> scratch_;
   std::unique_ptr<Program> program_;
   Clock::time_point lastCluster_ = Clock::now();
-  int clusters_ = 0;
+  AnswerWatch* watch_ = nullptr;  // owned by the program's port
   bool portReports_ = false;
   std::string openFailure_;
 };
@@ -426,8 +427,11 @@ void Run::Setup() {
   host_.SetMessageSink([this](const std::string& t) { reporter_.Message(t); },
                        [this](const std::string& t) { reporter_.Error(t); });
   const bool ownFolder = o_.oSettings->count() > 0;
+  auto device = std::make_unique<AnswerWatch>(MakePosixSerialDevice());
+  watch_ = device.get();
   program_ = std::make_unique<Program>(
-      host_, ownFolder ? DirEnvironment(o_.settingsDir) : SystemFolderEnvironment());
+      host_, ownFolder ? DirEnvironment(o_.settingsDir) : SystemFolderEnvironment(),
+      std::move(device));
   Program& p = *program_;
   p.persistSettings = false;
   // Before the user's port is open, the saved settings open other ports
@@ -443,7 +447,6 @@ void Run::Setup() {
   auto received = p.SerialPort1.OnRxClusterEvent;
   p.SerialPort1.OnRxClusterEvent = [this, received](TSerialPort& port) {
     lastCluster_ = Clock::now();
-    ++clusters_;
     if (received) received(port);
     lastCluster_ = Clock::now();
   };
@@ -628,7 +631,7 @@ int Run::Command() {
   // show each as a plain message, so its refusals are gathered here.
   const bool single = command_ != "read" && command_ != "write" && command_ != "clear";
   if (single) t.Notices().BeginCollecting();
-  clusters_ = 0;
+  watch_->Restart();
   if (command_ == "read") {
     CheckChannels(o_.channelList);
     if (Guarded(host_, [&] { t.LoadFromRig1Click(); })) WaitUntilIdle();
@@ -688,7 +691,7 @@ int Run::Command() {
   // A read that nothing answered leaves the table as it was; a wrong port,
   // baud rate or address must not pass for an empty rig.
   const bool reads = command_ == "read" || (command_ == "click" && !o_.toRig);
-  if (reads && clusters_ == 0 && !host_.stopped)
+  if (reads && !watch_->HeardRig() && !host_.stopped)
     reporter_.Error("no answer from the rig on " + p.SerialPort1.DevicePath() +
                     "; check the rig, the port and the line settings");
   return kExitOk;

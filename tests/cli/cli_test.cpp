@@ -389,27 +389,34 @@ TEST_F(KenwoodCli, SingleCommandsReachTheRig) {
 TEST_F(KenwoodCli, RigFaultsEndTheRunWithOne) {
   // The rig has no mode "QQQ": row 02 cannot be written.
   files.Write("t.txt", "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tQQQ\t\r\n");
+  const std::string kenwood = "Kenwood TS-570", icom = "Icom IC-CI-V", yaesu = "Yaesu FT-920";
   struct Case {
     const char* name;
+    std::string rig;
     sim::Faults faults;
     std::vector<std::string> args;
     const char* says;
   } cases[] = {
-      {"hang-up", {.hangup_after = 1}, {"read", "3-5"}, "error"},
-      {"silent rig", {.silence = true}, {"read", "3"}, "no answer"},
-      {"silent rig, click", {.silence = true}, {"click", "3"}, "no answer"},
-      {"refused save",
-       {.refuse_all = true},
+      {"hang-up", kenwood, {.hangup_after = 1}, {"read", "3-5"}, "error"},
+      {"silent rig", kenwood, {.silence = true}, {"read", "3"}, "no answer"},
+      {"silent rig, click", kenwood, {.silence = true}, {"click", "3"}, "no answer"},
+      // The CI-V bus still echoes the requests of a rig that is off.
+      {"silent CI-V rig", icom, {.silence = true}, {"read", "3"}, "no answer"},
+      {"silent five-byte rig", yaesu, {.silence = true}, {"read", "3"}, "no answer"},
+      {"refused row in a save",
+       kenwood,
+       {},
        {"--table", files / "t.txt", "write", "1-2"},
        "Not transferred"},
       {"refused click",
+       kenwood,
        {},
        {"--table", files / "t.txt", "click", "2", "--to-rig"},
        "Not transferred"},
   };
   for (const Case& c : cases) {
     sim->Stop();
-    StartRig("Kenwood TS-570");
+    StartRig(c.rig);
     sim->SetFaults(c.faults);
     const Result r = RunRig(c.args);
     EXPECT_EQ(r.status, kExitTransferError) << c.name << ": " << r.err;
