@@ -84,7 +84,7 @@ void MainWindow::ConnectProgram() {
   terminal_->normalState = &rig.normalState;
   terminal_->move(rig.bounds.left, rig.bounds.top);
   terminal_->onVisible = [&rig](bool shown) { rig.visible = shown; };
-  terminal_->onClose = [this, &prog] {
+  terminal_->onClose = [&prog] {
     Profile settings(prog.MainForm.shared.SettingsFolder.Get() + "settings.ini");
     prog.RigForm.FormClose(settings);
   };
