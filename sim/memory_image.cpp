@@ -94,6 +94,9 @@ Memory ParseMemoryImage(std::string_view text) {
         size_t slash = value.find('/');
         if (slash == std::string::npos) Fail(line_no, "tx needs HZ/MODE");
         ch.tx_hz = ParseNumber(value.substr(0, slash), line_no, "tx frequency");
+        // 0 Hz means simplex, which keeps no transmit mode: the image
+        // written back would drop it.
+        if (ch.tx_hz == 0) Fail(line_no, "tx frequency 0 is no split (leave tx= out)");
         ch.tx_mode = value.substr(slash + 1);
       } else if (key == "masked") {
         ch.masked = value == "1";

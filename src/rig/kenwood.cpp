@@ -118,14 +118,19 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   char code = 0;
   if (StartsWith(modelCode, "FT")) {
     if (closed < 21 || closed == a.size()) return r;
-    r.channel = Sub(a, 3, 2);
+    // Three channel digits (the FT-2000 has 001-117): one from 100 up, or
+    // a field that is no number, is none of the table's rows. Taking the
+    // last two digits alone put channel 105 into row 05.
+    const std::string number = Sub(a, 2, 3);
+    if (number.size() == 3 && number[0] == '0' && IsAllDigits(number)) r.channel = number.substr(1);
     field = Sub(a, 5, 8);
     code = a.size() > 20 ? a[20] : 0;
   } else if (StartsWith(a, "MR")) {
     if (closed < 18 || closed == a.size()) return r;
     // Offset 3 is a blank on the TS-570/870 and the hundreds digit on the
     // TS-2000; a channel from 100 up is none of the table's rows.
-    if (a.size() > 3 && (a[3] == ' ' || a[3] == '0')) r.channel = Sub(a, 4, 2);
+    if (a.size() > 3 && (a[3] == ' ' || a[3] == '0') && IsAllDigits(Sub(a, 4, 2)))
+      r.channel = Sub(a, 4, 2);
     field = Sub(a, 6, 11);
     code = a.size() > 17 ? a[17] : 0;
     if (IsTs2000(modelCode) && a.size() > 41) {
