@@ -1,0 +1,320 @@
+#include "files/rigmem_csv.h"
+
+#include <map>
+
+#include "app/text.h"
+#include "rig/family.h"
+#include "rig/freq.h"
+#include "rig/kenwood.h"
+
+namespace varnek {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+bool KenwoodTs(std::string_view modelCode) {
+  return FamilyOf(modelCode) == RigFamily::Kenwood;
+}
+
+std::string Row(int line) {
+  return "line " + std::to_string(line) + ": ";
+}
+
+// The columns and the values rigmem writes for a channel of the rig, as
+// `rigmem save` against each rig shows them; what the table does not hold
+// gets the value of a plain simplex memory.
+enum class Layout { Ts2000, Kenwood, Ft2000, Generic };
+
+Layout LayoutOf(std::string_view modelCode) {
+  if (IsTs2000(std::string(modelCode))) return Layout::Ts2000;
+  switch (FamilyOf(modelCode)) {
+    case RigFamily::Kenwood:
+      return Layout::Kenwood;
+    case RigFamily::Ft2000:
+      return Layout::Ft2000;
+    default:
+      return Layout::Generic;
+  }
+}
+
+std::vector<std::string> HeaderOf(Layout layout) {
+  switch (layout) {
+    case Layout::Ts2000:
+      return {"num",       "channel_desc", "freq",      "mode",        "tx_freq", "tx_mode",
+              "split",     "rptr_shift",   "rptr_offs", "tuning_step", "funcs",   "ctcss_tone",
+              "ctcss_sql", "dcs_code",     "dcs_sql",   "scan_group",  "flags"};
+    case Layout::Kenwood:
+      return {"num", "freq", "mode", "tx_freq", "tx_mode", "split", "ctcss_tone"};
+    case Layout::Ft2000:
+      return {"num", "freq", "mode", "rptr_shift", "rit", "xit", "ctcss_tone", "ctcss_sql"};
+    case Layout::Generic:
+      break;
+  }
+  return {"num", "channel_desc", "freq", "mode"};
+}
+
+std::vector<std::string> ValuesOf(Layout layout, int number, const std::string& name,
+                                  long long hertz, const std::string& mode) {
+  const std::string n = std::to_string(number), f = std::to_string(hertz);
+  switch (layout) {
+    case Layout::Ts2000: {
+      // Hamlib reads back the rig's step code 00 as 5 kHz in FM and 1 kHz otherwise.
+      const std::string step = mode == "FM" || mode == "FMN" ? "5000" : "1000";
+      return {n,    name, f,   mode, "0", "",  "off", "None", "0",
+              step, "0",  "0", "0",  "0", "0", "0",   "0"};
+    }
+    case Layout::Kenwood:
+      return {n, f, mode, "0", "", "off", "0"};
+    case Layout::Ft2000:
+      return {n, f, mode, "None", "0", "0", "0", "0"};
+    case Layout::Generic:
+      break;
+  }
+  return {n, name, f, mode};
+}
+
+std::string Field(const std::vector<std::string>& fields, int column) {
+  return column >= 0 && static_cast<size_t>(column) < fields.size()
+             ? fields[static_cast<size_t>(column)]
+             : std::string();
+}
+
+// A name as rigmem can carry it: the separator would split the line (rigmem
+// does not quote), a quote would start quoting for every other CSV reader,
+// and a ";" would end a Kenwood command inside the name.
+std::string RigmemName(const std::string& name, char separator, size_t maxLength,
+                       const std::string& number, std::vector<std::string>& report) {
+  std::string n = maxLength > 0 ? Trim(name) : name;
+  if (maxLength > 0 && n.size() > maxLength) {
+    report.push_back("channel " + number + ": name \"" + n + "\" cut to the rig's " +
+                     std::to_string(maxLength) + " characters");
+    n.resize(maxLength);
+  }
+  bool replaced = false;
+  for (char& c : n)
+    if (c == separator || c == '"' || c == ';' || static_cast<unsigned char>(c) < 0x20) {
+      c = ' ';
+      replaced = true;
+    }
+  if (replaced)
+    report.push_back("channel " + number + ": name \"" + name +
+                     "\": characters rigmem cannot carry became blanks");
+  return n;
+}
+
+}  // namespace
+
+std::string HamlibModeToTable(std::string_view hamlibMode, std::string_view modelCode) {
+  static const std::map<std::string, std::string, std::less<>> kModes = {
+      {"LSB", "LSB"},      {"USB", "USB"},      {"CW", "CW"},    {"CWR", "CW-R"},
+      {"AM", "AM"},        {"FM", "FM"},        {"FMN", "FM-N"}, {"PKTLSB", "PKT-L"},
+      {"PKTUSB", "PKT-U"}, {"PKTFM", "PKT-FM"},
+  };
+  const std::string m = UpperCase(Trim(hamlibMode));
+  if (m == "RTTY") return KenwoodTs(modelCode) ? "FSK" : "RTTY";
+  if (m == "RTTYR") return KenwoodTs(modelCode) ? "FSK-R" : "RTTY-R";
+  const auto it = kModes.find(m);
+  return it == kModes.end() ? std::string() : it->second;
+}
+
+std::string TableModeToHamlib(std::string_view mode, long long hertz) {
+  static const std::map<std::string, std::string, std::less<>> kModes = {
+      {"LSB", "LSB"},      {"USB", "USB"},      {"CW", "CW"},        {"CW-R", "CWR"},
+      {"AM", "AM"},        {"FM", "FM"},        {"FM-N", "FMN"},     {"FSK", "RTTY"},
+      {"RTTY", "RTTY"},    {"DIGI", "RTTY"},    {"PKT", "RTTY"},     {"FSK-R", "RTTYR"},
+      {"RTTY-R", "RTTYR"}, {"PKT-L", "PKTLSB"}, {"PKT-U", "PKTUSB"}, {"PKT-FM", "PKTFM"},
+  };
+  const std::string m = Trim(mode);
+  if (m == "SSB") return hertz < 10'000'000 ? "LSB" : "USB";
+  const auto it = kModes.find(m);
+  return it == kModes.end() ? std::string() : it->second;
+}
+
+std::string RigmemHeader(std::string_view modelCode, char separator) {
+  std::string line;
+  for (const std::string& key : HeaderOf(LayoutOf(modelCode)))
+    line += key + separator;
+  return line;
+}
+
+ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode) {
+  ChannelImport result;
+  if (StartsWith(bytes, kBom)) bytes.remove_prefix(kBom.size());
+  // The separator is whatever follows "num" on the first line.
+  const std::string first(bytes.substr(0, 4));
+  if (first.size() < 4 || CsvKey(first.substr(0, 3)) != "num" ||
+      (first[3] != ',' && first[3] != ';')) {
+    result.message =
+        "no Hamlib rigmem header: the first line does not start with num and a ',' or ';'";
+    return result;
+  }
+  const char separator = first[3];
+  std::string error;
+  const std::vector<CsvRecord> records = ReadCsvRecords(bytes, separator, &error);
+  if (records.empty()) {
+    result.message = error;
+    return result;
+  }
+  std::map<std::string, int> column;
+  const std::vector<std::string>& header = records.front().fields;
+  for (size_t i = 0; i < header.size(); ++i)
+    column.emplace(CsvKey(header[i]), static_cast<int>(i));
+  const auto at = [&](const char* key) {
+    const auto it = column.find(key);
+    return it == column.end() ? -1 : it->second;
+  };
+  const int num = at("num"), freq = at("freq"), mode = at("mode"), desc = at("channel_desc"),
+            bank = at("bank_num"), split = at("split"), tx = at("tx_freq");
+  if (freq < 0) {
+    result.message = "the rigmem header has no freq column";
+    return result;
+  }
+  result.ok = true;
+  ImportReport report(result.report);
+  if (!error.empty()) report.Add("the file could not be read to its end: " + error);
+  const size_t nameLength = RigNameLength(modelCode);
+  std::vector<int> lineOf(100, 0);
+  int empty = 0;
+  for (size_t r = 1; r < records.size(); ++r) {
+    const CsvRecord& rec = records[r];
+    const std::string where = Row(rec.line);
+    std::vector<std::string> fields = rec.fields;
+    // rigmem writes a name holding the separator as it is: the extra fields
+    // belong to the name.
+    if (desc >= 0 && fields.size() > header.size()) {
+      const size_t extra = fields.size() - header.size();
+      const auto d = static_cast<size_t>(desc);
+      for (size_t k = 1; k <= extra; ++k)
+        fields[d] += separator + fields[d + k];
+      fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(d + 1),
+                   fields.begin() + static_cast<std::ptrdiff_t>(d + 1 + extra));
+    }
+    const std::string number = Trim(Field(fields, num));
+    if (!IsAllDigits(number) || number.size() > 9) {
+      report.Add(where + "channel number \"" + ReportText(number) +
+                 "\" is not a number; not taken");
+      continue;
+    }
+    const int n = std::stoi(number);
+    const std::string bankText = Trim(Field(fields, bank));
+    if (!bankText.empty() && bankText != "0") {
+      report.Add(where + "channel " + number + " of bank " + ReportText(bankText) +
+                 ": only bank 0 is taken");
+      continue;
+    }
+    long long hertz = 0;
+    std::string why;
+    const std::string freqText = Field(fields, freq);
+    if (!DecimalHertz(freqText, 0, hertz, why)) {
+      report.Add(where + "frequency \"" + ReportText(Trim(freqText)) + "\" " + why + "; channel " +
+                 number + " not taken");
+      continue;
+    }
+    if (hertz == 0) {  // rigmem saves some rigs' empty channels with frequency 0
+      ++empty;
+      continue;
+    }
+    if (n > 99) {
+      report.Add(where + "channel " + number + " is above 99; not taken");
+      continue;
+    }
+    ImportedChannel ch;
+    ch.channel = n;
+    ch.freq = AsciiFreqDisplay(hertz);
+    const std::string hamlibMode = Trim(Field(fields, mode));
+    ch.mode = HamlibModeToTable(hamlibMode, modelCode);
+    if (ch.mode.empty()) {
+      ch.mode = BandPlanMode(ch.freq, modelCode);
+      report.Add(where + "mode \"" + ReportText(hamlibMode) +
+                 "\" has no counterpart here; channel " + ChannelText(n) +
+                 " takes the band-plan mode " + ch.mode);
+    }
+    std::vector<std::string> notes;
+    ch.name = ImportedName(Field(fields, desc), nameLength, notes);
+    for (const std::string& note : notes)
+      report.Add(where + "name \"" + ReportText(Field(fields, desc)) + "\": " + note);
+    if (Trim(Field(fields, split)) == "on")
+      report.Add(where + "the transmit side (" + ReportText(Trim(Field(fields, tx))) +
+                 " Hz) of split channel " + number + " is not kept");
+    if (lineOf[static_cast<size_t>(n)] > 0)
+      report.Add(where + "channel " + number + " again (first on line " +
+                 std::to_string(lineOf[static_cast<size_t>(n)]) + "); this row is taken");
+    lineOf[static_cast<size_t>(n)] = rec.line;
+    result.channels.push_back(std::move(ch));
+  }
+  if (empty > 0)
+    report.Add(std::to_string(empty) +
+               (empty == 1
+                    ? " channel is empty in the file (frequency 0); the table's is left"
+                    : " channels are empty in the file (frequency 0); the table's are left"));
+  report.Finish();
+  return result;
+}
+
+ChannelExport RigmemCsvText(const ChannelTable& table, std::string_view modelCode, char separator) {
+  ChannelExport result;
+  result.ok = true;
+  if (separator != ';') separator = ',';  // the only two rigmem reads
+  const Layout layout = LayoutOf(modelCode);
+  const std::vector<std::string> header = HeaderOf(layout);
+  const bool names = header[1] == "channel_desc";
+  result.bytes = RigmemHeader(modelCode, separator) + "\n";
+  const size_t nameLength = RigNameLength(modelCode);
+  for (size_t i = 0; i < table.size(); ++i) {
+    const ChannelRow& row = table[i];
+    const std::string freq = Trim(row.freq);
+    if (freq.empty()) continue;
+    const std::string number = ChannelText(static_cast<int>(i));
+    if (i == 0 && FamilyOf(modelCode) != RigFamily::Kenwood) {
+      result.report.push_back("channel 00: this rig has no channel 00; not written");
+      continue;
+    }
+    long long hertz = 0;
+    if (!TableFreqHertz(freq, hertz)) {
+      result.report.push_back("channel " + number + ": frequency \"" + freq +
+                              "\" is not a frequency; not written");
+      continue;
+    }
+    const std::string mode = Trim(row.mode);
+    const std::string hamlibMode = TableModeToHamlib(mode, hertz);
+    if (hamlibMode.empty()) {
+      result.report.push_back("channel " + number + ": mode \"" + mode +
+                              "\" has no Hamlib counterpart; not written");
+      continue;
+    }
+    if (mode == "SSB")
+      result.report.push_back("channel " + number + ": mode SSB written as " + hamlibMode);
+    std::string name;
+    if (names) {
+      name = RigmemName(row.name, separator, nameLength, number, result.report);
+      // Hamlib 4.5's TS-2000 memory write sends a six-character name field.
+      if (layout == Layout::Ts2000 && Trim(name).size() > 6)
+        result.report.push_back("channel " + number + ": name \"" + name +
+                                "\": rigmem sends only its first 6 characters to the TS-2000");
+    } else if (!Trim(row.name).empty()) {
+      result.report.push_back("channel " + number + ": name \"" + row.name +
+                              "\" not written (the rig keeps no names)");
+    }
+    for (const std::string& value : ValuesOf(layout, static_cast<int>(i), name, hertz, hamlibMode))
+      result.bytes += value + separator;
+    result.bytes += '\n';
+    ++result.channels;
+  }
+  return result;
+}
+
+ChannelImport ImportRigmemCsv(const std::string& path, std::string_view modelCode) {
+  std::string bytes;
+  ChannelImport result;
+  if (!ReadImportFile(path, bytes, result)) return result;
+  result = ParseRigmemCsv(bytes, modelCode);
+  DescribeImport(path, result);
+  return result;
+}
+
+ChannelExport ExportRigmemCsv(const std::string& path, const ChannelTable& table,
+                              std::string_view modelCode, char separator) {
+  return WriteExport(path, RigmemCsvText(table, modelCode, separator));
+}
+
+}  // namespace varnek
