@@ -1,0 +1,283 @@
+#include "files/chirp_csv.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "app/text.h"
+#include "support/temp_folder.h"
+
+namespace varnek {
+namespace {
+
+const std::string kHeader = std::string(kChirpHeader) + "\r\n";
+
+// The trimmed texts, for comparing what was exported with what came back
+// (the importer pads frequencies as the ASCII parser does).
+ChannelTable Trimmed(ChannelTable t) {
+  for (ChannelRow& r : t)
+    r = {Trim(r.freq), r.mode, r.name};
+  return t;
+}
+
+bool Mentions(const std::vector<std::string>& report, const std::string& part) {
+  for (const std::string& line : report)
+    if (line.find(part) != std::string::npos) return true;
+  return false;
+}
+
+std::string Joined(const std::vector<std::string>& report) {
+  std::string s;
+  for (const std::string& line : report)
+    s += line + "\n";
+  return s;
+}
+
+TEST(ChirpCsv, RoundTripKeepsFrequencyModeAndName) {
+  struct Case {
+    std::string model;
+    std::vector<std::pair<int, ChannelRow>> rows;
+  };
+  const std::vector<Case> cases = {
+      {"TS-570",
+       {{0, {"1.838.000", "FSK", "Zero"}},
+        {1, {"14.250.000", "USB", "Net, Sunday"}},  // a comma inside the name
+        {2, {"3.699.000", "LSB", "say \"hi\""}},
+        {3, {"7.030.000", "CW-R", " lead blank"}},
+        {4, {"29.600.000", "FM", "Z\xFCrich \x80"}},  // cp1252 ü and the euro sign
+        {5, {"145.500.000", "FM-N", ""}},
+        {6, {"14.080.000", "FSK-R", "RTTY"}},
+        {7, {"27.555.000", "AM", "CB"}},
+        {8, {"14.070.000", "DIGI", "PSK"}},
+        {9, {"144.800.000", "PKT", "APRS"}},
+        {10, {"7.074.500", "CW", "half kHz"}},
+        {99, {"10368.100.000", "USB", "3 cm"}}}},
+      {"IC-CI-V", {{1, {"14.080.000", "RTTY", ""}}, {2, {"14.083.000", "RTTY-R", ""}}}},
+      {"TS-2000", {{1, {"14.025.000", "CW", "CQDX"}}}},
+  };
+  for (const Case& c : cases) {
+    ChannelTable table;
+    for (const auto& [n, row] : c.rows)
+      table[static_cast<size_t>(n)] = row;
+    const ChannelExport out = ChirpCsvText(table, c.model);
+    EXPECT_EQ(out.channels, static_cast<int>(c.rows.size())) << c.model;
+    EXPECT_TRUE(out.report.empty()) << c.model << "\n" << Joined(out.report);
+    const ChannelImport in = ParseChirpCsv(out.bytes, c.model);
+    ASSERT_TRUE(in.ok) << in.message;
+    EXPECT_TRUE(in.report.empty()) << c.model << "\n" << Joined(in.report);
+    ChannelTable back;
+    ApplyImport(in, back);
+    EXPECT_EQ(Trimmed(back), table) << c.model << "\n" << out.bytes;
+  }
+}
+
+TEST(ChirpCsv, ExportWritesWhatChirpReads) {
+  ChannelTable table;
+  table[1] = {"  7.050.000", "CW-R", "Z\xFCrich, Nord"};
+  table[2] = {"   ", "USB", "no frequency: no row"};
+  table[12] = {"14250", "FM-N", ""};
+  const ChannelExport out = ChirpCsvText(table, "TS-570");
+  EXPECT_EQ(out.bytes, kHeader +
+                           "1,\"Z\xC3\xBCrich, Nord\",7.050000,,0.000000,,88.5,88.5,023,NN,023,"
+                           "Tone->Tone,CWR,5.00,,50W,,,,,\r\n"
+                           "12,,14.250000,,0.000000,,88.5,88.5,023,NN,023,"
+                           "Tone->Tone,NFM,5.00,,50W,,,,,\r\n");
+}
+
+TEST(ChirpCsv, ExportReportsWhatItCannotWriteAsItIs) {
+  ChannelTable table;
+  table[1] = {"abc", "USB", ""};
+  table[2] = {"7.05", "USB", ""};
+  table[3] = {"14.250.000", "", ""};
+  table[4] = {"144.300.000", "SSB", ""};
+  table[5] = {"3.600.000", "PKT-L", ""};
+  table[6] = {"14.250.000", "?", ""};
+  const ChannelExport out = ChirpCsvText(table, "TS-570");
+  EXPECT_EQ(out.channels, 4);
+  const std::vector<std::string> expected = {
+      "channel 01: frequency \"abc\" is not a frequency; not written",
+      "channel 02: frequency \"7.05\" is not a frequency; not written",
+      "channel 03: mode \"\" has no CHIRP counterpart; written as Auto",
+      "channel 04: mode SSB written as USB",
+      "channel 05: mode PKT-L written as DIG",
+      "channel 06: mode \"?\" has no CHIRP counterpart; written as Auto",
+  };
+  EXPECT_EQ(out.report, expected);
+  EXPECT_NE(out.bytes.find("4,,144.300000,"), std::string::npos);
+}
+
+TEST(ChirpCsv, ModeNamesBothWays) {
+  struct Case {
+    std::string chirp, kenwood, icom;
+  };
+  const std::vector<Case> cases = {
+      {"USB", "USB", "USB"},
+      {"lsb", "LSB", "LSB"},
+      {"CWR", "CW-R", "CW-R"},
+      {"NFM", "FM-N", "FM-N"},
+      {"RTTY", "FSK", "RTTY"},
+      {"RTTYR", "FSK-R", "RTTY-R"},
+      {"FSK", "FSK", "RTTY"},
+      {"DIG", "DIGI", "DIGI"},
+      {"DV", "DIGI", "DIGI"},
+      {"WFM", "", ""},
+      {"NAM", "", ""},
+      {"Auto", "", ""},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChirpModeToTable(c.chirp, "TS-570"), c.kenwood) << c.chirp;
+    EXPECT_EQ(ChirpModeToTable(c.chirp, "IC-CI-V"), c.icom) << c.chirp;
+    EXPECT_EQ(ChirpModeToTable(c.chirp, "FT-2000"), c.icom) << c.chirp;
+  }
+  EXPECT_EQ(TableModeToChirp("SSB", 7'100'000), "LSB");
+  EXPECT_EQ(TableModeToChirp("SSB", 144'300'000), "USB");
+  EXPECT_EQ(TableModeToChirp("Error", 0), "");
+}
+
+TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
+  struct Case {
+    std::string label, model, bytes;
+    std::vector<ImportedChannel> channels;
+    std::vector<std::string> report;  // substrings, one per line, in order
+  };
+  const std::vector<Case> cases = {
+      {"columns reordered, extra ones ignored",
+       "TS-570",
+       "Frequency,Mode,Extra,Name,Location\n14.074000,USB,whatever,FT8,5\n",
+       {{5, "14.074.000", "USB", "FT8"}},
+       {}},
+      {"quoted header and fields, BOM, CR LF",
+       "TS-570",
+       "\xEF\xBB\xBF\"Location\",\"Name\",\"Frequency\",\"Mode\"\r\n"
+       "\"7\",\"A, B\",\"7.040000\",\"CW\"\r\n",
+       {{7, "  7.040.000", "CW", "A, B"}},
+       {}},
+      {"name with a line end inside quotes",
+       "TS-570",
+       "Location,Name,Frequency,Mode\n8,\"two\nlines\",3.600000,LSB\n9,x,3.700000,LSB\n",
+       {{8, "  3.600.000", "LSB", "two lines"}, {9, "  3.700.000", "LSB", "x"}},
+       {"line 2: name \"two lines\": control characters became blanks"}},
+      {"unknown mode keeps the band plan's",
+       "TS-570",
+       "Location,Name,Frequency,Mode\n1,Radio,29.650000,WFM\n2,,14.072000,NAM\n",
+       {{1, "29.650.000", "FM", "Radio"}, {2, "14.072.000", "FSK", ""}},
+       {"line 2: mode WFM has no counterpart here; channel 01 takes the band-plan mode FM",
+        "line 3: mode NAM has no counterpart here; channel 02 takes the band-plan mode FSK"}},
+      {"no mode column: the band plan without a report",
+       "IC-CI-V",
+       "Location,Frequency\n3,14.072\n",
+       {{3, "14.072.000", "RTTY", ""}},
+       {}},
+      {"rows outside the table",
+       "TS-570",
+       "Location,Name,Frequency,Mode\n120,Far,14.0,USB\nx1,Bad,14.0,USB\n,NoLoc,14.0,USB\n"
+       "4,Freq,abc,USB\n5,Zero,0.000000,USB\n6,Fine,14.1234567,USB\n",
+       {},
+       {"line 2: location 120 is above 99; not taken",
+        "line 3: location \"x1\" is not a number; not taken",
+        "line 4: location \"\" is not a number; not taken",
+        "line 5: frequency \"abc\" is not a number; location 4 not taken",
+        "line 6: frequency \"0.000000\" is zero; location 5 not taken",
+        "line 7: frequency \"14.1234567\" is finer than 1 Hz; location 6 not taken"}},
+      {"UTF-8 names: converted, or reported where cp1252 has no character",
+       "TS-570",
+       "Location,Name,Frequency,Mode\n1,Z\xC3\xBCrich,7.0,CW\n2,\xE6\x9D\xB1\xE4\xBA\xAC,7.0,CW\n",
+       {{1, "  7.000.000", "CW", "Z\xFCrich"}, {2, "  7.000.000", "CW", "??"}},
+       {"line 3: name \"??\": characters cp1252 cannot hold became '?'"}},
+      {"name too long for the TS-2000",
+       "TS-2000",
+       "Location,Name,Frequency,Mode\n1,LONGNAME99,14.0,USB\n",
+       {{1, "14.000.000", "USB", "LONGNAME"}},
+       {"line 2: name \"LONGNAME99\": name cut to the rig's 8 characters"}},
+      {"duplex and a channel named twice",
+       "TS-570",
+       "Location,Name,Frequency,Duplex,Offset,Mode\n1,Rpt,145.600000,-,0.600000,FM\n"
+       "1,Again,145.650000,off,0,FM\n",
+       {{1, "145.600.000", "FM", "Rpt"}, {1, "145.650.000", "FM", "Again"}},
+       {"line 2: duplex - is not kept", "line 3: location 1 again (first on line 2)"}},
+      {"short rows",
+       "TS-570",
+       "Location,Name,Frequency,Mode\n3\n4,,7.1\n",
+       {{4, "  7.100.000", "LSB", ""}},
+       {"line 2: frequency \"\" is not a number; location 3 not taken"}},
+  };
+  for (const Case& c : cases) {
+    const ChannelImport in = ParseChirpCsv(c.bytes, c.model);
+    ASSERT_TRUE(in.ok) << c.label << ": " << in.message;
+    EXPECT_EQ(in.channels, c.channels) << c.label;
+    ASSERT_EQ(in.report.size(), c.report.size()) << c.label << "\n" << Joined(in.report);
+    for (size_t i = 0; i < c.report.size(); ++i)
+      EXPECT_NE(in.report[i].find(c.report[i]), std::string::npos) << c.label << "\n"
+                                                                   << in.report[i];
+  }
+}
+
+TEST(ChirpCsv, BadInputGivesAMessageNeverACrash) {
+  std::mt19937 random(7);
+  std::string garbage(64 * 1024, '\0');
+  for (char& b : garbage)
+    b = static_cast<char>(random());
+  // 5 MB of rows that are all refused: the report stays readable.
+  std::string big = "Location,Name,Frequency,Mode\n";
+  while (big.size() < 5u << 20)
+    big += "123,\"x,y\",abc,USB\n";
+  struct Case {
+    std::string label, bytes;
+    bool ok;
+  };
+  const std::vector<Case> cases = {
+      {"empty", "", false},
+      {"binary garbage", garbage, false},
+      {"no header", "1,Name,14.000000,USB\n", false},
+      {"header only", "Location,Frequency\n", true},
+      {"unbalanced quotes", "Location,Frequency\n\"1,14.0\n2,7.0\n", true},
+      {"5 MB", big, true},
+  };
+  for (const Case& c : cases) {
+    const ChannelImport in = ParseChirpCsv(c.bytes, "TS-570");
+    EXPECT_EQ(in.ok, c.ok) << c.label << ": " << in.message;
+    if (!in.ok) {
+      EXPECT_FALSE(in.message.empty()) << c.label;
+    }
+    EXPECT_LE(in.report.size(), 501u) << c.label;
+  }
+  const ChannelImport big_in = ParseChirpCsv(big, "TS-570");
+  EXPECT_TRUE(big_in.channels.empty());
+  EXPECT_TRUE(Mentions(big_in.report, "more"));
+  // A garbage tail after a good header still yields the good rows.
+  const ChannelImport mixed =
+      ParseChirpCsv("Location,Frequency,Mode\n1,14.0,USB\n" + garbage, "TS-570");
+  ASSERT_TRUE(mixed.ok);
+  ASSERT_FALSE(mixed.channels.empty());
+  EXPECT_EQ(mixed.channels[0], (ImportedChannel{1, "14.000.000", "USB", ""}));
+}
+
+TEST(ChirpCsvFile, ExportAndImportThroughFiles) {
+  testing::TempFolder dir;
+  ChannelTable table;
+  table[5] = {"14.074.000", "USB", "FT8"};
+  const ChannelExport out = ExportChirpCsv(dir / "list.csv", table, "TS-570");
+  ASSERT_TRUE(out.ok) << out.message;
+  EXPECT_EQ(out.message, "Saved to file " + (dir / "list.csv"));
+  EXPECT_EQ(dir.Read("list.csv"), out.bytes);
+
+  const ChannelImport in = ImportChirpCsv(dir / "list.csv", "TS-570");
+  ASSERT_TRUE(in.ok) << in.message;
+  EXPECT_EQ(in.message, "1 channel from " + (dir / "list.csv"));
+  EXPECT_EQ(in.channels, (std::vector<ImportedChannel>{{5, "14.074.000", "USB", "FT8"}}));
+
+  dir.Write("other.csv", "name,freq\n");
+  const ChannelImport wrong = ImportChirpCsv(dir / "other.csv", "TS-570");
+  EXPECT_FALSE(wrong.ok);
+  EXPECT_NE(wrong.message.find("other.csv: no CHIRP CSV header"), std::string::npos)
+      << wrong.message;
+
+  // A failed export leaves the previous file alone.
+  const ChannelExport failed = ExportChirpCsv(dir / "missing/list.csv", table, "TS-570");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_NE(failed.message.find("Could not save to file"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnek
