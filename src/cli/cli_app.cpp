@@ -20,6 +20,7 @@
 #include "cli/answer_watch.h"
 #include "files/channel_file.h"
 #include "rig/family.h"
+#include "rig/rig_io.h"
 
 namespace varnek::cli {
 namespace {
@@ -141,7 +142,7 @@ class CliHost : public HeadlessHost {
 };
 
 // The heading of the runs' notice of refused channels.
-constexpr std::string_view kNotTransferred = "Not transferred:";
+constexpr std::string_view kNotTransferred = kNotTransferredHeading;
 
 // Everything the run prints on standard error, from whichever thread.
 class Reporter {

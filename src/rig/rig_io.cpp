@@ -14,7 +14,7 @@ std::string RigNotices::EndCollecting() {
   std::lock_guard lock(mutex_);
   collecting_ = false;
   if (gathered_.empty()) return {};
-  std::string text = "Not transferred:";
+  std::string text = kNotTransferredHeading;
   for (const auto& g : gathered_)
     text += "\n" + g;
   gathered_.clear();

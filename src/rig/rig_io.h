@@ -88,6 +88,9 @@ class RigIo {
   std::optional<std::string> outstandingRead_;
 };
 
+// The first line of the message that lists what a run refused.
+inline constexpr const char* kNotTransferredHeading = "Not transferred:";
+
 // Channels a writer refuses (a mode or frequency the rig cannot take) and
 // rigs the program has no layout for. Outside a run each notice is shown at
 // once; while a run collects, notices are gathered (each text once) and the
