@@ -3,6 +3,7 @@
 #include <csv.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/cp1252.h"
@@ -251,7 +252,11 @@ std::string ImportedName(std::string_view text, size_t maxLength, std::vector<st
 
 std::string ReportText(std::string_view text) {
   std::vector<std::string> ignored;
-  std::string t = ImportedName(text.substr(0, 160), 0, ignored);
+  // Cut where no UTF-8 sequence is split, or the rest would read as cp1252.
+  size_t end = std::min<size_t>(text.size(), 160);
+  while (end < text.size() && end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    --end;
+  std::string t = ImportedName(text.substr(0, end), 0, ignored);
   if (t.size() > 40) t = t.substr(0, 37) + "...";
   return t;
 }

@@ -108,12 +108,11 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
     const CsvRecord& rec = records[r];
     const std::string at = Row(rec.line);
     const std::string location = Trim(Field(rec.fields, col.location));
-    int number = -1;
     if (!IsAllDigits(location) || location.size() > 9) {
       report.Add(at + "location \"" + ReportText(location) + "\" is not a number; not taken");
       continue;
     }
-    number = std::stoi(location);
+    const int number = std::stoi(location);
     if (number > 99) {
       report.Add(at + "location " + location + " is above 99; not taken");
       continue;

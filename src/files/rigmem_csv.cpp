@@ -230,7 +230,9 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
                  " takes the band-plan mode " + ch.mode);
     }
     std::vector<std::string> notes;
-    ch.name = ImportedName(Field(fields, desc), nameLength, notes);
+    // Rigs pad their name fields with blanks; the rig's own answer parser
+    // trims them too.
+    ch.name = ImportedName(Trim(Field(fields, desc)), nameLength, notes);
     for (const std::string& note : notes)
       report.Add(where + "name \"" + ReportText(Field(fields, desc)) + "\": " + note);
     if (Trim(Field(fields, split)) == "on")

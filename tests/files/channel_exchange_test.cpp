@@ -116,6 +116,14 @@ TEST(ChannelExchangeName, ToTableText) {
   }
 }
 
+TEST(ChannelExchangeName, ReportTextIsShortAndStaysReadable) {
+  std::string e = "x";
+  for (int i = 0; i < 100; ++i)
+    e += "\xC3\xA9";  // é: the cut must not split a UTF-8 sequence
+  EXPECT_EQ(ReportText(e), "x" + std::string(36, '\xE9') + "...");
+  EXPECT_EQ(ReportText("a\nb"), "a b");
+}
+
 TEST(ChannelExchangeCsv, RecordsAsLibcsvSplitsThem) {
   struct Case {
     std::string label, bytes;
