@@ -113,6 +113,16 @@ ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::strin
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return failed(errno);
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  // A device or a pipe (/dev/zero) would be read forever, a huge file whole
+  // into memory; none of them is a settings or channel file.
+  if (!S_ISREG(st.st_mode)) {
+    if (error) *error = path + ": not a regular file";
+    return ReadStatus::Failed;
+  }
+  if (static_cast<unsigned long long>(st.st_size) > kReadFileLimit) {
+    if (error) *error = path + ": larger than " + std::to_string(kReadFileLimit >> 20) + " MB";
+    return ReadStatus::Failed;
+  }
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buf, sizeof buf);

@@ -19,8 +19,11 @@ struct FileResult {
 FileResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 enum class ReadStatus { Ok, Missing, Failed };
+// The largest file ReadWholeFile takes.
+inline constexpr unsigned long long kReadFileLimit = 64ull << 20;
 // The whole file into `bytes`. Missing: the file (or a folder on its path)
-// does not exist; Failed: it exists but cannot be read (`error` says why).
+// does not exist; Failed: it exists but cannot be read, is no regular file
+// or is larger than kReadFileLimit (`error` says why).
 ReadStatus ReadWholeFile(const std::string& path, std::string& bytes, std::string* error = nullptr);
 
 bool FileExists(const std::string& path);

@@ -1,0 +1,27 @@
+// Devices and pipes are not files: reading one must fail at once, never
+// read forever.
+#include <gtest/gtest.h>
+
+#include "app/file_io.h"
+#include "app/profile.h"
+#include "files/channel_file.h"
+
+namespace varnek {
+namespace {
+
+TEST(DeviceFiles, AreRefusedAtOnce) {
+  for (const char* path : {"/dev/zero", "/dev/urandom", "/dev/null"}) {
+    std::string bytes, error;
+    EXPECT_EQ(ReadWholeFile(path, bytes, &error), ReadStatus::Failed) << path;
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    int applied = 0;
+    const ChannelFileResult r =
+        LoadChannelFile(path, FreqNotation::TwoPoints, [&](const ChannelLine&) { ++applied; });
+    EXPECT_FALSE(r.ok) << path;
+    EXPECT_EQ(applied, 0);
+    EXPECT_EQ(Profile(path).ReadString("MainForm", "Rig", "none"), "none");
+  }
+}
+
+}  // namespace
+}  // namespace varnek
