@@ -185,9 +185,13 @@ void TMainForm::BuildMenu() {
   auto& load = menu.Add("Load1", "&Load");
   load.Add("LoadFromFile1", "All from &File").OnClick = todo;
   load.Add("LoadFromRig1", "All checked from &Rig").OnClick = todo;
+  load.Add("LoadFromChirp1", "From C&HIRP CSV\x85").OnClick = todo;
+  load.Add("LoadFromRigmem1", "From Ha&mlib CSV\x85").OnClick = todo;
   auto& save = menu.Add("Saving1", "&Save");
   save.Add("SaveToFile1", "All to &File").OnClick = todo;
   save.Add("SaveToRig1", "All checked to &Rig").OnClick = todo;
+  save.Add("SaveToChirp1", "To C&HIRP CSV\x85").OnClick = todo;
+  save.Add("SaveToRigmem1", "To Ha&mlib CSV\x85").OnClick = todo;
 
   menu.Add("Cancel1", "Stop").OnClick = [this] { Cancel1Click(); };
   menu.Add("Memory1", "&Memory").OnClick = todo;

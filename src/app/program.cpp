@@ -4,7 +4,11 @@
 #include "app/rig_settings.h"
 #include "app/startup.h"
 #include "app/text.h"
+
+#include <tuple>
 #include "files/channel_file.h"
+#include "files/chirp_csv.h"
+#include "files/rigmem_csv.h"
 #include "rig/family.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"
@@ -27,8 +31,12 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   SerialPort1.OnRxClusterEvent = [this](TSerialPort&) {
     Guarded(host, [this] { transfers.SerialPort1RxClusterEvent(); });
   };
-  SerialPort1.OnProcessError =
-      MakeSerialReportHandler([this](const std::string& text) { MainForm.ShowStatus(text); });
+  // An error may come with the port closed under the program (a hang-up):
+  // the lamp follows the port, not the last run that blinked it.
+  SerialPort1.OnProcessError = MakeSerialReportHandler([this](const std::string& text) {
+    MainForm.ShowStatus(text);
+    SetDLG.RefreshPortIndicator();
+  });
   SetDLG.SaveRigLine = [this](const std::string& rig, const std::string& line) {
     if (!persistSettings) return;
     Profile settings = Settings();
@@ -91,14 +99,30 @@ void Program::WireMenu() {
   on("Defaults1", [this] {
     if (!transfers.RefuseWhileBusy("The reset")) Defaults1Click();
   });
-  on("LoadFromFile1", [this] {
-    const std::string path = AskFileName ? AskFileName(false) : std::string();
+  auto ask = [this](bool save, const FileDialogSetup& setup) {
+    return AskFileName ? AskFileName(save, setup) : std::string();
+  };
+  on("LoadFromFile1", [this, ask] {
+    const std::string path = ask(false, OpenDialogSetup(MainForm.shared.DocumentsFolder.Get()));
     if (!path.empty()) LoadFromFile1Click(path);
   });
-  on("SaveToFile1", [this] {
-    const std::string path = AskFileName ? AskFileName(true) : std::string();
+  on("SaveToFile1", [this, ask] {
+    const std::string path = ask(true, SaveDialogSetup(MainForm.shared.DocumentsFolder.Get()));
     if (!path.empty()) SaveToFile1Click(path);
   });
+  for (const auto& [load, save, format] :
+       {std::tuple{"LoadFromChirp1", "SaveToChirp1", CsvFormat::Chirp},
+        std::tuple{"LoadFromRigmem1", "SaveToRigmem1", CsvFormat::Rigmem}}) {
+    const CsvFormat f = format;
+    on(load, [this, ask, f] {
+      const std::string path = ask(false, CsvDialogSetup(MainForm.shared.DocumentsFolder.Get()));
+      if (!path.empty()) ImportCsv(f, path);
+    });
+    on(save, [this, ask, f] {
+      const std::string path = ask(true, CsvDialogSetup(MainForm.shared.DocumentsFolder.Get()));
+      if (!path.empty()) ExportCsv(f, path);
+    });
+  }
   on("LoadFromRig1", [this] { transfers.LoadFromRig1Click(); });
   on("SaveToRig1", [this] { transfers.SaveToRig1Click(); });
   on("Cancel1", [this] { transfers.Cancel1Click(); });
@@ -242,6 +266,34 @@ void Program::SaveToFile1Click(const std::string& path) {
     host.ShowMessage(r.message);
   else
     host.ReportError(r.message);
+}
+
+void Program::ImportCsv(CsvFormat format, const std::string& path) {
+  const std::string code = MainForm.shared.ModelCode.Get();
+  const ChannelImport r =
+      format == CsvFormat::Chirp ? ImportChirpCsv(path, code) : ImportRigmemCsv(path, code);
+  if (!r.ok) {
+    host.ReportError(r.message);
+    return;
+  }
+  ApplyImport(r, MainForm);
+  // Everything the table could not take, in one message.
+  std::string text = r.message;
+  for (const std::string& line : r.report) text += "\r" + line;
+  host.ShowMessage(text);
+}
+
+void Program::ExportCsv(CsvFormat format, const std::string& path) {
+  const std::string code = MainForm.shared.ModelCode.Get();
+  const ChannelTable table = TableOf(MainForm);
+  const ChannelExport r = format == CsvFormat::Chirp ? ExportChirpCsv(path, table, code)
+                                                     : ExportRigmemCsv(path, table, code);
+  std::string text = r.message;
+  for (const std::string& line : r.report) text += "\r" + line;
+  if (r.ok)
+    host.ShowMessage(text);
+  else
+    host.ReportError(text);
 }
 
 void Program::LoadFromFile1Click(const std::string& path) {

@@ -10,6 +10,7 @@
 #include "app/folders.h"
 #include "app/host.h"
 #include "app/main_form.h"
+#include "files/channel_file.h"
 #include "serial/serial_port.h"
 #include "serial/set_dlg.h"
 #include "terminal/rig_form.h"
@@ -62,11 +63,15 @@ class Program {
   void VerFormClose();
   void SaveToFile1Click(const std::string& path);
   void LoadFromFile1Click(const std::string& path);
+  // Channel lists of other programs.
+  enum class CsvFormat { Chirp, Rigmem };
+  void ImportCsv(CsvFormat format, const std::string& path);
+  void ExportCsv(CsvFormat format, const std::string& path);
 
   // Hooks the view sets: show the terminal, the settings dialog and the
   // update window; ask for a file name (empty: cancelled); open a web link.
   std::function<void()> ShowTerminal, ShowSettings, ShowVerForm;
-  std::function<std::string(bool save)> AskFileName;
+  std::function<std::string(bool save, const FileDialogSetup& setup)> AskFileName;
   std::function<void(const std::string&)> OpenUrl;
 
  private:

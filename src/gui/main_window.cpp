@@ -132,10 +132,7 @@ void MainWindow::ConnectProgram() {
     update_->raise();
   };
 
-  prog.AskFileName = [this, &prog](bool save) {
-    const FileDialogSetup setup = save
-                                      ? SaveDialogSetup(prog.MainForm.shared.DocumentsFolder.Get())
-                                      : OpenDialogSetup(prog.MainForm.shared.DocumentsFolder.Get());
+  prog.AskFileName = [this](bool save, const FileDialogSetup& setup) {
     QStringList filters;
     for (const auto& f : setup.filters) {
       QStringList patterns;

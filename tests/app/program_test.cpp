@@ -8,6 +8,7 @@
 
 #include "app/headless_host.h"
 #include "app/rig_settings.h"
+#include "app/text.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 
@@ -141,7 +142,7 @@ TEST_F(ProgramLife, PortableModeKeepsEverythingBesideTheProgram) {
 TEST_F(ProgramLife, ChannelFilesFromTheMenu) {
   auto p = Start();
   const std::string file = home.Path() + "table.txt";
-  p->AskFileName = [&](bool) { return file; };
+  p->AskFileName = [&](bool, const FileDialogSetup&) { return file; };
   p->MainForm.SetChannel("07", "14.250.000", "USB", "DX");
   p->MainForm.MenuItem("SaveToFile1").Click();
   EXPECT_EQ(host.Messages().back(), "Saved to file " + file);
@@ -150,9 +151,34 @@ TEST_F(ProgramLife, ChannelFilesFromTheMenu) {
   EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");  // padded to line up
   EXPECT_EQ(p->MainForm.M[7].Text(), "USB");
   EXPECT_EQ(p->MainForm.T[7].Text(), "DX");
-  p->AskFileName = [](bool) { return std::string(); };  // cancelled
+  p->AskFileName = [](bool, const FileDialogSetup&) { return std::string(); };  // cancelled
   p->MainForm.MenuItem("LoadFromFile1").Click();
   EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");  // padded to line up
+}
+
+TEST_F(ProgramLife, ChannelListsOfOtherProgramsFromTheMenu) {
+  auto p = Start();
+  p->MainForm.cbxRig.UserSelect(2);  // "Kenwood TS-2000": names travel too
+  std::string file;
+  p->AskFileName = [&](bool, const FileDialogSetup& setup) {
+    EXPECT_EQ(setup.startFolder, p->MainForm.shared.DocumentsFolder.Get());
+    return file;
+  };
+  p->MainForm.SetChannel("07", "14.250.000", "USB", "DX");
+  p->MainForm.SetChannel("12", "145.500.000", "FM", "S20");
+  for (const char* format : {"Chirp1", "Rigmem1"}) {
+    file = home.Path() + format + ".csv";
+    p->MainForm.MenuItem(std::string("SaveTo") + format).Click();
+    ASSERT_TRUE(FileExists(file)) << format;
+    p->MainForm.ClearFM1Click();
+    p->MainForm.MenuItem(std::string("LoadFrom") + format).Click();
+    EXPECT_EQ(Trim(p->MainForm.A[7].Text()), "14.250.000") << format;
+    EXPECT_EQ(p->MainForm.M[7].Text(), "USB") << format;
+    EXPECT_EQ(p->MainForm.T[7].Text(), "DX") << format;
+    EXPECT_EQ(Trim(p->MainForm.A[12].Text()), "145.500.000") << format;
+    EXPECT_EQ(p->MainForm.M[12].Text(), "FM") << format;
+  }
+  EXPECT_TRUE(host.Errors().empty());
 }
 
 TEST_F(ProgramLife, HelpTexts) {
