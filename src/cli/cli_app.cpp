@@ -13,12 +13,15 @@
 #include <iostream>
 #include <mutex>
 
+#include "app/cp1252.h"
 #include "app/headless_host.h"
 #include "app/program.h"
 #include "app/rig_settings.h"
 #include "app/text.h"
 #include "cli/answer_watch.h"
 #include "files/channel_file.h"
+#include "files/chirp_csv.h"
+#include "files/rigmem_csv.h"
 #include "rig/family.h"
 #include "rig/rig_io.h"
 
@@ -266,7 +269,7 @@ struct Options {
               *oLoop = nullptr, *oNotation = nullptr, *oTable = nullptr, *oOut = nullptr,
               *oTranscript = nullptr, *oSettings = nullptr;
 
-  std::string channels, click;
+  std::string channels, click, file, format;
   bool yes = false, toRig = false, worm = false, addLf = false;
   int waitMs = 1000;
   std::vector<std::string> lines;
@@ -288,6 +291,13 @@ const char* const kFooter = R"(Command lines:
                              the terminal's send of up to four lines, then wait MS (default
                              1000) and print the transcript
   rigs                       list the rig selection texts
+  import FILE --format chirp|rigmem
+                             a CHIRP or Hamlib rigmem CSV file into the table given with
+                             --table (default: an empty table); the table goes to --out or
+                             standard output, what was not taken to standard error
+  export FILE --format chirp|rigmem
+                             the --table file as a CHIRP or Hamlib rigmem CSV file; what the
+                             format cannot hold is listed on standard error
 
 Channels are 00 to 99; 00 exists only on the Kenwood TS rigs (a range such
 as 0-99 skips it on the others). A checked row without a frequency is
@@ -792,6 +802,57 @@ Console ProcessConsole() {
   return c;
 }
 
+// import and export need no rig on the line: the rig text only chooses the
+// mode names and what the rig can hold.
+int ExchangeCsv(const Options& o, bool import, std::ostream& out, std::ostream& err) {
+  // kNotations in order: points, point, comma.
+  constexpr FreqNotation kByPosition[] = {FreqNotation::TwoPoints, FreqNotation::Point,
+                                          FreqNotation::Comma};
+  const int position = o.oNotation->count() ? Position(kNotations, o.notation) : 0;
+  const FreqNotation notation = kByPosition[position < 0 ? 0 : position];
+  const std::string code = ModelCodeOf(o.rig);
+  ChannelTable table{};
+  if (o.oTable->count()) {
+    const ChannelFileResult r = LoadChannelFile(o.table, notation, [&](const ChannelLine& line) {
+      const int n = TMainForm::ChannelIndex(line.number);
+      if (n >= 0) table[static_cast<size_t>(n)] = {line.freq, line.mode, line.name};
+    });
+    if (!r.ok) {
+      err << "varnek-cli: " << Cp1252ToUtf8(r.message) << '\n';
+      return kExitTransferError;
+    }
+  }
+  auto report = [&](const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) err << Cp1252ToUtf8(line) << '\n';
+  };
+  if (import) {
+    const ChannelImport r =
+        o.format == "chirp" ? ImportChirpCsv(o.file, code) : ImportRigmemCsv(o.file, code);
+    if (!r.ok) {
+      err << "varnek-cli: " << Cp1252ToUtf8(r.message) << '\n';
+      return kExitTransferError;
+    }
+    ApplyImport(r, table);
+    err << Cp1252ToUtf8(r.message) << '\n';
+    report(r.report);
+    if (o.oOut->count()) {
+      const ChannelFileResult w = SaveChannelFile(o.out, table, notation);
+      if (!w.ok) {
+        err << "varnek-cli: " << Cp1252ToUtf8(w.message) << '\n';
+        return kExitTransferError;
+      }
+    } else {
+      out << ChannelFileText(table, notation) << std::flush;
+    }
+    return kExitOk;
+  }
+  const ChannelExport r = o.format == "chirp" ? ExportChirpCsv(o.file, table, code)
+                                              : ExportRigmemCsv(o.file, table, code);
+  err << Cp1252ToUtf8(r.message) << '\n';
+  report(r.report);
+  return r.ok ? kExitOk : kExitTransferError;
+}
+
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const Console& console) {
   CLI::App app{
@@ -831,6 +892,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       ->capture_default_str();
   send->add_option("LINE", o.lines, "up to four command lines")->required();
   app.add_subcommand("rigs", "list the rig selection texts");
+  const std::vector<std::string> formats = {"chirp", "rigmem"};
+  CLI::App* import = app.add_subcommand(
+      "import", "a CHIRP or Hamlib rigmem CSV file into the table (of --table); print it");
+  import->add_option("FILE", o.file, "the CSV file")->required();
+  import->add_option("--format", o.format, "chirp or rigmem")
+      ->required()
+      ->check(CLI::IsMember(formats));
+  CLI::App* exportCmd = app.add_subcommand(
+      "export", "the --table file as a CHIRP or Hamlib rigmem CSV file");
+  exportCmd->add_option("FILE", o.file, "the CSV file to write")->required();
+  exportCmd->add_option("--format", o.format, "chirp or rigmem")
+      ->required()
+      ->check(CLI::IsMember(formats));
 
   // The details are the whole program's; each command's own help is short.
   for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
@@ -862,6 +936,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     for (const std::string& rig : RigList())
       out << rig << '\n';
     return kExitOk;
+  }
+  if (command == "import" || command == "export") {
+    if (command == "export" && !o.oTable->count())
+      return usage("export needs the channels in a --table file");
+    return ExchangeCsv(o, command == "import", out, err);
   }
   if (command == "read" || command == "write" || command == "clear") {
     std::string problem;

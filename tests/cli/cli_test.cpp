@@ -579,3 +579,29 @@ TEST_F(Cli, IcomReadAndWriteRoundTrip) {
 
 }  // namespace
 }  // namespace varnek::cli
+
+namespace varnek::cli {
+namespace {
+
+TEST_F(Cli, ImportAndExportOtherProgramsLists) {
+  files.Write("table.txt", "01\t14.250.000\tUSB\tDX\r\n12\t145.500.000\tFM\tS20\r\n");
+  for (const std::string format : {"chirp", "rigmem"}) {
+    const std::string csv = files / ("list-" + format + ".csv");
+    Result e = Run({"--rig", "Kenwood TS-2000", "--table", files / "table.txt", "export", csv,
+                    "--format", format});
+    EXPECT_EQ(e.status, 0) << e.err;
+    Result i = Run({"--rig", "Kenwood TS-2000", "import", csv, "--format", format});
+    EXPECT_EQ(i.status, 0) << i.err;
+    EXPECT_NE(i.out.find("01\t14.250.000\tUSB\tDX\r\n"), std::string::npos) << format << i.out;
+    EXPECT_NE(i.out.find("12\t145.500.000\tFM\tS20\r\n"), std::string::npos) << format << i.out;
+  }
+  // A file that is no list: reported, status 1; a missing --table: usage.
+  files.Write("junk.csv", std::string("\x00\x01garbage", 9));
+  EXPECT_EQ(Run({"import", files / "junk.csv", "--format", "chirp"}).status, 1);
+  EXPECT_EQ(Run({"import", files / "missing.csv", "--format", "chirp"}).status, 1);
+  EXPECT_EQ(Run({"export", files / "x.csv", "--format", "chirp"}).status, 2);
+  EXPECT_EQ(Run({"import", files / "junk.csv", "--format", "csv"}).status, 2);
+}
+
+}  // namespace
+}  // namespace varnek::cli
