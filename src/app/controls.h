@@ -300,11 +300,17 @@ class TMenuItem {
   void SetEnabled(bool v) {
     if (v == enabled) return;
     enabled = v;
-    for (const auto& o : observers)
+    for (const auto& [token, o] : observers_)
       o();
   }
   // Views redraw the item when it is enabled or disabled.
-  std::vector<std::function<void()>> observers;
+  int Subscribe(std::function<void()> o) {
+    observers_.emplace_back(nextToken_, std::move(o));
+    return nextToken_++;
+  }
+  void Unsubscribe(int token) {
+    std::erase_if(observers_, [token](const auto& p) { return p.first == token; });
+  }
   std::function<void()> OnClick;
   std::vector<std::unique_ptr<TMenuItem>> items;
 
@@ -314,6 +320,10 @@ class TMenuItem {
   void Click() {
     if (enabled && OnClick) OnClick();
   }
+
+ private:
+  std::vector<std::pair<int, std::function<void()>>> observers_;
+  int nextToken_ = 1;
 };
 
 // A 14 × 15 lamp: a filled circle with a black outline on light grey.

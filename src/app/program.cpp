@@ -254,10 +254,9 @@ void Program::Update1Click() {
   if (ShowVerForm) ShowVerForm();
 }
 
-void Program::VerFormClose() {
-  if (!VerForm) return;
-  VerForm->FormClose();
-  VerForm.reset();
+std::unique_ptr<TVerForm> Program::ReleaseVerForm() {
+  if (VerForm) VerForm->FormClose();
+  return std::move(VerForm);
 }
 
 void Program::SaveToFile1Click(const std::string& path) {
@@ -279,7 +278,8 @@ void Program::ImportCsv(CsvFormat format, const std::string& path) {
   ApplyImport(r, MainForm);
   // Everything the table could not take, in one message.
   std::string text = r.message;
-  for (const std::string& line : r.report) text += "\r" + line;
+  for (const std::string& line : r.report)
+    text += "\r" + line;
   host.ShowMessage(text);
 }
 
@@ -289,7 +289,8 @@ void Program::ExportCsv(CsvFormat format, const std::string& path) {
   const ChannelExport r = format == CsvFormat::Chirp ? ExportChirpCsv(path, table, code)
                                                      : ExportRigmemCsv(path, table, code);
   std::string text = r.message;
-  for (const std::string& line : r.report) text += "\r" + line;
+  for (const std::string& line : r.report)
+    text += "\r" + line;
   if (r.ok)
     host.ShowMessage(text);
   else

@@ -59,8 +59,10 @@ class Program {
   void Advice1Click();
   void Neuvoja1Click();
   void Update1Click();
-  // The update window was closed.
-  void VerFormClose();
+  // The update window was closed: its server choice is saved and the model
+  // handed to the caller (who keeps it until its view is gone).
+  std::unique_ptr<TVerForm> ReleaseVerForm();
+  void VerFormClose() { ReleaseVerForm(); }
   void SaveToFile1Click(const std::string& path);
   void LoadFromFile1Click(const std::string& path);
   // Channel lists of other programs.

@@ -381,7 +381,8 @@ void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
       a->setObjectName(QString::fromStdString(child->name));
       TMenuItem* target = child.get();
       a->setEnabled(target->enabled);
-      target->observers.push_back([a, target] { a->setEnabled(target->enabled); });
+      menuSubscriptions_.emplace_back(
+          target, target->Subscribe([a, target] { a->setEnabled(target->enabled); }));
       connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
     }
   };
@@ -395,7 +396,8 @@ void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
       a->setObjectName(QString::fromStdString(top->name));
       TMenuItem* target = top.get();
       a->setEnabled(target->enabled);
-      target->observers.push_back([a, target] { a->setEnabled(target->enabled); });
+      menuSubscriptions_.emplace_back(
+          target, target->Subscribe([a, target] { a->setEnabled(target->enabled); }));
       connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
     }
   }

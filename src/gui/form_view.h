@@ -36,6 +36,7 @@ class FormView : public QObject {
   std::map<const TControl*, QWidget*> widgets_;
   std::map<QObject*, TControl*> controlOf_;
   std::vector<std::pair<TControl*, int>> subscriptions_;
+  std::vector<std::pair<TMenuItem*, int>> menuSubscriptions_;
   QFont baseFont_;
   bool mirroring_ = false;
 };

@@ -123,8 +123,11 @@ void MainWindow::ConnectProgram() {
                               Qt::WindowCloseButtonHint);
       update_->setAttribute(Qt::WA_DeleteOnClose);
       update_->onClose = [this, &prog] {
+        // The model lives until its window is gone; the next "Update"
+        // makes a new one of each.
+        std::shared_ptr<TVerForm> closing = prog.ReleaseVerForm();
+        connect(update_, &QObject::destroyed, [closing] {});
         update_ = nullptr;
-        prog.VerFormClose();
       };
       if (QScreen* s = screen()) update_->move(s->geometry().center() - update_->rect().center());
     }

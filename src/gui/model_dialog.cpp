@@ -17,6 +17,11 @@ ModelDialog::ModelDialog(Host& host, QWidget* parent, const std::string& caption
   view_ = new FormView(host, this, controls);
 }
 
+ModelDialog::~ModelDialog() {
+  delete view_;
+  view_ = nullptr;
+}
+
 void ModelDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (onVisible) onVisible(true);

@@ -15,6 +15,8 @@ class ModelDialog : public QDialog {
  public:
   ModelDialog(Host& host, QWidget* parent, const std::string& caption, int clientWidth,
               int clientHeight, const std::vector<TControl*>& controls);
+  // The view goes first, while the model it observes is still there.
+  ~ModelDialog() override;
   FormView& view() { return *view_; }
   // Runs when the window closes (by its close button or by the program).
   std::function<void()> onClose;
