@@ -113,10 +113,18 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   }
   if (h.size() <= 1) return r;
 
-  // The controller's own select frame, echoed back by the bus.
-  if (h.find("E0 08") != std::string::npos) {
-    const auto items = Words(Trim(Piece(h, "E0 08 ", 2, 1)));
-    if (items.size() >= 2) r.channel = items[1];
+  // The controller's own select frame, echoed back by the bus: FE FE, the
+  // rig's address, E0 08 00, the channel, FD. Only a whole frame names the
+  // channel: noise that happens to hold "E0 08" would otherwise put the
+  // answer into any row.
+  for (size_t p = h.find("E0 08 "); p != std::string::npos; p = h.find("E0 08 ", p + 1)) {
+    if (p < 9 || h.compare(p - 9, 6, "FE FE ") != 0) continue;
+    const auto items = Words(h.substr(p + 6, 9));
+    if (items.size() == 3 && items[0] == "00" && items[2] == "FD" && items[1].size() == 2 &&
+        IsAllDigits(items[1])) {
+      r.channel = items[1];
+      break;
+    }
   }
   if (r.channel.empty()) r.channel = outstanding;
 

@@ -102,7 +102,13 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
     return r;
   }
   // The first answer since the transcript was cleared, up to the next one.
-  const std::string a = Piece(text, "#", 2, 1);
+  // Each answer is a line of its own behind a "#"; a "#" inside a line is
+  // the rig's data (a TS-2000 name may hold one) and ends nothing.
+  const size_t start = text.find('#');
+  if (start == std::string::npos) return r;
+  const size_t next = text.find("\r\n#", start + 1);
+  const std::string a =
+      text.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1);
   if (StartsWith(a, "OI")) {
     r.status = a.size() >= 22 && a[21] == '1' ? ChannelAnswer::Status::MemoryStatus
                                               : ChannelAnswer::Status::VfoStatus;

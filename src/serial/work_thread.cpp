@@ -304,10 +304,14 @@ void TWorkThread::HandleHangUp(uint32_t error) {
   const uint32_t generation = port_.openGeneration_;
   if (lostGeneration_ == generation) return;
   lostGeneration_ = generation;
-  Report(9914, error, "Error device hung up");
-  HandOver([this, generation] {
+  // Closed first, reported after: closing a dead device fails by itself
+  // (its queues cannot be purged), and that report must not be the last
+  // word the user sees, nor come while the port still counts as open.
+  HandOver([this, generation, error] {
     if (port_.active_ && port_.openGeneration_ == generation && !port_.destroying_)
       port_.SetActive(false);
+    if (!port_.threadQuietMode_ && !port_.destroying_)
+      port_.ReportProcessError(9914, error, "Error device hung up", 0);
   });
 }
 

@@ -25,6 +25,14 @@ struct Finally {
 template <class F>
 Finally(F) -> Finally<F>;
 
+// The port closed under a run (the rig's line hung up and could not be
+// opened again): every later channel would go nowhere while the run still
+// ended in "Ready". The run stops there and says so.
+std::string LostLine(const std::string& channel) {
+  return "The line to the rig closed at channel " + channel +
+         "; the run stopped, the channels after it were not transferred.";
+}
+
 }  // namespace
 
 Transfers::Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io)
@@ -46,6 +54,9 @@ void Transfers::SetRun(Run run) {
   rig_.SendBtn.SetEnabled(run == Run::None);
   rig_.btRead.SetEnabled(run == Run::None);
   if (run == Run::None) {
+    // The writers blink the lamp and leave it showing "open"; a port that
+    // closed during the run (a hang-up) must not look open afterwards.
+    io_.RefreshPortIndicator();
     form_.pbTransfer.SetVisible(false);
   } else {
     form_.pbTransfer.SetRange(1, 0);
@@ -205,6 +216,7 @@ void Transfers::WriteChannelToRig(const std::string& channel, const std::string&
     case RigFamily::None:
       break;
   }
+  host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
 }
 
 void Transfers::VfoA1Click() {
@@ -257,6 +269,11 @@ void Transfers::LoadWorker() {
         DoClick(n);
         ++done;
         host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
+        if (!port_.Active()) {
+          error = LostLine(ChannelText(n));
+          stopped = true;
+          break;
+        }
       }
       if (n == 49) form_.shared.ChannelInterval += 100;
       // Tested after every odd channel but the last: a stop while 98 is
@@ -334,6 +351,10 @@ void Transfers::SaveChannels() {
     if (take) {
       WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(), form_.T[n].Text());
       Progress(ChannelText(n), ++done, total);
+      if (!port_.Active()) {
+        host_.ReportError(LostLine(ChannelText(n)));
+        return;
+      }
     }
     if ((n == 9 || (n > 9 && n % 2 == 1 && n <= 97)) && form_.shared.StopRequested) return;
   }
@@ -396,6 +417,10 @@ void Transfers::ClearChannels() {
         break;
     }
     Progress(caption, ++done, total);
+    if (!port_.Active()) {
+      host_.ReportError(LostLine(ChannelText(n)));
+      return;
+    }
     if (form_.shared.StopRequested) break;
     form_.lbChan.SetCaption(caption);
     form_.lbChan.SetVisible(true);
