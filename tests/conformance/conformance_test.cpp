@@ -1,0 +1,369 @@
+// The same cases against every simulated rig, through the whole program:
+// the table, the serial component, the receive path and the runs. What a
+// rig does differently is taken from the differences table only.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/host.h"
+#include "rig/rig_io.h"
+#include "rig_bench.h"
+
+namespace varnek::conformance {
+namespace {
+
+class Conformance : public RigBench, public ::testing::WithParamInterface<RigProfile> {
+ protected:
+  void SetUp() override { StartRig(GetParam()); }
+
+  bool Ts2000() const { return Profile().id == "TS2000"; }
+  bool Covered(const std::string& band) const {
+    for (const auto& b : Profile().bands)
+      if (b == band) return true;
+    return false;
+  }
+  // Modes the rig takes, in the table's order.
+  std::vector<std::string> Taken() const {
+    std::vector<std::string> m;
+    for (const auto& mode : TableModes())
+      if (!Has(Profile().id, Kind::ModeRefused, mode)) m.push_back(mode);
+    return m;
+  }
+  // A channel the rig already holds, so that a refused write shows by
+  // leaving it alone.
+  void Sentinel(int n) { sim->SetChannel(n, SimChannel(7123450, UsbCode(Profile().family))); }
+  void ExpectSentinel(int n) {
+    const auto c = sim->GetChannel(n);
+    ASSERT_TRUE(c.has_value()) << "channel " << n;
+    EXPECT_EQ(c->hz, 7123450) << "channel " << n << " was changed";
+    EXPECT_EQ(c->mode, UsbCode(Profile().family)) << "channel " << n << " was changed";
+  }
+  void WriteReadCompare(const std::vector<Row>& rows) {
+    Type(rows);
+    Save(Channels(rows));
+    Form().ClearFM1Click();
+    Load(Channels(rows));
+    for (const Row& r : rows)
+      ExpectRow(r, Ts2000());
+  }
+};
+
+// Every channel differs from its neighbours in frequency and mode, so a row
+// that lands in the wrong place shows.
+TEST_P(Conformance, FullRangeWrittenAndReadBack) {
+  const auto modes = Taken();
+  std::vector<Row> rows;
+  int i = 0;
+  for (int n : FullRange(Profile())) {
+    const std::string& band = Profile().bands[static_cast<size_t>(i) % Profile().bands.size()];
+    std::int64_t low = 0;
+    for (const auto& b : BandPlan())
+      if (band == b.name) low = b.low;
+    const std::int64_t hz = low + (n % 40) * 1000 + (n % 7) * 10;
+    rows.push_back({n, FreqText(hz), modes[static_cast<size_t>(i) % modes.size()],
+                    Ts2000() ? "CH" + std::to_string(n) : ""});
+    ++i;
+  }
+  Type(rows);
+  // A save logs the whole transcript to terminal.ini after every answer,
+  // and CI-V answers every frame: over a hundred channels that log costs
+  // minutes. "Clear T" keeps the transcript, and so the log, short.
+  program->RigForm.cbClear.SetChecked(Profile().family == Family::Icom);
+  Save(Channels(rows));
+  program->RigForm.cbClear.SetChecked(false);
+  ExpectRefusals({});
+  for (const Row& r : rows) {
+    const auto c = sim->GetChannel(r.channel);
+    ASSERT_TRUE(c.has_value()) << "channel " << r.channel << " never reached the rig";
+    EXPECT_EQ(FreqText(c->hz), r.freq) << r.channel;
+  }
+  Form().ClearFM1Click();
+  Load(Channels(rows));
+  for (const Row& r : rows)
+    ExpectRow(r, Ts2000());
+  ExpectRefusals({});
+}
+
+// Each mode name of the table, CW and the data modes on both sides of
+// 10 MHz (the FT-920 picks their codes by the side); the ones the rig has
+// no code for are refused in the run's one message and leave the rig's
+// channel alone.
+TEST_P(Conformance, EveryModeOfTheTable) {
+  std::vector<Row> taken;
+  std::vector<Row> refused;
+  int n = Profile().first == 0 ? 1 : Profile().first;
+  const std::set<std::string> bySide = {"CW", "FSK", "RTTY", "DIGI", "PKT"};
+  for (const auto& mode : TableModes()) {
+    if (Has(Profile().id, Kind::ModeRefused, mode)) {
+      refused.push_back({n++, "14.070.000", mode, ""});
+    } else {
+      if (bySide.count(mode)) taken.push_back({n++, "7.040.000", mode, ""});
+      taken.push_back({n++, "14.070.000", mode, ""});
+    }
+  }
+  std::vector<Row> all = taken;
+  all.insert(all.end(), refused.begin(), refused.end());
+  std::vector<std::string> notices;
+  for (const Row& r : refused) {
+    Sentinel(r.channel);
+    notices.push_back(rigops::ModeRefusal(ChannelText(r.channel), r.mode));
+  }
+  Type(all);
+  Save(Channels(all));
+  ExpectRefusals(notices);
+  for (const Row& r : refused)
+    ExpectSentinel(r.channel);
+  Form().ClearFM1Click();
+  Load(Channels(taken));
+  for (const Row& r : taken)
+    ExpectRow(r, false);
+}
+
+// Both edges of every band the rig covers come back exactly; a band whose
+// frequencies the rig's digits cannot carry is refused, not folded into
+// another frequency.
+TEST_P(Conformance, BandEdgesOfEveryBand) {
+  std::vector<Row> rows, refused;
+  int n = Profile().first == 0 ? 1 : Profile().first;
+  for (const auto& b : BandPlan()) {
+    const std::string mode = b.low >= 144000000 ? "FM" : "USB";
+    if (Covered(b.name)) {
+      rows.push_back({n++, FreqText(b.low), mode, ""});
+      rows.push_back({n++, FreqText(b.high), mode, ""});
+    } else if (Has(Profile().id, Kind::BandRefused, b.name)) {
+      refused.push_back({n++, FreqText(b.low), mode, ""});
+      refused.push_back({n++, FreqText(b.high), mode, ""});
+    } else {
+      EXPECT_TRUE(Has(Profile().id, Kind::BandUnchecked, b.name))
+          << b.name << " is neither covered nor listed as a difference";
+    }
+  }
+  std::vector<Row> all = rows;
+  all.insert(all.end(), refused.begin(), refused.end());
+  std::vector<std::string> notices;
+  for (const Row& r : refused) {
+    Sentinel(r.channel);
+    notices.push_back(rigops::FreqRefusal(ChannelText(r.channel), r.freq));
+  }
+  Type(all);
+  Save(Channels(all));
+  ExpectRefusals(notices);
+  for (const Row& r : refused)
+    ExpectSentinel(r.channel);
+  Form().ClearFM1Click();
+  Load(Channels(rows));
+  for (const Row& r : rows)
+    ExpectRow(r, false);
+}
+
+// Empty memories read as empty rows between full ones; a save of an empty
+// row empties the channel where the command set can say so, and is refused
+// where it cannot.
+TEST_P(Conformance, EmptyChannels) {
+  const int a = Profile().first == 0 ? 1 : Profile().first;
+  sim->SetChannel(a, SimChannel(14250000, UsbCode(Profile().family)));
+  sim->SetChannel(a + 2, SimChannel(14260000, UsbCode(Profile().family)));
+  Load({a, a + 1, a + 2});
+  EXPECT_FALSE(Form().A[static_cast<size_t>(a)].Text().empty());
+  ExpectEmptyRow(a + 1);
+  EXPECT_FALSE(Form().A[static_cast<size_t>(a + 2)].Text().empty());
+
+  host.ClearEvents();
+  Form().ClearFM1Click();
+  if (Has(Profile().id, Kind::EmptyRowRaises)) {
+    // As a front end runs the menu: the error is reported, the run ends.
+    Guarded(host, [&] {
+      CheckOnly({a});
+      program->transfers.SaveToRig1Click();
+    });
+    Settle(150);
+    EXPECT_EQ(host.Errors().size(), 1u) << ::testing::PrintToString(host.Errors());
+    EXPECT_FALSE(program->transfers.Busy());
+    EXPECT_EQ(sim->GetChannel(a)->hz, 14250000);
+  } else {
+    Save({a});
+    if (Has(Profile().id, Kind::EmptyRowRefused)) {
+      // Nothing went to the rig, so the run also says that nothing was saved.
+      const std::vector<std::string> want = {
+          "No saves, no channels checked!",
+          "Not transferred:\n" + rigops::ModeRefusal(ChannelText(a), "")};
+      EXPECT_EQ(host.Messages(), want);
+      EXPECT_EQ(sim->GetChannel(a)->hz, 14250000);
+    } else {
+      ExpectRefusals({});
+      EXPECT_TRUE(SimEmpty(sim->GetChannel(a)));
+    }
+  }
+  EXPECT_EQ(sim->GetChannel(a + 2)->hz, 14260000);
+}
+
+// Names: on the TS-2000 every character the rig takes and the longest name
+// come back; the changes the rig forces are listed. Everywhere else the
+// name stays in the table only.
+TEST_P(Conformance, Names) {
+  std::vector<Row> rows;
+  const int first = Profile().first == 0 ? 1 : Profile().first;
+  if (!Ts2000()) {
+    ASSERT_TRUE(Has(Profile().id, Kind::NameDropped));
+    rows = {{first, "14.200.000", "USB", "DX NET"}, {first + 1, "7.050.000", "LSB", "ABCDEFGH"}};
+    Type(rows);
+    Save(Channels(rows));
+    ExpectRefusals({});
+    for (const Row& r : rows)
+      EXPECT_EQ(sim->GetChannel(r.channel)->name, "") << r.channel;
+    Form().ClearFM1Click();
+    Load(Channels(rows));
+    for (const Row& r : rows) {
+      ExpectRow(r, false);
+      EXPECT_EQ(Form().T[static_cast<size_t>(r.channel)].Text(), "") << r.channel;
+    }
+    return;
+  }
+  // Printable ASCII in names of eight, a blank kept inside one; the ";"
+  // belongs to the differences.
+  std::string chars;
+  for (int c = 0x21; c <= 0x7E; ++c)
+    if (c != ';') chars += static_cast<char>(c);
+  chars.insert(3, " ");
+  int n = first;
+  for (size_t at = 0; at < chars.size(); at += 8) {
+    std::string name = chars.substr(at, 8);
+    while (!name.empty() && name.back() == ' ')
+      name.pop_back();
+    rows.push_back({n++, "14.200.000", "USB", name});
+  }
+  rows.push_back({n++, "14.200.000", "USB", "ZZZZZZZZ"});
+  for (const auto& d : Differences()) {
+    if (d.kind != Kind::NameChanged || !Listed(d, Profile().id)) continue;
+    rows.push_back({n++, "14.200.000", "USB", d.what == ";" ? "a;b" : d.what});
+  }
+  Type(rows);
+  Save(Channels(rows));
+  ExpectRefusals({});
+  Form().ClearFM1Click();
+  Load(Channels(rows));
+  for (Row r : rows) {
+    if (r.name == "a;b") r.name = "a b";
+    if (const Difference* d = Find(Profile().id, Kind::NameChanged, r.name)) r.name = d->becomes;
+    ExpectRow(r, true);
+    EXPECT_EQ(sim->GetChannel(r.channel)->name, r.name) << r.channel;
+  }
+}
+
+// A clear empties exactly the checked channels; they then read as empty.
+TEST_P(Conformance, ClearThenReadEmpty) {
+  const int a = Profile().first == 0 ? 1 : Profile().first;
+  const std::vector<int> cleared = {a, a + 1, a + 3};
+  for (int n = a; n <= a + 4; ++n)
+    sim->SetChannel(n, SimChannel(14000000 + n * 1000, UsbCode(Profile().family)));
+  Clear(cleared);
+  ExpectRefusals({});
+  for (int n = a; n <= a + 4; ++n) {
+    const bool gone = n != a + 2 && n != a + 4;
+    EXPECT_EQ(SimEmpty(sim->GetChannel(n)), gone) << "channel " << n;
+  }
+  Type({{a, "1.900.000", "LSB", ""}, {a + 1, "1.900.000", "LSB", ""}});
+  Form().ClearFM1Click();
+  Load({a, a + 1, a + 2, a + 3});
+  for (int n : cleared)
+    ExpectEmptyRow(n);
+  EXPECT_EQ(NormalizeFreq(Trim(Form().A[static_cast<size_t>(a + 2)].Text())),
+            NormalizeFreq(FreqText(14000000 + (a + 2) * 1000)));
+}
+
+// "Stop" in each run: the run ends at its next stop test. A load tests
+// after odd channels, a save after channel 9 and odd channels from 11, a
+// clear after every channel.
+TEST_P(Conformance, StopEndsEachRun) {
+  const std::vector<int> channels = {10, 11, 12, 13, 14, 15, 16};
+  struct Case {
+    const char* run;
+    int doneAtStop;  // stopped while the third channel (12) is transferred
+    int lastDone;
+  } cases[] = {{"load", 3, 13}, {"save", 3, 13}, {"clear", 3, 12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.run);
+    for (int n : channels)
+      sim->SetChannel(n, SimChannel(21000000 + n * 1000, UsbCode(Profile().family)));
+    Form().ClearFM1Click();
+    for (int n : channels)
+      Form().SetChannel(ChannelText(n), FreqText(28000000 + n * 1000), "USB", "");
+    if (std::string(c.run) == "load") Form().ClearFM1Click();
+    int progressed = 0;
+    program->transfers.OnProgress = [&](const std::string&, int done, int) {
+      progressed = done;
+      if (done == c.doneAtStop) {
+        ASSERT_TRUE(Form().MenuItem("Cancel1").enabled);
+        Form().MenuItem("Cancel1").Click();
+      }
+    };
+    const std::string run = c.run;
+    if (run == "load")
+      Load(channels);
+    else if (run == "save")
+      Save(channels);
+    else
+      Clear(channels);
+    program->transfers.OnProgress = nullptr;
+    EXPECT_FALSE(program->transfers.Busy());
+    EXPECT_EQ(progressed, c.lastDone - 9);
+    for (int n : channels) {
+      const bool reached = n <= c.lastDone;
+      const auto ch = sim->GetChannel(n);
+      if (run == "load") {
+        EXPECT_EQ(Form().A[static_cast<size_t>(n)].Text().empty(), !reached) << n;
+      } else if (run == "save") {
+        EXPECT_EQ(ch->hz, (reached ? 28000000 : 21000000) + n * 1000) << n;
+      } else {
+        EXPECT_EQ(SimEmpty(ch), reached) << n;
+      }
+    }
+    // The next run after a stop goes through.
+    Form().ClearFM1Click();
+    for (int n : channels)
+      sim->SetChannel(n, SimChannel(24900000 + n * 1000, UsbCode(Profile().family)));
+    Load({16});
+    EXPECT_EQ(NormalizeFreq(Trim(Form().A[16].Text())), NormalizeFreq(FreqText(24916000)));
+  }
+}
+
+std::string Name(const ::testing::TestParamInfo<RigProfile>& info) {
+  return info.param.id;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryRig, Conformance, ::testing::ValuesIn(Profiles()), Name);
+
+// The differences table names real rigs and real modes and bands, and says
+// why: a typo there would quietly switch an expectation off.
+TEST(Differences, NameKnownRigsModesAndBandsWithAReason) {
+  std::set<std::string> ids, modes(TableModes().begin(), TableModes().end()), bands;
+  for (const auto& p : AllProfiles())
+    ids.insert(p.id);
+  for (const auto& b : BandPlan())
+    bands.insert(b.name);
+  for (const auto& d : Differences()) {
+    EXPECT_TRUE(d.reason && *d.reason) << d.what;
+    for (const auto& r : d.rigs)
+      EXPECT_TRUE(ids.count(r)) << r;
+    if (d.kind == Kind::ModeReadsAs || d.kind == Kind::ModeRefused) {
+      EXPECT_TRUE(modes.count(d.what)) << d.what;
+    }
+    if (d.kind == Kind::ModeReadsAs) {
+      EXPECT_TRUE(modes.count(d.becomes)) << d.becomes;
+    }
+    if (d.kind == Kind::BandRefused || d.kind == Kind::BandUnchecked) {
+      EXPECT_TRUE(bands.count(d.what)) << d.what;
+      for (const auto& r : d.rigs) {
+        for (const auto& p : AllProfiles()) {
+          if (p.id != r) continue;
+          for (const auto& b : p.bands) {
+            EXPECT_NE(b, d.what) << r << " covers " << b << " and lists it as a difference";
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace varnek::conformance
