@@ -243,10 +243,11 @@ class Faults : public RigBench, public ::testing::WithParamInterface<Param> {
   }
 
   // A sound line again: the same rig, or after a hang-up (and for the
-  // single-byte option) a new one with the same memory, and the port
-  // opened on it as the settings dialog does.
+  // single-byte option, and after a flood whose tail may still be on its way
+  // on a loaded machine) a new one with the same memory, and the port opened
+  // on it as the settings dialog does.
   void Recover(Fault fault) {
-    if (fault == Fault::HangUp || fault == Fault::Split) {
+    if (fault == Fault::HangUp || fault == Fault::Split || fault == Fault::Flood) {
       const sim::Memory keep = sim->Channels();
       sim->Stop();
       sim::Options o;
