@@ -12,15 +12,15 @@ using namespace varnek;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view in = fuzz::AsText(data, size);
   const auto& rigs = sim::Rigs();
-  const sim::RigModel& spec = rigs[fuzz::TakeChoice(in, rigs.size())];
+  const sim::RigModel& model = rigs[fuzz::TakeChoice(in, rigs.size())];
   sim::Options options;
-  options.rig = spec.name;
+  options.rig = model.name;
   const size_t switches = fuzz::TakeChoice(in, 16);
   options.echo = switches & 1;
   options.ascii_control_refused = switches & 2;
   options.ts2000_strict_channel = switches & 4;
   options.ts2000_empty = (switches & 8) ? sim::Ts2000Empty::kZeroRecord : sim::Ts2000Empty::kNoData;
-  std::unique_ptr<sim::Protocol> rig = spec.make(options);
+  std::unique_ptr<sim::Protocol> rig = model.make(options);
 
   // The bytes arrive in pieces of up to 16, so a command cut anywhere must
   // still be taken whole once its rest arrives.
