@@ -6,7 +6,7 @@
 #   scripts/bench.sh compare A B      two results files side by side, by name
 # VARNEK_BENCH_SCALE (default 0.25) multiplies every family's default
 # intervals in the run figures: 1 is what a reset of the rig's settings
-# sets, and takes about four times as long (some 30 minutes).
+# sets, and takes about four times as long (some 40 minutes).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
