@@ -54,6 +54,19 @@ std::string FreqForFile(std::string_view freq, FreqNotation notation) {
   return std::string(freq);
 }
 
+namespace {
+
+// A TAB or line break inside a field would split the line into other fields
+// or another line, and the row would come back broken: they are saved as
+// blanks.
+std::string Field(std::string text) {
+  for (char& c : text)
+    if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+}  // namespace
+
 std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
   std::string out;
   for (size_t n = 0; n < table.size(); ++n) {
@@ -61,11 +74,11 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
     if (freq.empty()) continue;
     out += ChannelText(static_cast<int>(n));
     out += '\t';
-    out += FreqForFile(freq, notation);
+    out += Field(FreqForFile(freq, notation));
     out += '\t';
-    out += Trim(table[n].mode);
+    out += Field(Trim(table[n].mode));
     out += '\t';
-    out += table[n].name;
+    out += Field(table[n].name);
     out += "\r\n";
   }
   return out;

@@ -25,3 +25,21 @@ TEST(DeviceFiles, AreRefusedAtOnce) {
 
 }  // namespace
 }  // namespace varnek
+
+namespace varnek {
+namespace {
+
+TEST(ChannelFileFields, ATabOrLineBreakInsideAFieldCannotBreakTheFile) {
+  ChannelTable table{};
+  table[7] = {"14.250.000", "USB", "A\tB\r\nC"};
+  table[8] = {"7.050.000", "L\tSB", "N"};
+  const std::string text = ChannelFileText(table, FreqNotation::TwoPoints);
+  EXPECT_EQ(text, "07\t14.250.000\tUSB\tA B  C\r\n08\t7.050.000\tL SB\tN\r\n");
+  ChannelTable back{};
+  ApplyChannelFile(text, FreqNotation::TwoPoints, back);
+  EXPECT_EQ(back[7].name, "A B  C");
+  EXPECT_EQ(back[8].mode, "L SB");
+}
+
+}  // namespace
+}  // namespace varnek
