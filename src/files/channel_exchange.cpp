@@ -326,4 +326,14 @@ std::string CsvKey(std::string_view header) {
   return k;
 }
 
+ChannelImport ImportFile(const std::string& path, std::string_view modelCode,
+                         ChannelImport (*parse)(std::string_view bytes, std::string_view model)) {
+  std::string bytes;
+  ChannelImport result;
+  if (!ReadImportFile(path, bytes, result)) return result;
+  result = parse(bytes, modelCode);
+  DescribeImport(path, result);
+  return result;
+}
+
 }  // namespace varnek

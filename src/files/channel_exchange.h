@@ -66,6 +66,9 @@ bool ReadImportFile(const std::string& path, std::string& bytes, ChannelImport& 
 ChannelExport WriteExport(const std::string& path, ChannelExport result);
 // "N channels from <path>" for a successful import.
 void DescribeImport(const std::string& path, ChannelImport& import);
+// Reads `path` and parses it with `parse`, the whole import of one format.
+ChannelImport ImportFile(const std::string& path, std::string_view modelCode,
+                         ChannelImport (*parse)(std::string_view bytes, std::string_view model));
 
 // Longest name the rig keeps: 8 on the TS-2000, 0 (no limit) on rigs that
 // keep no names, since there the name lives only in the table and its file.

@@ -214,12 +214,7 @@ ChannelExport ChirpCsvText(const ChannelTable& table, std::string_view) {
 }
 
 ChannelImport ImportChirpCsv(const std::string& path, std::string_view modelCode) {
-  std::string bytes;
-  ChannelImport result;
-  if (!ReadImportFile(path, bytes, result)) return result;
-  result = ParseChirpCsv(bytes, modelCode);
-  DescribeImport(path, result);
-  return result;
+  return ImportFile(path, modelCode, ParseChirpCsv);
 }
 
 ChannelExport ExportChirpCsv(const std::string& path, const ChannelTable& table,

@@ -306,12 +306,7 @@ ChannelExport RigmemCsvText(const ChannelTable& table, std::string_view modelCod
 }
 
 ChannelImport ImportRigmemCsv(const std::string& path, std::string_view modelCode) {
-  std::string bytes;
-  ChannelImport result;
-  if (!ReadImportFile(path, bytes, result)) return result;
-  result = ParseRigmemCsv(bytes, modelCode);
-  DescribeImport(path, result);
-  return result;
+  return ImportFile(path, modelCode, ParseRigmemCsv);
 }
 
 ChannelExport ExportRigmemCsv(const std::string& path, const ChannelTable& table,
