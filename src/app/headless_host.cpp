@@ -82,6 +82,31 @@ bool HeadlessHost::WaitFor(const std::function<bool()>& done, int timeoutMs) {
   }
 }
 
+bool HeadlessHost::WaitUntil(const std::function<bool()>& ready, int timeoutMs) {
+  if (timeoutMs < 0) timeoutMs = 0;
+  Record({Event::Wait, timeoutMs, {}});
+  if (time_ == Time::Simulated) {
+    if (IsGuiThread()) {
+      while (RunQueued()) {
+      }
+    }
+    if (ready()) return true;
+    simulatedMs_ += timeoutMs;
+    std::this_thread::yield();
+    return ready();
+  }
+  if (IsGuiThread()) return WaitFor(ready, timeoutMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (ready()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    // The answer is handed to the GUI thread, which then updates what
+    // `ready` looks at; a quarter of a millisecond is well under the time
+    // of one character on the line.
+    std::this_thread::sleep_for(std::chrono::microseconds(250));
+  }
+}
+
 void HeadlessHost::SetMessageSink(std::function<void(const std::string&)> messages,
                                   std::function<void(const std::string&)> errors) {
   std::lock_guard lock(mutex_);

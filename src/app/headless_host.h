@@ -21,7 +21,7 @@ class HeadlessHost : public Host {
  public:
   enum class Time { Real, Simulated };
   struct Event {
-    enum Kind { Sleep, ProcessMessages, Message, Confirm, Error } kind;
+    enum Kind { Sleep, ProcessMessages, Message, Confirm, Error, Wait } kind;
     int ms = 0;
     std::string text;
   };
@@ -33,6 +33,9 @@ class HeadlessHost : public Host {
   void ProcessMessages() override;
   void RunOnGuiThread(const std::function<void()>& work) override;
   bool IsGuiThread() const override;
+  // Recorded as a Wait with the time-out. In simulated time a wait that is
+  // not ready at once takes its whole time-out.
+  bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) override;
   void ShowMessage(const std::string& text) override;
   bool Confirm(const std::string& text, MessageIcon icon) override;
   void ReportError(const std::string& text) override;

@@ -25,6 +25,11 @@ class Host {
   // the GUI thread itself, it simply runs it.
   virtual void RunOnGuiThread(const std::function<void()>& work) = 0;
   virtual bool IsGuiThread() const = 0;
+  // Pauses the calling thread until `ready` holds or `timeoutMs` has passed
+  // (a negative time-out: no pause); true when `ready` held. On the GUI
+  // thread pending GUI work runs meanwhile, since that is how the rig's
+  // answers arrive. The answer-paced transfers wait with it.
+  virtual bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) = 0;
 
   virtual void ShowMessage(const std::string& text) = 0;
   // Yes/No question; true for Yes.

@@ -40,7 +40,8 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   SetDLG.SaveRigLine = [this](const std::string& rig, const std::string& line) {
     if (!persistSettings) return;
     Profile settings = Settings();
-    const RigSaveResult r = SaveRigSelection(settings, rig, line);
+    const RigOptions options = SetDLG.Options();
+    const RigSaveResult r = SaveRigSelection(settings, rig, line, &options);
     if (!r.file.ok) host.ReportError(r.file.message);
     // The device behind each port name the user has set.
     std::vector<ProfileEntry> ports;
@@ -52,6 +53,7 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
     }
     if (!r.notice.empty()) MainForm.ShowStatus(r.notice);
   };
+  SetDLG.OnOptionsChanged = [this] { transfers.ApplyAnswerFraming(); };
   RigForm.RefreshIndicator = [this] { SetDLG.RefreshPortIndicator(); };
   RigForm.BeforeSend = [this] { rigIo.ForgetOutstandingRead(); };
   RigForm.ShowSettingsModal = [this] {
@@ -166,6 +168,7 @@ void Program::FormShow(bool clearTerminalLog) {
       MainForm.cbxRig.SetText(rig);
       MainForm.shared.ModelCode = ModelCodeOf(rig);
       SerialPort1.SetActive(false);
+      SetDLG.SetOptions(ReadRigOptions(settings, rig));
       const std::string line = ReadRigSettingsLine(settings, rig);
       if (!line.empty()) {
         SetDLG.ParseRigSettings(line);
@@ -193,7 +196,9 @@ void Program::FormShow(bool clearTerminalLog) {
 void Program::cbxRigChange() {
   const std::string rig = MainForm.cbxRig.Text();
   MainForm.shared.ModelCode = ModelCodeOf(rig);
-  const std::string line = ReadRigSettingsLine(Settings(), rig);
+  const Profile settings = Settings();
+  const std::string line = ReadRigSettingsLine(settings, rig);
+  SetDLG.SetOptions(ReadRigOptions(settings, rig));
   const std::string problem = RigKeyProblem(rig);
   MainForm.ShowStatus(problem.empty() ? std::string() : problem);
   if (!line.empty()) {

@@ -215,16 +215,49 @@ std::string ReadRigSettingsLine(const Profile& settings, std::string_view select
   return settings.ReadString(kMainSection, selection);
 }
 
-RigSaveResult SaveRigSelection(Profile& settings, std::string_view selection,
-                               std::string_view line) {
+namespace {
+constexpr std::string_view kWaitWord = "wait-for-answers";
+constexpr std::string_view kVerifyWord = "verify-after-write";
+}  // namespace
+
+std::string RigOptionsString(const RigOptions& o) {
+  std::string s;
+  if (o.waitForAnswers) s += kWaitWord;
+  if (o.verifyAfterWrite) s += (s.empty() ? "" : ",") + std::string(kVerifyWord);
+  return s;
+}
+
+RigOptions ParseRigOptions(std::string_view text) {
+  RigOptions o;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find(',', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string word = UpperCase(Trim(text.substr(pos, end - pos)));
+    if (word == UpperCase(kWaitWord)) o.waitForAnswers = true;
+    if (word == UpperCase(kVerifyWord)) o.verifyAfterWrite = true;
+    pos = end + 1;
+  }
+  return o;
+}
+
+RigOptions ReadRigOptions(const Profile& settings, std::string_view selection) {
+  if (!RigKeyProblem(selection).empty()) return {};
+  return ParseRigOptions(settings.ReadString(kRigOptionsSection, selection));
+}
+
+RigSaveResult SaveRigSelection(Profile& settings, std::string_view selection, std::string_view line,
+                               const RigOptions* options) {
   RigSaveResult r;
   std::vector<ProfileEntry> entries;
   const std::string problem = RigKeyProblem(selection);
   if (selection.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos)
     entries.push_back({kMainSection, kRigKey, std::string(selection)});
-  if (problem.empty())
+  if (problem.empty()) {
     entries.push_back({kMainSection, std::string(selection), std::string(line)});
-  else
+    if (options)
+      entries.push_back({kRigOptionsSection, std::string(selection), RigOptionsString(*options)});
+  } else
     r.notice = "Rig settings not saved: " + problem;
   if (entries.empty()) {
     r.file.ok = true;

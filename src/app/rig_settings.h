@@ -113,16 +113,33 @@ std::string RigKeyProblem(std::string_view selection);
 // with must not be taken for it).
 std::string ReadRigSettingsLine(const Profile& settings, std::string_view selection);
 
+// What Varnek keeps about a rig beyond its settings line. They live in a
+// section of their own ([RigOptions], keyed by the rig selection), so the
+// settings line stays exactly what other copies of the program read.
+struct RigOptions {
+  bool waitForAnswers = false;
+  bool verifyAfterWrite = false;
+  friend bool operator==(const RigOptions&, const RigOptions&) = default;
+};
+inline constexpr const char* kRigOptionsSection = "RigOptions";
+// Comma-separated words: "wait-for-answers", "verify-after-write"; unknown
+// words are ignored, so a later version's options do not break this one.
+std::string RigOptionsString(const RigOptions& o);
+RigOptions ParseRigOptions(std::string_view text);
+// All off when the selection has none saved or cannot be a key.
+RigOptions ReadRigOptions(const Profile& settings, std::string_view selection);
+
 struct RigSaveResult {
   FileResult file;
   // Set when the selection's line was not written because of its text; for
   // the status line.
   std::string notice;
 };
-// Rig := selection and the selection's own line := `line`, in one write.
-// With an unsafe selection text only Rig is written.
-RigSaveResult SaveRigSelection(Profile& settings, std::string_view selection,
-                               std::string_view line);
+// Rig := selection and the selection's own line := `line` (and its
+// options, when given), in one write. With an unsafe selection text only Rig
+// is written.
+RigSaveResult SaveRigSelection(Profile& settings, std::string_view selection, std::string_view line,
+                               const RigOptions* options = nullptr);
 
 // The two advice texts of the Help menu as cp1252 bytes, lines joined by a
 // single CR.

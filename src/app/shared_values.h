@@ -38,6 +38,9 @@ struct SharedValues {
   std::atomic<bool> StopRequested{false};
   std::atomic<bool> LoadFinished{false};
   std::atomic<bool> ChannelSent{false};
+  // The rig's options beyond its settings line.
+  std::atomic<bool> WaitForAnswers{false};
+  std::atomic<bool> VerifyAfterWrite{false};
   GuardedText OperationState;   // "Once", "Load", ...
   GuardedText SettingsFolder;   // ends with '/'
   GuardedText DocumentsFolder;  // ends with '/'

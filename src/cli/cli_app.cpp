@@ -261,16 +261,16 @@ const std::vector<std::string> kNotations = {"points", "point", "comma"};
 
 struct Options {
   std::string rig, port, parity, flow, dtr, rts, address, notation, table, out, transcript,
-      settingsDir, stopBits;
+      settingsDir, stopBits, waitAnswers;
   int baud = 0, dataBits = 0, channelInterval = 0, commandInterval = 0, loopWait = 0, settle = 600;
   CLI::Option *oRig = nullptr, *oPort = nullptr, *oBaud = nullptr, *oData = nullptr,
               *oStop = nullptr, *oParity = nullptr, *oFlow = nullptr, *oDtr = nullptr,
               *oRts = nullptr, *oAddress = nullptr, *oChannel = nullptr, *oCommand = nullptr,
               *oLoop = nullptr, *oNotation = nullptr, *oTable = nullptr, *oOut = nullptr,
-              *oTranscript = nullptr, *oSettings = nullptr;
+              *oTranscript = nullptr, *oSettings = nullptr, *oWaitAnswers = nullptr;
 
   std::string channels, click, file, format;
-  bool yes = false, toRig = false, worm = false, addLf = false;
+  bool yes = false, toRig = false, worm = false, addLf = false, verify = false;
   int waitMs = 1000;
   std::vector<std::string> lines;
 
@@ -281,7 +281,8 @@ struct Options {
 
 const char* const kFooter = R"(Command lines:
   read CHANNELS              load run over CHANNELS (e.g. 1-10,15,90-99); then print the table
-  write CHANNELS             save run over CHANNELS of the --table file
+  write CHANNELS [--verify]  save run over CHANNELS of the --table file; --verify reads the
+                             written channels back and compares them with the table
   clear CHANNELS [--yes]     clear run; asks on a terminal unless --yes, refuses without a
                              terminal unless --yes
   click NN [--to-rig]        one channel click; --to-rig checks "Click to Rig" first (the row
@@ -327,6 +328,9 @@ Exit status:
   2  usage error (with the usage text)
   3  the port cannot be opened (with the reason; for a permission error, how to
      join the group that owns the device, typically dialout)
+  4  the run finished, but some channels got no answer from the rig (listed on
+     standard error): reads that nothing answered, and with --wait-for-answers
+     on, writes and clears whose sync query went unanswered
 )";
 
 // The intervals are milliseconds; a day is more than any rig needs.
@@ -367,6 +371,11 @@ void AddOptions(CLI::App& app, Options& o) {
                    ->check(kMs);
   o.oLoop =
       app.add_option("--loop-wait", o.loopWait, "Icom loop wait (ms)")->type_name("MS")->check(kMs);
+  o.oWaitAnswers = app.add_option("--wait-for-answers", o.waitAnswers,
+                                  "on: every request waits for the rig's answer instead of a "
+                                  "fixed pause, the channel interval is the longest wait (default: "
+                                  "the rig's saved \"Wait for answers\")")
+                       ->check(CLI::IsMember({"on", "off"}));
   o.oNotation = app.add_option("--notation", o.notation,
                                "frequency notation of channel files: points 14.267.000, "
                                "point 14267.00, comma 14267,00")
@@ -508,6 +517,12 @@ void Run::ApplyOverrides() {
   if (o_.oLoop->count()) {
     d.edLoopWait.SetText(IntToStr(o_.loopWait));
     f.shared.IcomLoopWait = o_.loopWait;
+  }
+  if (o_.oWaitAnswers->count() || o_.verify) {
+    RigOptions options = d.Options();
+    if (o_.oWaitAnswers->count()) options.waitForAnswers = o_.waitAnswers == "on";
+    if (o_.verify) options.verifyAfterWrite = true;
+    d.SetOptions(options);
   }
   if (o_.oNotation->count()) {
     TRadioButton* chosen[] = {&d.rbTwoPnts, &d.rbPoint, &d.rbComma};
@@ -740,6 +755,8 @@ int Run::Execute() {
     return kExitTransferError;
   }
   if (reporter_.Errors() > 0 || !written) return kExitTransferError;
+  if (!p.transfers.VerifyDifferences().empty()) return kExitTransferError;
+  if (!p.transfers.Unanswered().empty()) return kExitNoAnswer;
   return kExitOk;
 }
 
@@ -823,7 +840,8 @@ int ExchangeCsv(const Options& o, bool import, std::ostream& out, std::ostream& 
     }
   }
   auto report = [&](const std::vector<std::string>& lines) {
-    for (const std::string& line : lines) err << Cp1252ToUtf8(line) << '\n';
+    for (const std::string& line : lines)
+      err << Cp1252ToUtf8(line) << '\n';
   };
   if (import) {
     const ChannelImport r =
@@ -872,6 +890,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   read->add_option("CHANNELS", o.channels, "e.g. 1-10,15,90-99")->required();
   CLI::App* write = app.add_subcommand("write", "save run over CHANNELS of the --table file");
   write->add_option("CHANNELS", o.channels, "e.g. 1-10,15,90-99")->required();
+  write->add_flag("--verify", o.verify,
+                  "read every written channel back and compare it with the table (as the "
+                  "rig's \"Verify after write\"); differences give exit status 1");
   CLI::App* clear = app.add_subcommand(
       "clear",
       "clear run; asks on a terminal unless --yes, refuses without a terminal unless --yes");
@@ -899,8 +920,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   import->add_option("--format", o.format, "chirp or rigmem")
       ->required()
       ->check(CLI::IsMember(formats));
-  CLI::App* exportCmd = app.add_subcommand(
-      "export", "the --table file as a CHIRP or Hamlib rigmem CSV file");
+  CLI::App* exportCmd =
+      app.add_subcommand("export", "the --table file as a CHIRP or Hamlib rigmem CSV file");
   exportCmd->add_option("FILE", o.file, "the CSV file to write")->required();
   exportCmd->add_option("--format", o.format, "chirp or rigmem")
       ->required()

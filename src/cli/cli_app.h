@@ -17,6 +17,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitTransferError = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitPort = 3;
+// The run finished, but some channels got no answer from the rig.
+inline constexpr int kExitNoAnswer = 4;
 
 // What the run may ask of the terminal it was started from.
 struct Console {

@@ -27,6 +27,20 @@ bool QtHost::IsGuiThread() const {
   return QThread::currentThread() == qApp->thread();
 }
 
+bool QtHost::WaitUntil(const std::function<bool()>& ready, int timeoutMs) {
+  QElapsedTimer waited;
+  waited.start();
+  const bool gui = IsGuiThread();
+  for (;;) {
+    if (gui) QCoreApplication::processEvents();
+    if (ready()) return true;
+    if (waited.elapsed() >= timeoutMs) return false;
+    // Well under the time of one character on the line; the answer's
+    // cluster notice is queued to the GUI thread meanwhile.
+    QThread::usleep(250);
+  }
+}
+
 void QtHost::RunOnGuiThread(const std::function<void()>& work) {
   if (IsGuiThread()) {
     work();

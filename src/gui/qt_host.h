@@ -15,6 +15,7 @@ class QtHost : public Host {
   void ProcessMessages() override;
   void RunOnGuiThread(const std::function<void()>& work) override;
   bool IsGuiThread() const override;
+  bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) override;
   void ShowMessage(const std::string& text) override;
   bool Confirm(const std::string& text, MessageIcon icon) override;
   void ReportError(const std::string& text) override;

@@ -158,55 +158,86 @@ void IcomReadChannel(const RigContext& ctx, const std::string& channel) {
   const uint8_t a = CivAddressByte(addr);
   const bool lf = rigops::AddLf(ctx);
   const std::string head = Header(addr);
+  const bool paced = rigops::Paced(ctx);
+  const AnswerTally& tally = ctx.answers.tally;
 
   rigops::Pump(ctx);
+  uint64_t before = tally.Answers();
   rigops::OnGui(ctx, [&] {
     ctx.io.Send(IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf));
     ctx.io.SetOutstandingRead(ch);
     if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(1, head + "08 00 " + ch + " FD");
   });
-  AckWait(ctx, v.IcomLoopWait, false);
+  if (paced)
+    rigops::AwaitAnswer(ctx, before);
+  else
+    AckWait(ctx, v.IcomLoopWait, false);
 
   rigops::Pump(ctx);
+  before = tally.Answers();
   rigops::SendEcho(ctx, IcomFrame(a, "\x03", lf), 2, head + "03 FD", true);
-  ctx.host.Sleep(v.CommandInterval);
+  if (paced)
+    rigops::AwaitAnswer(ctx, before);
+  else
+    ctx.host.Sleep(v.CommandInterval);
   rigops::OnGui(ctx, [&] { ctx.io.RefreshPortIndicator(); });
 
   rigops::Pump(ctx);
+  before = tally.Answers();
   rigops::SendEcho(ctx, IcomFrame(a, "\x04", lf), 3, head + "04 FD", true);
-  ctx.host.Sleep(2 * v.ChannelInterval);
+  if (paced)
+    rigops::AwaitAnswer(ctx, before);
+  else
+    ctx.host.Sleep(2 * v.ChannelInterval);
 }
 
-void IcomWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                      const std::string& mode, const std::string& /*name*/) {
+Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
+                          const std::string& freq, const std::string& mode,
+                          const std::string& /*name*/) {
   SharedValues& v = ctx.form.shared;
   const IcomWrite w =
       IcomWriteFrames(channel, freq, mode, v.ModelCode, v.CivAddress, rigops::AddLf(ctx));
   if (!w.refusal.empty()) {
     ctx.notices.Report(ctx.host, w.refusal);
-    return;
+    return Exchange::NotSent;
   }
+  const bool paced = rigops::Paced(ctx);
+  const AnswerTally& tally = ctx.answers.tally;
   for (size_t i = 0; i < 3; ++i) {
     rigops::Pump(ctx);
+    const uint64_t before = tally.Answers();
     rigops::SendEcho(ctx, w.frames[i], static_cast<int>(i) + 1, w.echoes[i]);
-    AckWait(ctx, v.IcomLoopWait, false);
-    ctx.host.Sleep(v.CommandInterval);
+    if (paced) {
+      rigops::AwaitAnswer(ctx, before);
+    } else {
+      AckWait(ctx, v.IcomLoopWait, false);
+      ctx.host.Sleep(v.CommandInterval);
+    }
   }
   rigops::Pump(ctx);
+  const uint64_t before = tally.Answers();
   rigops::SendEcho(ctx, w.frames[3], 4, w.echoes[3]);
   v.ChannelSent = true;
+  if (paced) {
+    // The store's acknowledgement is the exchange's answer; the blink and
+    // the pauses after it only paced the rig.
+    const bool answered = rigops::AwaitAnswer(ctx, before);
+    if (answered) rigops::AppendStatus(ctx, " ok");
+    return rigops::Outcome(answered);
+  }
   rigops::BlinkIndicator(ctx);
   rigops::AppendStatus(ctx, " ok");
   rigops::Pump(ctx);
   ctx.host.Sleep(2 * v.ChannelInterval);
+  return Exchange::Sent;
 }
 
-void IcomParseAnswer(const RigContext& ctx) {
+ChannelAnswer IcomParseAnswer(const RigContext& ctx) {
   const ChannelAnswer a = ParseIcomAnswer(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode,
                                           ctx.io.OutstandingRead().value_or(""));
   if (a.status == ChannelAnswer::Status::NoTranscript) {
     ctx.host.ShowMessage("No Rig Reaction");
-    return;
+    return a;
   }
   if (a.status == ChannelAnswer::Status::Channel)
     ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
@@ -214,35 +245,57 @@ void IcomParseAnswer(const RigContext& ctx) {
     ctx.io.SetDecodedFreq(a.freq);
     ctx.io.SetDecodedMode(a.mode);
   }
+  return a;
 }
 
-void IcomClearChannel(const RigContext& ctx, int channel) {
+Exchange IcomClearChannel(const RigContext& ctx, int channel) {
   SharedValues& v = ctx.form.shared;
   const std::string ch = ChannelText(channel);
   const std::string addr = v.CivAddress;
   const uint8_t a = CivAddressByte(addr);
   const bool lf = rigops::AddLf(ctx);
   const std::string head = Header(addr);
+  const bool paced = rigops::Paced(ctx);
+  const AnswerTally& tally = ctx.answers.tally;
+  uint64_t before = tally.Answers();
   rigops::SendEcho(
       ctx, IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf), 1,
       head + "08 00 " + ch + " FD");
-  AckWait(ctx, 2 * v.CommandInterval, true);
-  ctx.host.Sleep(2 * v.CommandInterval);
+  if (paced) {
+    rigops::AwaitAnswer(ctx, before);
+  } else {
+    AckWait(ctx, 2 * v.CommandInterval, true);
+    ctx.host.Sleep(2 * v.CommandInterval);
+  }
+  before = tally.Answers();
   rigops::SendEcho(ctx, IcomFrame(a, "\x0B", lf), 2, head + "0B FD");
+  if (!paced) return Exchange::Sent;
+  return rigops::Outcome(rigops::AwaitAnswer(ctx, before));
 }
 
-void IcomVfoA(const RigContext& ctx) {
+namespace {
+
+// A command the rig acknowledges: answer-paced, its acknowledgement ends the
+// wait; otherwise `intervals` channel intervals do.
+void SendAcknowledged(const RigContext& ctx, const char* body, const char* echo, int intervals) {
   const std::string addr = ctx.form.shared.CivAddress;
-  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), "\x07", rigops::AddLf(ctx)), 1,
-                   Header(addr) + "07 FD");
-  ctx.host.Sleep(2 * ctx.form.shared.ChannelInterval);
+  const uint64_t before = ctx.answers.tally.Answers();
+  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), body, rigops::AddLf(ctx)), 1,
+                   Header(addr) + echo);
+  if (rigops::Paced(ctx))
+    rigops::AwaitAnswer(ctx, before);
+  else
+    ctx.host.Sleep(intervals * ctx.form.shared.ChannelInterval);
+}
+
+}  // namespace
+
+void IcomVfoA(const RigContext& ctx) {
+  SendAcknowledged(ctx, "\x07", "07 FD", 2);
 }
 
 void IcomMemoryMode(const RigContext& ctx) {
-  const std::string addr = ctx.form.shared.CivAddress;
-  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), "\x08", rigops::AddLf(ctx)), 1,
-                   Header(addr) + "08 FD");
-  ctx.host.Sleep(4 * ctx.form.shared.ChannelInterval);
+  SendAcknowledged(ctx, "\x08", "08 FD", 4);
 }
 
 }  // namespace varnek

@@ -38,12 +38,17 @@ IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
 ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::string& modelCode,
                               const std::string& outstanding);
 
+// Answer-paced (rigops::Paced), every frame of a read, write or clear waits
+// for the rig's answer (the acknowledgement, a refusal or the data), at most
+// one channel interval, instead of the acknowledgement polls and pauses.
 void IcomReadChannel(const RigContext& ctx, const std::string& channel);
-void IcomWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                      const std::string& mode, const std::string& name);
-void IcomParseAnswer(const RigContext& ctx);
+Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
+                          const std::string& freq, const std::string& mode,
+                          const std::string& name);
+// Stores what the transcript answers and returns it.
+ChannelAnswer IcomParseAnswer(const RigContext& ctx);
 // Select and clear one memory channel, with the acknowledgement wait between.
-void IcomClearChannel(const RigContext& ctx, int channel);
+Exchange IcomClearChannel(const RigContext& ctx, int channel);
 void IcomVfoA(const RigContext& ctx);
 void IcomMemoryMode(const RigContext& ctx);
 

@@ -165,34 +165,62 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   return r;
 }
 
+namespace {
+
+// The rig answers neither a memory write nor a clear; its identity query
+// it always answers, and only after the commands before it. Other
+// rig-control software syncs on it the same way.
+constexpr const char* kIdentityQuery = "ID;";
+
+Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
+  const uint64_t before = ctx.answers.tally.IdAnswers();
+  rigops::SendEcho(ctx, command + "\r\n", 1, command);
+  rigops::OnGui(ctx, [&] { ctx.io.Send(kIdentityQuery); });
+  return rigops::Outcome(
+      rigops::AwaitAnswers(ctx, &AnswerTally::IdAnswers, before, ctx.form.shared.ChannelInterval));
+}
+
+}  // namespace
+
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
   const std::string command =
       KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished);
+  const uint64_t before = ctx.answers.tally.Answers();
   rigops::SendEcho(ctx, command + "\r\n", 1, command);
-  ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+  if (rigops::Paced(ctx))
+    rigops::AwaitAnswer(ctx, before);
+  else
+    ctx.host.Sleep(ctx.form.shared.ChannelInterval);
 }
 
-void KenwoodWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                         const std::string& mode, const std::string& name) {
+Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
+                             const std::string& freq, const std::string& mode,
+                             const std::string& name) {
   const RigCommand command =
       KenwoodWriteCommand(channel, freq, mode, name, ctx.form.shared.ModelCode);
   if (command.text.empty()) {
     ctx.notices.Report(ctx.host, command.refusal);
-    return;
+    return Exchange::NotSent;
+  }
+  if (rigops::Paced(ctx)) {
+    const Exchange e = SendAndSync(ctx, command.text);
+    ctx.form.shared.ChannelSent = true;
+    return e;
   }
   rigops::SendEcho(ctx, command.text + "\r\n", 1, command.text);
   ctx.form.shared.ChannelSent = true;
   ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+  return Exchange::Sent;
 }
 
-void KenwoodParseAnswer(const RigContext& ctx) {
+ChannelAnswer KenwoodParseAnswer(const RigContext& ctx) {
   const ChannelAnswer a = ParseKenwoodAnswer(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode);
   using S = ChannelAnswer::Status;
   if (a.status == S::MemoryStatus || a.status == S::VfoStatus) {
     ctx.form.edStatus.SetText(a.status == S::MemoryStatus ? "MEMORY" : "VFO");
-    return;
+    return a;
   }
-  if (a.status != S::Channel) return;
+  if (a.status != S::Channel) return a;
   if (a.hasName)
     ctx.form.SetChannel(a.channel, a.freq, a.mode, a.name);
   else
@@ -201,11 +229,14 @@ void KenwoodParseAnswer(const RigContext& ctx) {
     ctx.io.SetDecodedFreq(Trim(a.freq));
     ctx.io.SetDecodedMode(a.mode);
   }
+  return a;
 }
 
-void KenwoodClearChannel(const RigContext& ctx, int channel) {
+Exchange KenwoodClearChannel(const RigContext& ctx, int channel) {
   const std::string command = KenwoodClearCommand(channel, ctx.form.shared.ModelCode);
+  if (rigops::Paced(ctx)) return SendAndSync(ctx, command);
   rigops::SendEcho(ctx, command + "\r\n", 1, command);
+  return Exchange::Sent;
 }
 
 void KenwoodVfoA(const RigContext& ctx) {

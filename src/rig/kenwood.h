@@ -36,12 +36,17 @@ std::string KenwoodClearCommand(int channel, const std::string& modelCode);
 ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
                                  const std::string& modelCode);
 
+// Answer-paced (rigops::Paced), a read goes on at the answer and a write or
+// clear at the answer to the identity query sent after it, each at most one
+// channel interval; otherwise each pauses as the rig family always did.
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel);
-void KenwoodWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                         const std::string& mode, const std::string& name);
-void KenwoodParseAnswer(const RigContext& ctx);
+Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
+                             const std::string& freq, const std::string& mode,
+                             const std::string& name);
+// Stores what the transcript answers and returns it.
+ChannelAnswer KenwoodParseAnswer(const RigContext& ctx);
 // Sends the clear of channel 0..99; the pause and status belong to the clear run.
-void KenwoodClearChannel(const RigContext& ctx, int channel);
+Exchange KenwoodClearChannel(const RigContext& ctx, int channel);
 void KenwoodVfoA(const RigContext& ctx);
 void KenwoodMemoryMode(const RigContext& ctx);
 

@@ -115,5 +115,31 @@ std::string ModeToSend(const std::string& mode) {
   return mode == "SSB" ? "USB" : mode;
 }
 
+bool Paced(const RigContext& ctx) {
+  return ctx.form.shared.WaitForAnswers;
+}
+
+bool AwaitAnswers(const RigContext& ctx, uint64_t (AnswerTally::*count)() const, uint64_t before,
+                  int timeoutMs) {
+  const AnswerTally& tally = ctx.answers.tally;
+  return ctx.host.WaitUntil([&] { return (tally.*count)() > before; }, timeoutMs);
+}
+
+bool AwaitAnswer(const RigContext& ctx, uint64_t before) {
+  return AwaitAnswers(ctx, &AnswerTally::Answers, before, ctx.form.shared.ChannelInterval);
+}
+
+void AwaitLine(const RigContext& ctx, size_t bytes) {
+  // The five-byte rigs need a moment after the last byte before they take
+  // the next command; the makers give no figure, a few milliseconds do.
+  constexpr double kSettleMs = 20;
+  const double ms = static_cast<double>(bytes) * ctx.io.ByteTimeMs() + kSettleMs;
+  ctx.host.Sleep(static_cast<int>(ms + 0.999));
+}
+
+Exchange Outcome(bool answered) {
+  return answered ? Exchange::Answered : Exchange::Unanswered;
+}
+
 }  // namespace rigops
 }  // namespace varnek

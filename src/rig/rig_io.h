@@ -8,6 +8,8 @@
 // Every member runs on the GUI thread. The load worker reaches them only
 // through Host::RunOnGuiThread; the operations of kenwood.h, icom.h and
 // yaesu.h do that hand-over themselves.
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "app/host.h"
+#include "rig/answer_framing.h"
 
 namespace varnek {
 
@@ -33,6 +36,9 @@ class RigIo {
     SendText(bytes);
   }
   virtual bool PortActive() const = 0;
+  // Milliseconds the line needs for one byte with its present settings
+  // (start bit, data bits, parity, stop bits); 0 when unknown.
+  virtual double ByteTimeMs() const { return 0; }
   // Opens the port with its present settings; failures stay silent.
   virtual void OpenPort() = 0;
 
@@ -112,12 +118,35 @@ class RigNotices {
   std::vector<std::string> gathered_;
 };
 
+// The rig's answers as the receive path counts them, and whether what
+// arrives now may change the table. Answers to the sync queries of
+// answer-paced writes and to the read-back after a save are only looked
+// at: the table is what the rig is compared with, not what it is told.
+class RigAnswers {
+ public:
+  AnswerTally tally;
+  void SetLookOnly(bool on) { lookOnly_ = on; }
+  bool LookOnly() const { return lookOnly_; }
+
+ private:
+  std::atomic<bool> lookOnly_{false};
+};
+
 // What every rig operation works with.
 struct RigContext {
   Host& host;
   TMainForm& form;
   RigIo& io;
   RigNotices& notices;
+  RigAnswers& answers;
+};
+
+// How one write or clear went with the rig.
+enum class Exchange {
+  NotSent,     // refused before sending, or nothing to send on this rig
+  Sent,        // sent with fixed pauses: whether the rig took it is unknown
+  Answered,    // answer-paced: the rig answered the last request
+  Unanswered,  // answer-paced: the rig did not answer within the time-out
 };
 
 // Helpers shared by the three command sets.
@@ -148,6 +177,22 @@ std::string NoLayoutNotice(const std::string& modelCode);
 // The band plan proposes "SSB" only where SSB is USB by convention (2 m and
 // up), so the writers send it as USB.
 std::string ModeToSend(const std::string& mode);
+
+// --- answer pacing ---
+// The rig's option "Wait for answers": requests wait for the rig's reaction
+// instead of a fixed pause.
+bool Paced(const RigContext& ctx);
+// Waits until the rig's answers counted by `count` pass `before`, at most
+// `timeoutMs`; true when they did.
+bool AwaitAnswers(const RigContext& ctx, uint64_t (AnswerTally::*count)() const, uint64_t before,
+                  int timeoutMs);
+// The same for any answer, at most one channel interval (the time-out of one
+// exchange in answer-paced mode).
+bool AwaitAnswer(const RigContext& ctx, uint64_t before);
+// Waits while the line carries `bytes` bytes and the rig takes them in: for
+// commands no rig answers.
+void AwaitLine(const RigContext& ctx, size_t bytes);
+Exchange Outcome(bool answered);
 }  // namespace rigops
 
 }  // namespace varnek

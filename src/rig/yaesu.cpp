@@ -148,17 +148,32 @@ void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
   const int n = StrToInt(rigops::TwoDigits(channel));
   const std::string cc = YaesuChannelByte(n, code);
   if (cc.empty()) return;  // the FT-1000 family has no channel 0
+  const bool paced = rigops::Paced(ctx);
+  // The pacing command has no answer: paced, it takes only its line time.
+  const auto afterPacing = [&] {
+    if (paced)
+      rigops::AwaitLine(ctx, 5);
+    else
+      ctx.host.Sleep(v.CommandInterval);
+  };
   const std::string request = cc + " 00 00 04 10";
+  const uint64_t before = ctx.answers.tally.Answers();
   if (variant == YaesuVariant::Ft920) {
     rigops::OnGui(ctx, [&] { ctx.io.AddTranscriptLine("#" + channel); });
     rigops::SendEcho(ctx, HexTextToBytes(kYaesuPacing), 1, kYaesuPacing);
-    ctx.host.Sleep(v.CommandInterval);
+    afterPacing();
     rigops::SendEcho(ctx, HexTextToBytes(request), 2, request);
   } else {
     rigops::OnGui(ctx, [&] { ctx.io.Send(HexTextToBytes(kYaesuPacing)); });
-    ctx.host.Sleep(v.CommandInterval);
+    afterPacing();
     rigops::OnGui(ctx, [&] { ctx.io.AddTranscriptLine("#" + channel); });
     rigops::SendEcho(ctx, HexTextToBytes(request), 1, request);
+  }
+  if (paced) {
+    // The rig sends its record at the pace set above, byte by byte; the
+    // classic read below allows it up to five channel intervals as well.
+    rigops::AwaitAnswers(ctx, &AnswerTally::Answers, before, 5 * v.ChannelInterval);
+    return;
   }
   // The record's first line becomes line 2 of the transcript.
   for (int pause = 1;; ++pause) {
@@ -170,33 +185,44 @@ void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
   ctx.host.Sleep(v.ChannelInterval);
 }
 
-void YaesuWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                       const std::string& mode, const std::string& /*name*/) {
+Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,
+                           const std::string& freq, const std::string& mode,
+                           const std::string& /*name*/) {
   SharedValues& v = ctx.form.shared;
   const RigCommand burst = YaesuWriteBurst(channel, freq, mode, v.ModelCode);
   if (burst.text.empty()) {
     if (!burst.refusal.empty()) ctx.notices.Report(ctx.host, burst.refusal);
-    return;
+    return Exchange::NotSent;
   }
-  rigops::SendEcho(ctx, HexTextToBytes(burst.text), 1, burst.text);
+  const std::string bytes = HexTextToBytes(burst.text);
+  rigops::SendEcho(ctx, bytes, 1, burst.text);
   rigops::AppendStatus(ctx, " ok");
   rigops::Pump(ctx);
+  if (rigops::Paced(ctx)) {
+    // These rigs answer no command that changes something, and every answer
+    // they give comes at the slow pace the run has set: the burst's line
+    // time is all there is to wait for.
+    rigops::AwaitLine(ctx, bytes.size());
+    v.ChannelSent = true;
+    return Exchange::Sent;
+  }
   ctx.host.Sleep(v.ChannelInterval);
   v.ChannelSent = true;
   rigops::BlinkIndicator(ctx);
   rigops::Pump(ctx);
+  return Exchange::Sent;
 }
 
-void YaesuParseAnswer(const RigContext& ctx) {
+ChannelAnswer YaesuParseAnswer(const RigContext& ctx) {
   const ChannelAnswer a = ParseYaesuRecord(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode);
   switch (a.status) {
     case ChannelAnswer::Status::NoTranscript:
       ctx.host.ShowMessage("No Rig Connection");
-      return;
+      return a;
     case ChannelAnswer::Status::Empty:
       ctx.form.lbChan.SetCaption("Empty");
       ctx.form.lbChan.SetVisible(true);
-      return;
+      return a;
     case ChannelAnswer::Status::Channel:
       // Without the read's own line, the channel is the one the status
       // label shows.
@@ -206,10 +232,11 @@ void YaesuParseAnswer(const RigContext& ctx) {
         ctx.io.SetDecodedFreq(Trim(a.freq));
         ctx.io.SetDecodedMode(a.mode);
       }
-      return;
+      return a;
     default:
-      return;
+      return a;
   }
+  return a;
 }
 
 bool YaesuClearStart(const RigContext& ctx) {
@@ -219,7 +246,10 @@ bool YaesuClearStart(const RigContext& ctx) {
     return false;
   }
   rigops::SendEcho(ctx, HexTextToBytes(kYaesuPacing), 1, kYaesuPacing);
-  ctx.host.Sleep(ctx.form.shared.CommandInterval);
+  if (rigops::Paced(ctx))
+    rigops::AwaitLine(ctx, 5);
+  else
+    ctx.host.Sleep(ctx.form.shared.CommandInterval);
   return true;
 }
 
@@ -228,6 +258,7 @@ bool YaesuClearChannel(const RigContext& ctx, int channel) {
   if (cc.empty()) return false;
   const std::string command = "00 00 01 " + cc + " 03";
   rigops::SendEcho(ctx, HexTextToBytes(command), 2, command);
+  if (rigops::Paced(ctx)) rigops::AwaitLine(ctx, 5);
   return true;
 }
 

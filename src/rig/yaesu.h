@@ -30,10 +30,15 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines, const std:
 // the filter byte's bit 7 for the reverse side (a negative filter: unknown).
 std::string Ft1000RecordModeName(int modeByte, int filterByte);
 
+// Answer-paced (rigops::Paced), a read goes on when the whole record has
+// come; writes, clears and the pacing command, which these rigs never
+// answer, take the line time of their bytes and a short settle margin.
 void YaesuReadChannel(const RigContext& ctx, const std::string& channel);
-void YaesuWriteChannel(const RigContext& ctx, const std::string& channel, const std::string& freq,
-                       const std::string& mode, const std::string& name);
-void YaesuParseAnswer(const RigContext& ctx);
+Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,
+                           const std::string& freq, const std::string& mode,
+                           const std::string& name);
+// Stores what the transcript answers and returns it.
+ChannelAnswer YaesuParseAnswer(const RigContext& ctx);
 // Once before the first channel of a clear run. False when the rig has no
 // layout (already reported): the run should then clear nothing.
 bool YaesuClearStart(const RigContext& ctx);

@@ -52,6 +52,13 @@ bool ClusterReadDue(uint32_t queued, uint32_t elapsedMs, bool readRequest, uint3
   return static_cast<double>(elapsedMs) > timeout;
 }
 
+double LineByteTimeMs(uint32_t baudRate, uint8_t dataBits, uint8_t parityType, uint8_t stopBits) {
+  if (baudRate == 0) return 0;
+  const double stop = stopBits == 0 ? 1.0 : stopBits == 1 ? 1.5 : 2.0;
+  const double bits = 1.0 + dataBits + (parityType != 0 ? 1.0 : 0.0) + stop;
+  return bits * 1000.0 / baudRate;
+}
+
 uint32_t CharDelayForBaud(uint32_t baudRate) {
   uint32_t us = 1100;
   for (const auto& row : kCharDelays)
@@ -235,6 +242,20 @@ void TSerialPort::SetBREAKState(bool v) {
     ReportProcessError(v ? 701 : 702, e,
                        v ? "Error setting BREAK State" : "Error clearing BREAK State", 0);
   breakState_ = v;
+}
+
+void TSerialPort::SetAnswerFramer(TAnswerFramer framer) {
+  // Without framing before and after nothing changes; a wake would only
+  // shift the I/O thread's passes, and with them where the cluster rule
+  // cuts.
+  if (!framer && !framed_) return;
+  {
+    std::lock_guard lock(framerMutex_);
+    framer_ = std::move(framer);
+    framed_ = static_cast<bool>(framer_);
+  }
+  // Bytes waiting for the old rule are looked at again under the new one.
+  device_->Wake();
 }
 
 void TSerialPort::SetReadRequest(bool v) {

@@ -35,6 +35,9 @@ struct TSerialCluster {
 };
 
 using TNotifyEvent = std::function<void(TSerialPort& sender)>;
+// How many leading bytes of what has arrived are complete answers (0: none
+// yet). Set on a port, it replaces the cluster rule's quiet time.
+using TAnswerFramer = std::function<size_t(std::string_view received)>;
 using TNotifyErrorEvent = std::function<void(TSerialPort& sender, uint32_t place, uint32_t code,
                                              const std::string& msg, uint8_t noise)>;
 
@@ -59,6 +62,10 @@ enum TComStateFlag : uint8_t {
 // since the first pass that saw them are read now.
 bool ClusterReadDue(uint32_t queued, uint32_t elapsedMs, bool readRequest, uint32_t clusterSize,
                     uint32_t charDelayUs, uint32_t extraDelayMs, uint32_t lineErrors);
+// Milliseconds one byte takes on the line: start bit, data bits, parity bit
+// (ParityType other than 0) and stop bits (StopBits 0: one, 1: one and a
+// half, 2: two).
+double LineByteTimeMs(uint32_t baudRate, uint8_t dataBits, uint8_t parityType, uint8_t stopBits);
 // Microseconds per character for a baud rate (the automatic time-outs).
 uint32_t CharDelayForBaud(uint32_t baudRate);
 // The default sink of reports: one line on stderr.
@@ -162,6 +169,16 @@ class TSerialPort {
   bool AutoReadRequest() const { return autoReadRequest_; }
   void SetAutoReadRequest(bool v) { autoReadRequest_ = v; }
 
+  // Answer framing. The cluster rule hands a burst over only after the line
+  // has been quiet for RTOExtraDelayTime, a quarter of a second per answer.
+  // With a framer set, received bytes are taken as they come and a cluster
+  // is handed over the moment the framer finds complete answers in it; the
+  // bytes after the last complete answer wait for the rest. What never
+  // completes (noise, a cut answer) still goes out by the cluster rule,
+  // timed from its last byte. An empty framer restores the plain rule.
+  void SetAnswerFramer(TAnswerFramer framer);
+  bool AnswerFramed() const { return framed_; }
+
   // --- events ---
   TNotifyEvent OnCommEvent, OnCommStat, OnTxQueueEmptyEvent, OnWriteDone, OnBreakEvent, OnCTSEvent,
       OnDSREvent, OnLineErrorEvent, OnRingEvent, OnRIEvent, OnRLSDEvent, OnRxClusterEvent,
@@ -247,6 +264,10 @@ class TSerialPort {
   // Counts successful opens, so a hang-up noticed late closes only the port
   // it happened on.
   std::atomic<uint32_t> openGeneration_{0};
+
+  std::mutex framerMutex_;
+  TAnswerFramer framer_;
+  std::atomic<bool> framed_{false};
 
   std::mutex clusterMutex_;
   std::deque<std::unique_ptr<TSerialCluster>> clusters_;

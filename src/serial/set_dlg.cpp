@@ -162,6 +162,19 @@ void TSetDLG::Build() {
   cbCcr.SetBackColor(colors::BtnFace);
   cbCcr.OnClick = [this] { cbCcrClick(); };
 
+  Place(cbWaitAnswers, "cbWaitAnswers", {8, 346, 150, 17});
+  cbWaitAnswers.SetCaption("Wait for answers");
+  cbWaitAnswers.SetHint(
+      "Go on as soon as the rig has answered each request instead of fixed pauses; "
+      "the channel interval becomes the longest wait for one answer");
+  cbWaitAnswers.OnClick = [this] { cbWaitAnswersClick(); };
+  Place(cbVerify, "cbVerify", {170, 346, 150, 17});
+  cbVerify.SetCaption("Verify after write");
+  cbVerify.SetHint("After saving to the rig, read every written channel back and compare");
+  cbVerify.OnClick = [this] { cbVerifyClick(); };
+  for (TCheckBox* c : {&cbWaitAnswers, &cbVerify})
+    c->SetBackColor(colors::BtnFace);
+
   Place(pnIcom, "pnIcom", {8, 320, 180, 23});
   pnIcom.SetBackColor(colors::BtnFace);
   pnIcom.SetVisible(false);
@@ -186,18 +199,19 @@ void TSetDLG::Build() {
   Place(OKbtn, "OKbtn", {270, 312, 75, 25});
   OKbtn.SetCaption("&OK");
   OKbtn.OnClick = [this] { OKBtnClick(); };
-  for (TControl* c : std::initializer_list<TControl*>{&btOpenPort, &btClosePort, &cbCcr,
-                                                      &edLoopWait, &CancelBtn, &OKbtn})
+  for (TControl* c :
+       std::initializer_list<TControl*>{&btOpenPort, &btClosePort, &cbCcr, &edLoopWait, &CancelBtn,
+                                        &OKbtn, &cbWaitAnswers, &cbVerify})
     c->tabOrder = tab++;
 }
 
 std::vector<TControl*> TSetDLG::Controls() {
-  return {&GroupBox1,    &Label1,       &CBPort,    &Label2,    &CBBaud,   &Label3,
-          &CBData,       &Label4,       &CBStop,    &Label5,    &CBParity, &Label6,
-          &CBFlow,       &chkDtr,       &chkRTS,    &lbDevice,  &CBDevice, &lbCreditName,
-          &lbCreditText, &lbCreditLink, &GroupBox2, &rbTwoPnts, &rbPoint,  &rbComma,
-          &btOpenPort,   &btClosePort,  &cbCcr,     &pnIcom,    &Label101, &edLoopWait,
-          &UpDown2,      &Label102,     &CancelBtn, &OKbtn};
+  return {&GroupBox1,    &Label1,       &CBPort,    &Label2,    &CBBaud,        &Label3,
+          &CBData,       &Label4,       &CBStop,    &Label5,    &CBParity,      &Label6,
+          &CBFlow,       &chkDtr,       &chkRTS,    &lbDevice,  &CBDevice,      &lbCreditName,
+          &lbCreditText, &lbCreditLink, &GroupBox2, &rbTwoPnts, &rbPoint,       &rbComma,
+          &btOpenPort,   &btClosePort,  &cbCcr,     &pnIcom,    &Label101,      &edLoopWait,
+          &UpDown2,      &Label102,     &CancelBtn, &OKbtn,     &cbWaitAnswers, &cbVerify};
 }
 
 void TSetDLG::Show() {
@@ -362,6 +376,28 @@ void TSetDLG::btClosePortClick() {
 void TSetDLG::cbCcrClick() {
   main_.cbCcr.SetChecked(cbCcr.Checked());
   main_.cbCcr.SetVisible(cbCcr.Checked());
+}
+
+RigOptions TSetDLG::Options() const {
+  return {cbWaitAnswers.Checked(), cbVerify.Checked()};
+}
+
+void TSetDLG::SetOptions(const RigOptions& o) {
+  cbWaitAnswers.SetChecked(o.waitForAnswers);
+  cbVerify.SetChecked(o.verifyAfterWrite);
+  main_.shared.WaitForAnswers = o.waitForAnswers;
+  main_.shared.VerifyAfterWrite = o.verifyAfterWrite;
+  if (OnOptionsChanged) OnOptionsChanged();
+}
+
+void TSetDLG::cbWaitAnswersClick() {
+  main_.shared.WaitForAnswers = cbWaitAnswers.Checked();
+  if (OnOptionsChanged) OnOptionsChanged();
+}
+
+void TSetDLG::cbVerifyClick() {
+  main_.shared.VerifyAfterWrite = cbVerify.Checked();
+  if (OnOptionsChanged) OnOptionsChanged();
 }
 
 void TSetDLG::LedClick() {

@@ -29,7 +29,7 @@ class TSetDLG {
   TSetDLG& operator=(const TSetDLG&) = delete;
 
   std::string caption = "Settings";
-  int clientWidth = 353, clientHeight = 343;
+  int clientWidth = 353, clientHeight = 369;
 
   TGroupBox GroupBox1;
   TLabel Label1, Label2, Label3, Label4, Label5, Label6;  // list captions
@@ -44,6 +44,9 @@ class TSetDLG {
   TRadioButton rbTwoPnts, rbPoint, rbComma;
   TButton btOpenPort, btClosePort, CancelBtn, OKbtn;
   TCheckBox cbCcr;
+  // The rig's options beyond its settings line: requests wait for the
+  // rig's answers instead of fixed pauses; a save reads its channels back.
+  TCheckBox cbWaitAnswers, cbVerify;
   TPanel pnIcom;
   TLabel Label101;
   TEdit edLoopWait;
@@ -81,6 +84,12 @@ class TSetDLG {
   void RefreshPortIndicator();
   // The notation chosen for channel files.
   FreqNotation Notation() const;
+  // The option boxes, and setting them (the main window's shared values
+  // follow).
+  RigOptions Options() const;
+  void SetOptions(const RigOptions& o);
+  // Runs after an option box changed the shared values.
+  std::function<void()> OnOptionsChanged;
 
   // --- handlers ---
   void FormShow();
@@ -89,6 +98,8 @@ class TSetDLG {
   void btOpenPortClick();
   void btClosePortClick();
   void cbCcrClick();
+  void cbWaitAnswersClick();
+  void cbVerifyClick();
   void LedClick();
   void NoLedClick();
   void OKBtnClick();

@@ -54,6 +54,7 @@ void TWorkThread::Execute() {
       if (servicing_) {
         lastReadTick_ = SerialTick();
         lineErrors_ = 0;
+        pending_.clear();
         continue;
       }
       if (terminated_) break;
@@ -140,6 +141,10 @@ void TWorkThread::PollModemAndErrors() {
 }
 
 void TWorkThread::TryRead() {
+  if (port_.framed_ || !pending_.empty()) {
+    TryReadFramed();
+    return;
+  }
   const uint32_t count = port_.commStateInQueue_;
   const uint32_t now = SerialTick();
   if (count == 0) {
@@ -156,6 +161,56 @@ void TWorkThread::TryRead() {
   FinishRead(buffer.get(), got, err, now);
   // What was queued has been taken; the next reading tells what is new.
   port_.commStateInQueue_ = 0;
+}
+
+void TWorkThread::TryReadFramed() {
+  const uint32_t now = SerialTick();
+  if (const uint32_t count = port_.commStateInQueue_; count > 0) {
+    const size_t before = pending_.size();
+    pending_.resize(before + count);
+    size_t got = 0;
+    const uint32_t err = device_.Read(pending_.data() + before, count, got);
+    pending_.resize(before + got);
+    port_.commStateInQueue_ = 0;
+    if (err) {
+      port_.readRequest_ = false;
+      if (!Live()) {
+        pending_.clear();
+        return;
+      }
+      Report(err == status::kOperationAborted ? 9907 : 9804, err,
+             err == status::kOperationAborted ? "Error read aborted" : "Error reading Data");
+      return;
+    }
+    if (got > 0) lastByteTick_ = now;
+  }
+  if (pending_.empty()) {
+    lastReadTick_ = now;
+    return;
+  }
+  size_t complete = 0;
+  {
+    std::lock_guard lock(port_.framerMutex_);
+    if (port_.framer_)
+      complete = std::min(port_.framer_(pending_), pending_.size());
+    else
+      complete = pending_.size();  // framing was switched off: nothing waits
+  }
+  if (complete == 0 &&
+      ClusterReadDue(static_cast<uint32_t>(pending_.size()), now - lastByteTick_,
+                     port_.readRequest_, port_.clusterSize_, port_.rtoCharDelayTime_,
+                     port_.rtoExtraDelayTime_, lineErrors_))
+    complete = pending_.size();
+  if (complete == 0) return;
+  port_.readRequest_ = false;
+  HandOverPending(complete);
+  lastReadTick_ = now;
+}
+
+void TWorkThread::HandOverPending(size_t count) {
+  const std::string cluster = pending_.substr(0, count);
+  pending_.erase(0, count);
+  QueueCluster(cluster.data(), cluster.size());
 }
 
 void TWorkThread::FinishRead(const char* buffer, size_t got, uint32_t error, uint32_t now) {
@@ -245,7 +300,9 @@ void TWorkThread::WaitOnDevice() {
   int timeout = kPassWaitMs;
   const uint32_t queued = port_.commStateInQueue_;
   const bool watchInput = queued == 0;
-  if (!watchInput) timeout = kQueuedRecheckMs;
+  // Bytes waiting (in the device, or taken and waiting for the rest of an
+  // answer) go out by their time-out: look again soon.
+  if (!watchInput || !pending_.empty()) timeout = kQueuedRecheckMs;
   uint32_t events = 0, error = 0;
   const WaitOutcome outcome =
       device_.Wait(timeout, watchInput, port_.sendInProgress_, events, error);

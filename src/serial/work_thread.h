@@ -35,6 +35,10 @@ class TWorkThread {
   void ServicePass();
   void PollModemAndErrors();
   void TryRead();
+  // TryRead with an answer framer: reads what has arrived at once and hands
+  // over complete answers.
+  void TryReadFramed();
+  void HandOverPending(size_t count);
   void FinishRead(const char* buffer, size_t got, uint32_t error, uint32_t now);
   void QueueCluster(const char* buffer, size_t count);
   void CheckWriteDone();
@@ -54,6 +58,10 @@ class TWorkThread {
 
   bool servicing_ = false;
   uint32_t lastReadTick_ = 0;
+  // Framed reading: bytes taken from the device that do not yet end in a
+  // complete answer, and when the last of them came.
+  std::string pending_;
+  uint32_t lastByteTick_ = 0;
   // Error bits read since the last cluster: the device clears its word on
   // every reading, so the last reading alone would forget them.
   uint32_t lineErrors_ = 0;

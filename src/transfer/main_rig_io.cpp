@@ -9,6 +9,10 @@ namespace varnek {
 bool MainRigIo::PortActive() const {
   return port_.Active();
 }
+double MainRigIo::ByteTimeMs() const {
+  return LineByteTimeMs(port_.BaudRate(), port_.DataBits(), port_.ParityType(), port_.StopBits());
+}
+
 void MainRigIo::OpenPort() {
   port_.SetActive(true);
 }

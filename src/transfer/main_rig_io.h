@@ -15,6 +15,7 @@ class MainRigIo : public RigIo {
       : form_(form), port_(port), rig_(rig) {}
 
   bool PortActive() const override;
+  double ByteTimeMs() const override;
   void OpenPort() override;
   void RefreshPortIndicator() override;
   void ShowPortImage(bool open) override;

@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "app/profile.h"
 #include "app/text.h"
+#include "rig/answer_framing.h"
 #include "rig/family.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"
@@ -12,6 +13,7 @@
 #include "rig/yaesu.h"
 #include "serial/serial_port.h"
 #include "terminal/rig_form.h"
+#include "transfer/verify.h"
 
 namespace varnek {
 namespace {
@@ -33,7 +35,110 @@ std::string LostLine(const std::string& channel) {
          "; the run stopped, the channels after it were not transferred.";
 }
 
+std::string ChannelList(const std::vector<std::string>& channels) {
+  std::string s;
+  for (const std::string& c : channels)
+    s += (s.empty() ? "" : ", ") + c;
+  return s;
+}
+
 }  // namespace
+
+// --- who answered -------------------------------------------------------------
+
+void Transfers::ApplyAnswerFraming() {
+  const AnswerFraming framing = FramingFor(form_.shared.ModelCode.Get());
+  answers_.tally.Restart(framing);
+  if (form_.shared.WaitForAnswers && framing.kind != AnswerFraming::Kind::None)
+    port_.SetAnswerFramer(
+        [framing](std::string_view bytes) { return CompleteAnswersLength(framing, bytes); });
+  else
+    port_.SetAnswerFramer(nullptr);
+}
+
+void Transfers::BeginReport() {
+  std::lock_guard lock(answeredMutex_);
+  answered_.clear();
+  watched_.clear();
+  unanswered_.clear();
+  differences_.clear();
+}
+
+void Transfers::WatchRead(const std::string& channel) {
+  std::lock_guard lock(answeredMutex_);
+  watched_ = rigops::TwoDigits(channel);
+  answered_.erase(watched_);
+}
+
+bool Transfers::EndWatch(bool last, Asked asked) {
+  std::string channel;
+  {
+    std::lock_guard lock(answeredMutex_);
+    channel = watched_;
+  }
+  if (channel.empty()) return true;
+  const auto heard = [&] {
+    std::lock_guard lock(answeredMutex_);
+    return answered_.count(channel) > 0;
+  };
+  bool answered = heard();
+  if (!answered && last && !form_.shared.WaitForAnswers)
+    answered = host_.WaitUntil(heard, port_.RTOExtraDelayTime() + form_.shared.ChannelInterval);
+  std::lock_guard lock(answeredMutex_);
+  watched_.clear();
+  if (!answered) unanswered_.push_back({asked, channel});
+  return answered;
+}
+
+void Transfers::NoteExchange(Exchange e, const std::string& channel, Asked asked) {
+  if (e != Exchange::Unanswered) return;
+  std::lock_guard lock(answeredMutex_);
+  unanswered_.push_back({asked, rigops::TwoDigits(channel)});
+}
+
+std::vector<std::string> Transfers::Unanswered() const {
+  std::lock_guard lock(answeredMutex_);
+  std::vector<std::string> channels;
+  for (const auto& [asked, channel] : unanswered_)
+    channels.push_back(channel);
+  return channels;
+}
+
+std::vector<std::string> Transfers::VerifyDifferences() const {
+  std::lock_guard lock(answeredMutex_);
+  return differences_;
+}
+
+std::string Transfers::NoAnswerReport() const {
+  struct Kind {
+    Asked asked;
+    const char* one;
+    const char* many;
+  };
+  static constexpr Kind kKinds[] = {
+      {Asked::Read, "No answer from the rig for channel %s; its row is as it was.",
+       "No answer from the rig for channels %s; their rows are as they were."},
+      {Asked::Write, "No answer from the rig after writing channel %s; it may not hold it.",
+       "No answer from the rig after writing channels %s; it may not hold them."},
+      {Asked::Clear, "No answer from the rig after clearing channel %s; it may not be empty.",
+       "No answer from the rig after clearing channels %s; they may not be empty."},
+      {Asked::ReadBack, "No answer from the rig when reading back channel %s; it is not verified.",
+       "No answer from the rig when reading back channels %s; they are not verified."},
+  };
+  std::lock_guard lock(answeredMutex_);
+  std::string text;
+  for (const Kind& k : kKinds) {
+    std::vector<std::string> channels;
+    for (const auto& [asked, channel] : unanswered_)
+      if (asked == k.asked) channels.push_back(channel);
+    if (channels.empty()) continue;
+    const std::string pattern = channels.size() == 1 ? k.one : k.many;
+    const size_t at = pattern.find("%s");
+    if (!text.empty()) text += "\n";
+    text += pattern.substr(0, at) + ChannelList(channels) + pattern.substr(at + 2);
+  }
+  return text;
+}
 
 Transfers::Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io)
     : host_(host), form_(form), port_(port), rig_(rig), io_(io) {}
@@ -70,6 +175,9 @@ void Transfers::EndRun() {
   const std::string refused = notices_.EndCollecting();
   SetRun(Run::None);
   if (!refused.empty()) host_.ShowMessage(refused);
+  // Rows the rig never answered for must not pass for rows it confirmed.
+  const std::string missing = NoAnswerReport();
+  if (!missing.empty()) host_.ShowMessage(missing);
 }
 
 bool Transfers::RefuseWhileBusy(const std::string& what) {
@@ -96,28 +204,49 @@ void Transfers::SerialPort1RxClusterEvent() {
   if (port_.FirstClusterSize() < 0) return;
   const RigContext ctx = Context();
   const RigFamily family = FamilyOf(form_.shared.ModelCode.Get());
+  // Answer-paced, every request waits for its answer itself: the pauses
+  // here only gave fixed-paced runs their rhythm.
+  const bool paced = form_.shared.WaitForAnswers;
+  const bool store = !answers_.LookOnly();
+  std::string cluster;
+  ChannelAnswer answer;
   bool parsed = true;
   if (IsAscii(family)) {
-    io_.AddTranscriptLine("#" + port_.TakeFirstCluster());
-    KenwoodParseAnswer(ctx);
+    cluster = port_.TakeFirstCluster();
+    io_.AddTranscriptLine("#" + cluster);
+    if (store) answer = KenwoodParseAnswer(ctx);
   } else if (family == RigFamily::Icom || family == RigFamily::Yaesu) {
-    if (family == RigFamily::Icom) host_.Sleep(form_.shared.ChannelInterval);
+    if (family == RigFamily::Icom && !paced) host_.Sleep(form_.shared.ChannelInterval);
+    cluster = port_.TakeFirstCluster();
     std::vector<std::string> lines;
-    HexDumpLines(port_.TakeFirstCluster(), lines);
+    HexDumpLines(cluster, lines);
     for (auto& line : lines)
       io_.AddTranscriptLine(line);
-    host_.Sleep(form_.shared.CommandInterval);
-    if (family == RigFamily::Icom)
-      IcomParseAnswer(ctx);
-    else
-      YaesuParseAnswer(ctx);
+    if (!paced) host_.Sleep(form_.shared.CommandInterval);
+    if (store) answer = family == RigFamily::Icom ? IcomParseAnswer(ctx) : YaesuParseAnswer(ctx);
   } else {
     parsed = false;  // no rig: the cluster stays queued
+  }
+  if (parsed) {
+    // Counted after the row is stored: an answer-paced read goes on the
+    // moment the count moves.
+    std::lock_guard lock(answeredMutex_);
+    const uint64_t before = answers_.tally.Answers();
+    answers_.tally.Feed(cluster);
+    if (answers_.tally.Answers() > before) {
+      using S = ChannelAnswer::Status;
+      const bool named =
+          (answer.status == S::Channel || answer.status == S::Empty) && !answer.channel.empty();
+      if (named)
+        answered_.insert(answer.channel);
+      else if (!watched_.empty())
+        answered_.insert(watched_);
+    }
   }
   if (parsed && rig_.cbClear.Checked()) io_.ClearTranscript();
   if (rig_.cbSave.Checked())
     LogTranscript();
-  else if (form_.shared.OperationState.Get() == "Reset")
+  else if (form_.shared.OperationState.Get() == "Reset" && !paced)
     host_.Sleep(5 * form_.shared.ChannelInterval);
 }
 
@@ -143,10 +272,19 @@ void Transfers::LogTranscript() {
 
 void Transfers::LabelClick(int channel) {
   if (RefuseWhileBusy("A channel click")) return;
-  DoClick(channel);
+  ApplyAnswerFraming();
+  BeginReport();
+  bool read = false;
+  const Exchange e = DoClick(channel, read);
+  if (read)
+    EndWatch(true, Asked::Read);
+  else
+    NoteExchange(e, ChannelText(channel), Asked::Write);
+  const std::string missing = NoAnswerReport();
+  if (!missing.empty()) host_.ShowMessage(missing);
 }
 
-void Transfers::DoClick(int n) {
+Exchange Transfers::DoClick(int n, bool& read) {
   bool toRig = false;
   std::string freq, mode, name;
   host_.RunOnGuiThread([&] {
@@ -155,10 +293,10 @@ void Transfers::DoClick(int n) {
     name = form_.T[n].Text();
     toRig = form_.cbCcr.Checked() && !freq.empty();
   });
-  if (toRig)
-    WriteChannelToRig(ChannelText(n), freq, mode, name);
-  else
-    ReadChannelFromRig(ChannelText(n));
+  read = !toRig;
+  if (toRig) return WriteChannelToRig(ChannelText(n), freq, mode, name);
+  ReadChannelFromRig(ChannelText(n));
+  return Exchange::Sent;
 }
 
 void Transfers::ReadChannelFromRig(const std::string& channel) {
@@ -171,6 +309,9 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
   rigops::Pump(ctx);
   host_.RunOnGuiThread([&] {
     io_.ClearTranscript();
+    // What is left of an answer that never completed belongs to no one.
+    answers_.tally.Restart(FramingFor(form_.shared.ModelCode.Get()));
+    WatchRead(channel);
     if (!port_.Active()) port_.SetActive(true);
     form_.shared.ChannelSent = true;
     io_.RefreshPortIndicator();
@@ -191,8 +332,8 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
   }
 }
 
-void Transfers::WriteChannelToRig(const std::string& channel, const std::string& freq,
-                                  const std::string& mode, const std::string& name) {
+Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::string& freq,
+                                      const std::string& mode, const std::string& name) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
     if (form_.shared.CivAddress.Get().empty()) form_.shared.CivAddress = "00";
@@ -202,21 +343,23 @@ void Transfers::WriteChannelToRig(const std::string& channel, const std::string&
   rigops::Pump(ctx);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   const std::string f = Trim(freq), m = Trim(mode);
+  Exchange e = Exchange::NotSent;
   switch (FamilyOf(form_.shared.ModelCode.Get())) {
     case RigFamily::Kenwood:
     case RigFamily::Ft2000:
-      KenwoodWriteChannel(ctx, channel, f, m, name);
+      e = KenwoodWriteChannel(ctx, channel, f, m, name);
       break;
     case RigFamily::Icom:
-      IcomWriteChannel(ctx, channel, f, m, name);
+      e = IcomWriteChannel(ctx, channel, f, m, name);
       break;
     case RigFamily::Yaesu:
-      YaesuWriteChannel(ctx, channel, f, m, name);
+      e = YaesuWriteChannel(ctx, channel, f, m, name);
       break;
     case RigFamily::None:
       break;
   }
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
+  return e;
 }
 
 void Transfers::VfoA1Click() {
@@ -246,6 +389,8 @@ void Transfers::LoadFromRig1Click() {
   form_.shared.LoadFinished = false;
   form_.shared.StopRequested = false;
   form_.cbCcr.SetChecked(false);
+  ApplyAnswerFraming();
+  BeginReport();
   SetRun(Run::Load);
   notices_.BeginCollecting();
   workerDone_ = false;
@@ -255,10 +400,12 @@ void Transfers::LoadFromRig1Click() {
 void Transfers::LoadWorker() {
   std::string error;
   try {
-    int total = 0;
+    int total = 0, last = -1;
     host_.RunOnGuiThread([&] {
       form_.lbChan.SetVisible(true);
       total = CheckedCount(0);
+      for (int i = 0; i < TMainForm::kChannels; ++i)
+        if (form_.cb[i].Checked()) last = i;
     });
     int done = 0;
     bool stopped = false;
@@ -266,7 +413,9 @@ void Transfers::LoadWorker() {
       bool checked = false;
       host_.RunOnGuiThread([&] { checked = form_.cb[n].Checked(); });
       if (checked) {
-        DoClick(n);
+        bool read = false;
+        DoClick(n, read);
+        EndWatch(n == last, Asked::Read);
         ++done;
         host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
         if (!port_.Active()) {
@@ -332,6 +481,9 @@ void Transfers::SaveToRig1Click() {
   form_.shared.StopRequested = false;
   form_.lbChan.SetCaption("0");
   form_.lbChan.SetVisible(true);
+  ApplyAnswerFraming();
+  BeginReport();
+  written_.clear();
   SetRun(Run::Save);
   notices_.BeginCollecting();
   Finally end{[this] {
@@ -341,6 +493,8 @@ void Transfers::SaveToRig1Click() {
     EndRun();
   }};
   SaveChannels();
+  if (form_.shared.VerifyAfterWrite && !form_.shared.StopRequested && port_.Active())
+    ReadBackWritten();
 }
 
 void Transfers::SaveChannels() {
@@ -349,7 +503,10 @@ void Transfers::SaveChannels() {
   for (int n = 0; n < TMainForm::kChannels; ++n) {
     const bool take = form_.cb[n].Checked() && (n > 0 || form_.cb[0].Enabled());
     if (take) {
-      WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(), form_.T[n].Text());
+      const Exchange e = WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(),
+                                           form_.T[n].Text());
+      if (e != Exchange::NotSent) written_.push_back(n);
+      NoteExchange(e, ChannelText(n), Asked::Write);
       Progress(ChannelText(n), ++done, total);
       if (!port_.Active()) {
         host_.ReportError(LostLine(ChannelText(n)));
@@ -371,6 +528,8 @@ void Transfers::ClrMemory1Click() {
   io_.ClearTranscript();
   form_.shared.OperationState = "Reset";
   form_.shared.StopRequested = false;
+  ApplyAnswerFraming();
+  BeginReport();
   SetRun(Run::Clear);
   notices_.BeginCollecting();
   Finally end{[this] {
@@ -393,20 +552,22 @@ void Transfers::ClearChannels() {
   }
   const int first = family == RigFamily::Icom ? 1 : 0;  // CI-V never clears 00
   const int total = CheckedCount(first);
+  const bool paced = form_.shared.WaitForAnswers;
   int done = 0;
   for (int n = first; n < TMainForm::kChannels; ++n) {
     if (!form_.CheckBoxList[static_cast<size_t>(n)]->Checked()) continue;
     std::string caption = ChannelText(n);
+    Exchange e = Exchange::Sent;
     switch (family) {
       case RigFamily::Kenwood:
-        KenwoodClearChannel(ctx, n);
+        e = KenwoodClearChannel(ctx, n);
         break;
       case RigFamily::Ft2000:
-        KenwoodClearChannel(ctx, n);
+        e = KenwoodClearChannel(ctx, n);
         caption = "0" + caption;
         break;
       case RigFamily::Icom:
-        IcomClearChannel(ctx, n);
+        e = IcomClearChannel(ctx, n);
         break;
       case RigFamily::Yaesu:
         // The FT-1000 family has no channel 00: nothing was sent for it.
@@ -416,6 +577,7 @@ void Transfers::ClearChannels() {
       case RigFamily::None:
         break;
     }
+    NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
     if (!port_.Active()) {
       host_.ReportError(LostLine(ChannelText(n)));
@@ -425,12 +587,79 @@ void Transfers::ClearChannels() {
     form_.lbChan.SetCaption(caption);
     form_.lbChan.SetVisible(true);
     host_.ProcessMessages();
-    host_.Sleep((family == RigFamily::Icom ? 4 : 1) * form_.shared.ChannelInterval);
+    // Answer-paced, the clear has already waited for its answer (or its
+    // line time on the rigs that give none).
+    if (!paced) host_.Sleep((family == RigFamily::Icom ? 4 : 1) * form_.shared.ChannelInterval);
     form_.lbChan.SetCaption("Empty");
     host_.ProcessMessages();
-    if (family == RigFamily::Yaesu) host_.Sleep(form_.shared.ChannelInterval);
+    if (family == RigFamily::Yaesu && !paced) host_.Sleep(form_.shared.ChannelInterval);
   }
   form_.lbChan.SetCaption("Ready");
+}
+
+// --- read-back after a save ---------------------------------------------------
+
+void Transfers::ReadBackWritten() {
+  if (written_.empty()) return;
+  const RigContext ctx = Context();
+  const std::string code = form_.shared.ModelCode.Get();
+  const RigFamily family = FamilyOf(code);
+  const bool wasPaced = form_.shared.WaitForAnswers;
+  {
+    std::lock_guard lock(answeredMutex_);
+    answered_.clear();
+  }
+  // The read-back waits for every answer whatever the pacing of the run,
+  // and the answers are compared with the table, never stored into it.
+  answers_.SetLookOnly(true);
+  form_.shared.WaitForAnswers = true;
+  ApplyAnswerFraming();
+  Finally restore{[&] {
+    answers_.SetLookOnly(false);
+    form_.shared.WaitForAnswers = wasPaced;
+    ApplyAnswerFraming();
+  }};
+  // A CI-V rig reads a memory channel's contents only in memory mode.
+  if (family == RigFamily::Icom) SendMemoryModeCommand(ctx);
+  std::vector<std::string> differences;
+  int done = 0;
+  const int total = static_cast<int>(written_.size());
+  for (int n : written_) {
+    if (form_.shared.StopRequested || !port_.Active()) break;
+    const std::string channel = ChannelText(n);
+    ReadChannelFromRig(channel);
+    Progress(channel, ++done, total);
+    if (!EndWatch(false, Asked::ReadBack)) continue;
+    const std::vector<std::string> lines = io_.TranscriptLines();
+    ChannelAnswer held;
+    switch (family) {
+      case RigFamily::Kenwood:
+      case RigFamily::Ft2000:
+        held = ParseKenwoodAnswer(lines, code);
+        break;
+      case RigFamily::Icom:
+        held = ParseIcomAnswer(lines, code, channel);
+        break;
+      case RigFamily::Yaesu:
+        held = ParseYaesuRecord(lines, code);
+        break;
+      case RigFamily::None:
+        break;
+    }
+    const std::string d =
+        VerifyDifference(channel, form_.A[n].Text(), form_.M[n].Text(), held, code);
+    if (!d.empty()) differences.push_back(d);
+  }
+  form_.lbChan.SetCaption("Ready");
+  if (differences.empty()) return;
+  std::string text = kVerifyHeading;
+  for (const std::string& d : differences)
+    text += "\n" + d;
+  {
+    std::lock_guard lock(answeredMutex_);
+    differences_ = differences;
+  }
+  host_.ShowMessage(text);
 }
 
 }  // namespace varnek

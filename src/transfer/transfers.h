@@ -8,8 +8,10 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "rig/rig_io.h"
 
@@ -29,8 +31,20 @@ class Transfers {
   Transfers(const Transfers&) = delete;
   Transfers& operator=(const Transfers&) = delete;
 
-  RigContext Context() { return {host_, form_, io_, notices_}; }
+  RigContext Context() { return {host_, form_, io_, notices_, answers_}; }
   RigNotices& Notices() { return notices_; }
+
+  // Sets the serial component's answer framing for the rig and its "Wait
+  // for answers" option: with the option on, clusters are handed over as
+  // soon as they hold complete answers; with it off, the cluster rule holds.
+  void ApplyAnswerFraming();
+
+  // What the last run or click found, for the command line: the channels
+  // that got no answer at all (reads; answer-paced writes and clears whose
+  // sync query went unanswered; the read-back after a save), and the lines
+  // of the read-back's differences.
+  std::vector<std::string> Unanswered() const;
+  std::vector<std::string> VerifyDifferences() const;
 
   // The serial component's cluster notice: takes one cluster into the
   // transcript and runs the family's parser.
@@ -40,8 +54,8 @@ class Transfers {
   // frequency, reads it otherwise.
   void LabelClick(int channel);
   void ReadChannelFromRig(const std::string& channel);
-  void WriteChannelToRig(const std::string& channel, const std::string& freq,
-                         const std::string& mode, const std::string& name);
+  Exchange WriteChannelToRig(const std::string& channel, const std::string& freq,
+                             const std::string& mode, const std::string& name);
   void VfoA1Click();
   void Memory1Click();
 
@@ -66,7 +80,8 @@ class Transfers {
   std::function<void(Run)> OnRunChanged;
 
  private:
-  void DoClick(int channel);
+  // Writes (returning how it went) or reads (`read` set) as a click does.
+  Exchange DoClick(int channel, bool& read);
   void SetRun(Run run);
   void EndRun();
   void Progress(const std::string& channel, int done, int total);
@@ -77,12 +92,36 @@ class Transfers {
   void LogTranscript();
   void RestoreChannelInterval();
 
+  // --- who answered ---
+  enum class Asked { Read, Write, Clear, ReadBack };
+  void BeginReport();
+  // Starts watching for an answer to a read of `channel` (ending the watch
+  // before it); the receive path marks the channel an answer names, or the
+  // watched one for an answer that names none.
+  void WatchRead(const std::string& channel);
+  // Ends the watch; false (and the channel listed) when nothing answered.
+  // `last`: in classic pacing an answer may still be on its way after the
+  // read's pauses, so it is given the time the cluster rule needs.
+  bool EndWatch(bool last, Asked asked);
+  void NoteExchange(Exchange e, const std::string& channel, Asked asked);
+  // The message about the channels that got no answer; empty when all did.
+  std::string NoAnswerReport() const;
+  void ReadBackWritten();
+
   Host& host_;
   TMainForm& form_;
   TSerialPort& port_;
   TRigForm& rig_;
   RigIo& io_;
   RigNotices notices_;
+  RigAnswers answers_;
+
+  mutable std::mutex answeredMutex_;
+  std::set<std::string> answered_;  // channels with an answer in this run
+  std::string watched_;             // the read waiting for its answer, or empty
+  std::vector<std::pair<Asked, std::string>> unanswered_;
+  std::vector<std::string> differences_;
+  std::vector<int> written_;  // rows the last save sent
 
   std::atomic<Run> run_{Run::None};
   std::thread worker_;

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +87,15 @@ TEST_F(ProgramWindows, SettingsDialogAndIndicator) {
   Trigger("Settings1");
   ASSERT_NE(window->settingsWindow(), nullptr);
   EXPECT_TRUE(window->settingsWindow()->isVisible());
-  EXPECT_EQ(window->settingsWindow()->size(), QSize(353, 343));
+  // The original's 343 rows and one more row for the answer options.
+  EXPECT_EQ(window->settingsWindow()->size(), QSize(353, 369));
+  auto* wait = window->settingsWindow()->findChild<QCheckBox*>("cbWaitAnswers");
+  ASSERT_NE(wait, nullptr);
+  EXPECT_EQ(wait->text(), "Wait for answers");
+  wait->click();
+  EXPECT_TRUE(program->MainForm.shared.WaitForAnswers);
+  wait->click();
+  EXPECT_FALSE(program->MainForm.shared.WaitForAnswers);
   Shoot(window->settingsWindow(), "settings.png");
   // The port could not be opened: the indicator says closed, the status
   // line says why.

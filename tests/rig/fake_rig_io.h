@@ -114,12 +114,13 @@ struct RigBench {
     form.shared.LoadFinished = true;
     host.ClearEvents();
   }
-  RigContext ctx() { return {host, form, io, notices}; }
+  RigContext ctx() { return {host, form, io, notices, answers}; }
 
   HeadlessHost host;
   TMainForm form;
   FakeRigIo io;
   RigNotices notices;
+  RigAnswers answers;
 };
 
 }  // namespace varnek::testing

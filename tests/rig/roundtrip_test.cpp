@@ -108,7 +108,7 @@ class Bench {
     sim_.Stop();
   }
 
-  RigContext ctx() { return {host_, form_, io_, notices_}; }
+  RigContext ctx() { return {host_, form_, io_, notices_, answers_}; }
   bool Wait(const std::function<bool()>& done, int ms = 3000) { return host_.WaitFor(done, ms); }
   // Takes in whatever the rig still sends, until the line has been quiet for
   // a while: the operations leave answers queued for the receive path.
@@ -195,6 +195,7 @@ class Bench {
   TSerialPort port_;
   PortRigIo io_;
   RigNotices notices_;
+  RigAnswers answers_;
   int clusters_ = 0;
   // A paced record trickles in for a few hundred milliseconds.
   int quietMs_ = FamilyOf(c_.model) == RigFamily::Yaesu ? 150 : 40;
