@@ -382,7 +382,13 @@ void Transfers::Cancel1Click() {
 void Transfers::LoadFromRig1Click() {
   if (RefuseWhileBusy("Loading")) return;
   if (worker_.joinable()) worker_.join();  // the last run's worker has ended
-  host_.Sleep(form_.shared.ChannelInterval);
+  // A rig's late answers come in before the transcript is cleared: with
+  // fixed pacing by waiting one interval, answer-paced by taking what has
+  // arrived (the interval is only a time-out there).
+  if (form_.shared.WaitForAnswers)
+    host_.ProcessMessages();
+  else
+    host_.Sleep(form_.shared.ChannelInterval);
   io_.ClearTranscript();
   form_.shared.OperationState = "Load";
   form_.lbChan.SetVisible(false);
