@@ -278,6 +278,46 @@ TEST(RigSettingsFile, EachRigKeepsItsOwnLine) {
   EXPECT_EQ(ReadRigSettingsLine(ini, "Yaesu FT-920"), "");
 }
 
+TEST(RigOptions, TextRoundTripsAndToleratesWhatItDoesNotKnow) {
+  const struct {
+    RigOptions o;
+    const char* text;
+  } cases[] = {
+      {{false, false}, ""},
+      {{true, false}, "wait-for-answers"},
+      {{false, true}, "verify-after-write"},
+      {{true, true}, "wait-for-answers,verify-after-write"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RigOptionsString(c.o), c.text);
+    EXPECT_EQ(ParseRigOptions(c.text), c.o) << c.text;
+  }
+  // Hand-edited or written by a later version.
+  EXPECT_EQ(ParseRigOptions(" Wait-For-Answers , some-later-option"), (RigOptions{true, false}));
+  EXPECT_EQ(ParseRigOptions("wait-for-answers-not"), (RigOptions{}));
+}
+
+TEST(RigOptions, KeptBesideTheSettingsLineWhichStaysAsOtherCopiesReadIt) {
+  TempFolder dir;
+  Profile ini(dir / "settings.ini");
+  const std::string line = RigSettingsString(Kenwood(), {true, true, false});
+  const RigOptions on{true, true};
+  ASSERT_TRUE(SaveRigSelection(ini, "Kenwood TS-570", line, &on).file.ok);
+  EXPECT_EQ(ReadRigSettingsLine(ini, "Kenwood TS-570"), line);
+  EXPECT_EQ(ReadRigOptions(ini, "Kenwood TS-570"), on);
+  EXPECT_EQ(ReadRigOptions(ini, "Yaesu FT-920"), RigOptions{});
+  EXPECT_NE(dir.Read("settings.ini").find("[RigOptions]\nKenwood TS-570=wait-for-answers,"),
+            std::string::npos)
+      << dir.Read("settings.ini");
+  // Saved without options (the original's way), what was kept stays.
+  ASSERT_TRUE(SaveRigSelection(ini, "Kenwood TS-570", line).file.ok);
+  EXPECT_EQ(ReadRigOptions(ini, "Kenwood TS-570"), on);
+  // An unsafe selection keys no options either.
+  const RigOptions off{};
+  ASSERT_TRUE(SaveRigSelection(ini, "a=b", line, &off).file.ok);
+  EXPECT_EQ(ReadRigOptions(ini, "a=b"), RigOptions{});
+}
+
 TEST(RigSettingsFile, AnUnsafeSelectionWritesNoLine) {
   TempFolder dir;
   Profile ini(dir / "settings.ini");

@@ -283,6 +283,50 @@ TEST_F(KenwoodCli, ReadKeepsTheOtherRowsOfTheTableAndWritesOutAndTranscript) {
       << ReadFile(files / "log.txt");
 }
 
+TEST_F(KenwoodCli, ChannelsThatGotNoAnswerGiveStatusFourInEitherPacing) {
+  for (const char* pacing : {"off", "on"}) {
+    SCOPED_TRACE(pacing);
+    // A fresh rig: its fault counts answers from its start. The second
+    // answer, channel 04's, is dropped.
+    TearDown();
+    SetUp();
+    sim::Faults f;
+    f.drop_every = 2;
+    sim->SetFaults(f);
+    const Result r = RunRig({"--wait-for-answers", pacing, "read", "3-5"});
+    EXPECT_EQ(r.status, kExitNoAnswer) << r.err;
+    EXPECT_NE(r.err.find("No answer from the rig for channel 04;"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("05\t3.699.000\tCW"), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(KenwoodCli, NothingAnsweringAtAllStaysATransferError) {
+  sim::Faults f;
+  f.silence = true;
+  sim->SetFaults(f);
+  const Result r = RunRig({"--wait-for-answers", "on", "read", "3-4"});
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("no answer from the rig on"), std::string::npos) << r.err;
+}
+
+TEST_F(KenwoodCli, WriteVerifyComparesTheRigWithTheTable) {
+  files.Write("t.txt", "01\t145.500.000\tFM\t\r\n02\t7.074.000\tUSB\t\r\n");
+  const Result ok = RunRig({"--table", files / "t.txt", "write", "--verify", "1-2"});
+  EXPECT_EQ(ok.status, kExitOk) << ok.err;
+  EXPECT_EQ(ok.err.find("Verify"), std::string::npos) << ok.err;
+  // A rig that takes nothing: every row differs.
+  sim::Faults f;
+  f.refuse_all = true;
+  sim->SetFaults(f);
+  files.Write("t.txt", "01\t14.074.000\tUSB\t\r\n");
+  const Result bad =
+      RunRig({"--wait-for-answers", "on", "--table", files / "t.txt", "write", "--verify", "1"});
+  EXPECT_EQ(bad.status, kExitTransferError) << bad.err;
+  EXPECT_NE(bad.err.find("01: the table has 14.074.000 USB, the rig holds it empty"),
+            std::string::npos)
+      << bad.err;
+}
+
 TEST_F(KenwoodCli, WriteSavesTheCheckedRowsOfTheTableOnly) {
   files.Write("t.txt",
               "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\tFT8\r\n03\t1.800.000\tCW\t\r\n");

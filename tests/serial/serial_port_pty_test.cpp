@@ -2,6 +2,7 @@
 // the master side.
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -428,6 +429,62 @@ TEST_F(PtyPortTest, ErrorNoiseFiltersReports) {
       EXPECT_EQ(reports[0].noise, 1);
     }
   }
+}
+
+// --- answer framing -------------------------------------------------------------
+
+// A framer that knows ASCII answers end with ';'.
+size_t AsciiFramer(std::string_view received) {
+  const size_t end = received.rfind(';');
+  return end == std::string_view::npos ? 0 : end + 1;
+}
+
+TEST_F(PtyPortTest, FramedPortHandsOverEachCompleteAnswerAndKeepsTheRestWaiting) {
+  port->SetRTOExtraDelayTime(60000);  // only the framer can cut here
+  port->SetAnswerFramer(AsciiFramer);
+  port->SetActive(true);
+
+  // An answer that arrives in pieces is handed over whole, once complete.
+  pty.Send("MR0 05000");
+  RunFor(200);
+  EXPECT_TRUE(clusters.empty());
+  pty.Send("1425000020000 ;ID0");
+  ASSERT_TRUE(WaitFor([&] { return clusters.size() == 1; }, 10000));
+  EXPECT_EQ(clusters[0], "MR0 050001425000020000 ;");
+  // The start of the next answer waited for its end.
+  pty.Send("19;");
+  ASSERT_TRUE(WaitFor([&] { return clusters.size() == 2; }, 10000));
+  EXPECT_EQ(clusters[1], "ID019;");
+}
+
+TEST_F(PtyPortTest, WhatNeverCompletesStillGoesOutByTheClusterRule) {
+  port->SetRTOExtraDelayTime(40);
+  port->SetAnswerFramer(AsciiFramer);
+  port->SetActive(true);
+  pty.Send("noise without an end");
+  ASSERT_TRUE(WaitFor([&] { return clusters.size() == 1; }, 10000));
+  EXPECT_EQ(clusters[0], "noise without an end");
+}
+
+TEST_F(PtyPortTest, SwitchingFramingOffHandsOverWhatWaitedForAnAnswerEnd) {
+  port->SetRTOExtraDelayTime(60000);
+  port->SetClusterSize(4096);
+  port->SetAnswerFramer(AsciiFramer);
+  port->SetActive(true);
+  pty.Send("ID0");
+  RunFor(200);
+  ASSERT_TRUE(clusters.empty());
+  // Nothing may stay behind in the component once the framer is gone; the
+  // plain rule (here: a read request) applies from then on.
+  port->SetAnswerFramer(nullptr);
+  ASSERT_TRUE(WaitFor([&] { return clusters.size() == 1; }, 10000));
+  EXPECT_EQ(clusters[0], "ID0");
+  pty.Send("19;");
+  RunFor(200);
+  EXPECT_EQ(clusters.size(), 1u);
+  port->SetReadRequest(true);
+  ASSERT_TRUE(WaitFor([&] { return clusters.size() == 2; }, 10000));
+  EXPECT_EQ(clusters[1], "19;");
 }
 
 }  // namespace

@@ -38,6 +38,22 @@ TEST(ClusterRule, ReadsWhenAnyConditionHolds) {
   }
 }
 
+TEST(LineByteTime, CountsStartDataParityAndStopBits) {
+  const struct {
+    uint32_t baud;
+    uint8_t data, parity, stop;
+    double ms;
+  } cases[] = {
+      {9600, 8, 0, 0, 10.0 * 1000 / 9600},  // 8N1
+      {4800, 8, 0, 2, 11.0 * 1000 / 4800},  // 8N2, the five-byte Yaesus
+      {9600, 7, 2, 0, 10.0 * 1000 / 9600},  // 7E1
+      {1200, 5, 0, 1, 7.5 * 1000 / 1200},   // 5N1.5
+      {0, 8, 0, 0, 0.0},
+  };
+  for (const auto& c : cases)
+    EXPECT_DOUBLE_EQ(LineByteTimeMs(c.baud, c.data, c.parity, c.stop), c.ms) << c.baud;
+}
+
 TEST(CharDelay, FollowsTheBaudRateWhileAutomatic) {
   struct Case {
     uint32_t baud, us;

@@ -5,6 +5,7 @@
 
 #include "app/text.h"
 #include "program_fixture.h"
+#include "transfer/verify.h"
 
 namespace varnek {
 namespace {
@@ -163,6 +164,143 @@ TEST_F(KenwoodFlows, TerminalLogCountsEveryLoggedLine) {
   EXPECT_EQ(log.ReadInteger("MainForm", "Rig", 0), 3);
   EXPECT_EQ(log.ReadString("MainForm", "1"), "#one");
   EXPECT_EQ(log.ReadString("MainForm", "3"), "#ID018;");
+}
+
+// --- answers: pacing, the no-answer report, the read-back ----------------------
+
+class AnsweredFlows : public KenwoodFlows {
+ protected:
+  void Pace(bool on) { program->SetDLG.SetOptions({on, Form().shared.VerifyAfterWrite}); }
+  void Verify(bool on) { program->SetDLG.SetOptions({Form().shared.WaitForAnswers, on}); }
+  void DropEvery(int n) {
+    sim::Faults f;
+    f.drop_every = n;
+    sim->SetFaults(f);
+  }
+  void Load(std::initializer_list<int> channels) {
+    Check(channels);
+    program->transfers.LoadFromRig1Click();
+    ASSERT_TRUE(program->transfers.WaitForLoad(30000));
+    Settle();
+  }
+  std::vector<std::string> MessagesWith(const std::string& part) {
+    std::vector<std::string> r;
+    for (const auto& m : host.Messages())
+      if (m.find(part) != std::string::npos) r.push_back(m);
+    return r;
+  }
+};
+
+// The rig drops its second answer of the run: channel 04's.
+TEST_F(AnsweredFlows, ALoadNamesTheChannelsThatGotNoAnswer) {
+  for (bool paced : {false, true}) {
+    SCOPED_TRACE(paced ? "answer-paced" : "classic");
+    if (paced) {
+      // A fresh rig: the fault counts answers from its start.
+      TearDown();
+      SetUp();
+    }
+    Pace(paced);
+    Form().SetChannel("04", "1.000.000", "AM", "old");
+    DropEvery(2);
+    Load({3, 4, 5});
+    EXPECT_EQ(program->transfers.Unanswered(), std::vector<std::string>{"04"});
+    const auto m = MessagesWith("No answer");
+    ASSERT_EQ(m.size(), 1u) << ::testing::PrintToString(host.Messages());
+    EXPECT_EQ(m[0], "No answer from the rig for channel 04; its row is as it was.");
+    EXPECT_EQ(Form().A[4].Text(), "1.000.000");
+    EXPECT_EQ(Form().A[5].Text(), "  3.699.000");
+  }
+}
+
+TEST_F(AnsweredFlows, AnAnswerPacedLoadWaitsForAnswersInsteadOfChannelIntervals) {
+  Form().edIntval.UserInput("300");
+  Pace(true);
+  host.ClearEvents();
+  Load({3, 4, 5, 10});
+  EXPECT_EQ(Form().A[10].Text(), "21.300.000");
+  EXPECT_TRUE(program->transfers.Unanswered().empty());
+  // Only the run's start pause is a channel interval; every read waited for
+  // its answer with the interval as the bound.
+  const std::vector<int> sleeps = host.Sleeps();
+  EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 300), 1) << ::testing::PrintToString(sleeps);
+  int waits = 0;
+  for (const auto& e : host.Events())
+    if (e.kind == HeadlessHost::Event::Wait && e.ms == 300) ++waits;
+  EXPECT_EQ(waits, 4);
+}
+
+TEST_F(AnsweredFlows, AClickedReadThatNothingAnswersSaysSo) {
+  sim::Faults f;
+  f.silence = true;
+  sim->SetFaults(f);
+  program->transfers.LabelClick(5);
+  const auto m = MessagesWith("No answer");
+  ASSERT_EQ(m.size(), 1u) << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(m[0], "No answer from the rig for channel 05; its row is as it was.");
+}
+
+TEST_F(AnsweredFlows, AnswerPacedWritesAndClearsSyncOnTheIdentityQuery) {
+  Pace(true);
+  Form().SetChannel("20", "14.074.000", "USB", "");
+  Form().SetChannel("21", "7.040.000", "LSB", "");
+  Check({20, 21});
+  program->transfers.SaveToRig1Click();
+  ASSERT_TRUE(sim->GetChannel(21).has_value());
+  EXPECT_EQ(sim->GetChannel(21)->hz, 7040000);
+  EXPECT_TRUE(MessagesWith("No answer").empty()) << ::testing::PrintToString(host.Messages());
+  // The rig is silent from now on: every sync query goes unanswered.
+  sim::Faults f;
+  f.silence = true;
+  sim->SetFaults(f);
+  host.ClearEvents();
+  program->transfers.ClrMemory1Click();
+  EXPECT_EQ(program->transfers.Unanswered(), (std::vector<std::string>{"20", "21"}));
+  const auto m = MessagesWith("No answer");
+  ASSERT_EQ(m.size(), 1u) << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(m[0], "No answer from the rig after clearing channels 20, 21; they may not be empty.");
+  EXPECT_FALSE(program->transfers.Busy());
+}
+
+TEST_F(AnsweredFlows, VerifyAfterWriteReadsBackWithoutTouchingTheTable) {
+  for (bool paced : {false, true}) {
+    SCOPED_TRACE(paced ? "answer-paced" : "classic");
+    Pace(paced);
+    Verify(true);
+    host.ClearEvents();
+    Form().SetChannel("20", "14.074.000", "USB", "");
+    Form().SetChannel("21", "", "", "");
+    Form().UncheckAll1Click();
+    Check({20, 21});
+    program->transfers.SaveToRig1Click();
+    EXPECT_TRUE(program->transfers.VerifyDifferences().empty())
+        << ::testing::PrintToString(host.Messages());
+    EXPECT_TRUE(MessagesWith("Verify").empty()) << ::testing::PrintToString(host.Messages());
+    EXPECT_EQ(Form().A[20].Text(), "14.074.000");
+    EXPECT_EQ(Form().A[21].Text(), "");
+  }
+}
+
+TEST_F(AnsweredFlows, VerifyAfterWriteListsWhatTheRigDoesNotHold) {
+  Pace(true);
+  Verify(true);
+  Form().SetChannel("03", "14.074.000", "USB", "");
+  Form().SetChannel("04", "7.040.000", "LSB", "");
+  Check({3, 4});
+  // The rig takes nothing: each write goes nowhere, each read is refused.
+  sim::Faults f;
+  f.refuse_all = true;
+  sim->SetFaults(f);
+  program->transfers.SaveToRig1Click();
+  const std::vector<std::string> want = {"03: the table has 14.074.000 USB, the rig holds it empty",
+                                         "04: the table has 7.040.000 LSB, the rig holds it empty"};
+  EXPECT_EQ(program->transfers.VerifyDifferences(), want);
+  const auto m = MessagesWith("Verify after write");
+  ASSERT_EQ(m.size(), 1u) << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(m[0], std::string(kVerifyHeading) + "\n" + want[0] + "\n" + want[1]);
+  // The table is what was meant; the rig's refusals must not replace it.
+  EXPECT_EQ(Form().A[3].Text(), "14.074.000");
+  EXPECT_EQ(Form().M[4].Text(), "LSB");
 }
 
 class IcomFlows : public ProgramFixture {
