@@ -332,6 +332,8 @@ std::string Name(const ::testing::TestParamInfo<RigProfile>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryRig, Conformance, ::testing::ValuesIn(Profiles()), Name);
+INSTANTIATE_TEST_SUITE_P(EveryRigWaitingForAnswers, Conformance,
+                         ::testing::ValuesIn(AnswerPacedProfiles()), Name);
 
 // The differences table names real rigs and real modes and bands, and says
 // why: a typo there would quietly switch an expectation off.

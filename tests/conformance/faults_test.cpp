@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string_view>
 #include <tuple>
 
 #include "rig_bench.h"
@@ -80,9 +81,17 @@ sim::Faults Armed(Fault f) {
   return x;
 }
 
+// "Paced" after a rig's id: the same rig with "Wait for answers" on.
+constexpr std::string_view kPaced = "Paced";
+
 RigProfile ProfileById(const std::string& id) {
-  for (const auto& p : AllProfiles())
-    if (p.id == id) return p;
+  const bool paced = id.size() > kPaced.size() && id.ends_with(kPaced);
+  const std::string rig = paced ? id.substr(0, id.size() - kPaced.size()) : id;
+  for (auto p : AllProfiles()) {
+    if (p.id != rig) continue;
+    p.waitForAnswers = paced;
+    return p;
+  }
   return {};
 }
 
@@ -108,6 +117,8 @@ class Faults : public RigBench, public ::testing::WithParamInterface<Param> {
     o.address = p.address;
     if (fault == Fault::Split) o.split = 1;
     Start(p.selection, o, p.channelInterval, p.commandInterval, p.clusterDelayMs);
+    // Answer-paced, the faults cost one time-out per exchange they hit.
+    if (p.waitForAnswers) program->SetDLG.SetOptions({true, false});
     host.ClearEvents();
     // Every cluster taken in adds transcript lines: the line is quiet only
     // when they stop too (a flood keeps the receive path busy long after
@@ -321,17 +332,20 @@ std::vector<Param> Cases() {
                                      Fault::HangUp,  Fault::Flood,   Fault::Refuse};
   const std::vector<Step> runs = {Step::Load, Step::Save, Step::Clear, Step::Click, Step::Send};
   std::vector<Param> cases;
-  for (const char* rig : {"TS570", "ICCIV", "FT920"}) {
+  for (const char* rig : {"TS570", "ICCIV", "FT920", "TS570Paced", "ICCIVPaced", "FT920Paced"}) {
     const std::string id = rig;
-    if (Reduced() && id == "FT920") continue;
+    if (Reduced() && id.starts_with("FT920")) continue;
+    const bool paced = id.ends_with(kPaced);
     for (Fault f : faults) {
       for (Step r : runs) {
+        // The terminal's send is the same in both pacings.
+        if (paced && r == Step::Send) continue;
         // A five-byte channel takes most of a second each way: the line
         // faults meet its load and save, which cover its receive path.
-        if (id == "FT920" && r != Step::Load && r != Step::Save) continue;
+        if (id.starts_with("FT920") && r != Step::Load && r != Step::Save) continue;
         // The CI-V receive path pauses for every cluster, so a megabyte of
         // noise keeps it busy for half a minute: one run of it suffices.
-        if (id == "ICCIV" && f == Fault::Flood && r != Step::Load) continue;
+        if (id.starts_with("ICCIV") && f == Fault::Flood && r != Step::Load) continue;
         cases.emplace_back(id, f, r);
       }
     }

@@ -51,6 +51,7 @@ class RigBench : public varnek::testing::ProgramFixture {
     o.echo = p.echo;
     o.address = p.address;
     Start(p.selection, o, p.channelInterval, p.commandInterval, p.clusterDelayMs);
+    if (p.waitForAnswers) program->SetDLG.SetOptions({true, false});
     if (p.family == Family::Icom) {
       char addr[8];
       std::snprintf(addr, sizeof addr, "%02X", p.address);

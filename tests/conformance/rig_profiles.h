@@ -3,6 +3,7 @@
 // rig differs from the others. The conformance cases are the same for all
 // rigs; they learn the exceptions only from the table of differences below,
 // so a difference that is not listed there is a failing test.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ostream>
@@ -55,6 +56,9 @@ struct RigProfile {
   int channelInterval = 25, commandInterval = 5, clusterDelayMs = 15;
   // Bands of the plan the real rig covers.
   std::vector<std::string> bands;
+  // "Wait for answers": the intervals are then only the longest wait for
+  // an answer.
+  bool waitForAnswers = false;
 };
 
 inline void PrintTo(const RigProfile& p, std::ostream* os) {
@@ -100,6 +104,19 @@ inline std::vector<RigProfile> Profiles() {
     for (const auto& p : all)
       if (p.id == id) one.push_back(p);
   return one;
+}
+
+// The same rigs with "Wait for answers" on. The channel interval is then
+// only the time-out of one exchange, which a rig that answers never waits
+// out: a generous one keeps a slow (sanitizer) build from taking a late
+// answer for none.
+inline std::vector<RigProfile> AnswerPacedProfiles() {
+  std::vector<RigProfile> paced = Profiles();
+  for (auto& p : paced) {
+    p.waitForAnswers = true;
+    p.channelInterval = std::max(p.channelInterval, 1000);
+  }
+  return paced;
 }
 
 // Channels of a full-range write: every channel the rig has, except where a
