@@ -164,6 +164,13 @@ void TWorkThread::TryRead() {
 }
 
 void TWorkThread::TryReadFramed() {
+  // Closing purges what the device still held; what was already taken from
+  // it belongs to that opening too, and must not be put in front of the
+  // first answer on the reopened line.
+  if (const uint32_t generation = port_.openGeneration_; generation != pendingGeneration_) {
+    pending_.clear();
+    pendingGeneration_ = generation;
+  }
   const uint32_t now = SerialTick();
   if (const uint32_t count = port_.commStateInQueue_; count > 0) {
     const size_t before = pending_.size();

@@ -62,6 +62,7 @@ class TWorkThread {
   // complete answer, and when the last of them came.
   std::string pending_;
   uint32_t lastByteTick_ = 0;
+  uint32_t pendingGeneration_ = 0;  // the opening `pending_` was read on
   // Error bits read since the last cluster: the device clears its word on
   // every reading, so the last reading alone would forget them.
   uint32_t lineErrors_ = 0;
