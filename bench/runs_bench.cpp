@@ -13,6 +13,9 @@
 //                               FAMILY (ts570, icom, ...) runs one only
 //   varnek-bench idle [SECONDS]
 //   varnek-bench memory
+//   varnek-bench paced [CLASSIC_STRIDE [FAMILY]]
+//                               answer-paced reads and writes beside the
+//                               classic ones, the line limit and rigmem
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -29,6 +32,7 @@
 #include "app/rig_settings.h"
 #include "app/text.h"
 #include "bench_support.h"
+#include "paced_bench.h"
 #include "rig/family.h"
 #include "sim/simulator.h"
 
@@ -293,10 +297,14 @@ int main(int argc, char** argv) {
       return varnek::bench::Runs(argc > 2 ? std::atof(argv[2]) : 1.0, argc > 3 ? argv[3] : "");
     if (what == "idle") return varnek::bench::Idle(argc > 2 ? std::atoi(argv[2]) : 10);
     if (what == "memory") return varnek::bench::Memory();
+    if (what == "paced")
+      return varnek::bench::Paced(argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? argv[3] : "");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "varnek-bench: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr, "usage: varnek-bench runs [SCALE [FAMILY]] | idle [SECONDS] | memory\n");
+  std::fprintf(stderr,
+               "usage: varnek-bench runs [SCALE [FAMILY]] | idle [SECONDS] | memory | "
+               "paced [CLASSIC_STRIDE [FAMILY]]\n");
   return 2;
 }
