@@ -60,6 +60,7 @@ void Transfers::BeginReport() {
   std::lock_guard lock(answeredMutex_);
   answered_.clear();
   watched_.clear();
+  asked_.clear();
   unanswered_.clear();
   differences_.clear();
 }
@@ -67,27 +68,32 @@ void Transfers::BeginReport() {
 void Transfers::WatchRead(const std::string& channel) {
   std::lock_guard lock(answeredMutex_);
   watched_ = rigops::TwoDigits(channel);
-  answered_.erase(watched_);
 }
 
-bool Transfers::EndWatch(bool last, Asked asked) {
-  std::string channel;
-  {
-    std::lock_guard lock(answeredMutex_);
-    channel = watched_;
-  }
-  if (channel.empty()) return true;
-  const auto heard = [&] {
-    std::lock_guard lock(answeredMutex_);
-    return answered_.count(channel) > 0;
-  };
-  bool answered = heard();
-  if (!answered && last && !form_.shared.WaitForAnswers)
-    answered = host_.WaitUntil(heard, port_.RTOExtraDelayTime() + form_.shared.ChannelInterval);
+bool Transfers::EndWatch(Asked asked) {
   std::lock_guard lock(answeredMutex_);
+  if (watched_.empty()) return true;
+  asked_.push_back({asked, watched_});
+  const bool answered = answered_.count(watched_) > 0;
   watched_.clear();
-  if (!answered) unanswered_.push_back({asked, channel});
   return answered;
+}
+
+void Transfers::JudgeReads() {
+  const auto allHeard = [&] {
+    std::lock_guard lock(answeredMutex_);
+    for (const auto& [asked, channel] : asked_)
+      if (!answered_.count(channel)) return false;
+    return true;
+  };
+  // With fixed pacing the last answers may still be on their way (the
+  // cluster rule hands them over only after the line has been quiet).
+  if (!allHeard() && !form_.shared.WaitForAnswers)
+    host_.WaitUntil(allHeard, port_.RTOExtraDelayTime() + form_.shared.ChannelInterval);
+  std::lock_guard lock(answeredMutex_);
+  for (const auto& [asked, channel] : asked_)
+    if (!answered_.count(channel)) unanswered_.push_back({asked, channel});
+  asked_.clear();
 }
 
 void Transfers::NoteExchange(Exchange e, const std::string& channel, Asked asked) {
@@ -276,9 +282,10 @@ void Transfers::LabelClick(int channel) {
   BeginReport();
   bool read = false;
   const Exchange e = DoClick(channel, read);
-  if (read)
-    EndWatch(true, Asked::Read);
-  else
+  if (read) {
+    EndWatch(Asked::Read);
+    JudgeReads();
+  } else
     NoteExchange(e, ChannelText(channel), Asked::Write);
   const std::string missing = NoAnswerReport();
   if (!missing.empty()) host_.ShowMessage(missing);
@@ -406,12 +413,10 @@ void Transfers::LoadFromRig1Click() {
 void Transfers::LoadWorker() {
   std::string error;
   try {
-    int total = 0, last = -1;
+    int total = 0;
     host_.RunOnGuiThread([&] {
       form_.lbChan.SetVisible(true);
       total = CheckedCount(0);
-      for (int i = 0; i < TMainForm::kChannels; ++i)
-        if (form_.cb[i].Checked()) last = i;
     });
     int done = 0;
     bool stopped = false;
@@ -421,7 +426,7 @@ void Transfers::LoadWorker() {
       if (checked) {
         bool read = false;
         DoClick(n, read);
-        EndWatch(n == last, Asked::Read);
+        EndWatch(Asked::Read);
         ++done;
         host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
         if (!port_.Active()) {
@@ -444,6 +449,8 @@ void Transfers::LoadWorker() {
   } catch (const std::exception& e) {
     error = e.what();
   }
+  // Answers that came late still count for the channel they name.
+  if (error.empty()) JudgeReads();
   host_.RunOnGuiThread([&] {
     // However the run ended: clicked Kenwood reads select the channel again,
     // the interval is what the edit shows, and an error is not swallowed.
@@ -635,7 +642,7 @@ void Transfers::ReadBackWritten() {
     const std::string channel = ChannelText(n);
     ReadChannelFromRig(channel);
     Progress(channel, ++done, total);
-    if (!EndWatch(false, Asked::ReadBack)) continue;
+    if (!EndWatch(Asked::ReadBack)) continue;
     const std::vector<std::string> lines = io_.TranscriptLines();
     ChannelAnswer held;
     switch (family) {
@@ -656,6 +663,7 @@ void Transfers::ReadBackWritten() {
         VerifyDifference(channel, form_.A[n].Text(), form_.M[n].Text(), held, code);
     if (!d.empty()) differences.push_back(d);
   }
+  JudgeReads();
   form_.lbChan.SetCaption("Ready");
   if (differences.empty()) return;
   std::string text = kVerifyHeading;

@@ -95,14 +95,18 @@ class Transfers {
   // --- who answered ---
   enum class Asked { Read, Write, Clear, ReadBack };
   void BeginReport();
-  // Starts watching for an answer to a read of `channel` (ending the watch
-  // before it); the receive path marks the channel an answer names, or the
-  // watched one for an answer that names none.
+  // Starts watching for an answer to a read of `channel`; the receive path
+  // marks the channel an answer names, or the watched one for an answer
+  // that names none.
   void WatchRead(const std::string& channel);
-  // Ends the watch; false (and the channel listed) when nothing answered.
-  // `last`: in classic pacing an answer may still be on its way after the
-  // read's pauses, so it is given the time the cluster rule needs.
-  bool EndWatch(bool last, Asked asked);
+  // Ends the watch and keeps the channel for JudgeReads; true when it has
+  // been answered by now.
+  bool EndWatch(Asked asked);
+  // Lists the channels kept by EndWatch that no answer reached. With fixed
+  // pacing an answer may still be on its way after the read's pauses (and
+  // the next read's), so it judges only at the end of a run, after the time
+  // the cluster rule needs.
+  void JudgeReads();
   void NoteExchange(Exchange e, const std::string& channel, Asked asked);
   // The message about the channels that got no answer; empty when all did.
   std::string NoAnswerReport() const;
@@ -117,8 +121,9 @@ class Transfers {
   RigAnswers answers_;
 
   mutable std::mutex answeredMutex_;
-  std::set<std::string> answered_;  // channels with an answer in this run
-  std::string watched_;             // the read waiting for its answer, or empty
+  std::set<std::string> answered_;                    // channels with an answer in this run
+  std::string watched_;                               // the read waiting for its answer, or empty
+  std::vector<std::pair<Asked, std::string>> asked_;  // reads ended, not judged yet
   std::vector<std::pair<Asked, std::string>> unanswered_;
   std::vector<std::string> differences_;
   std::vector<int> written_;  // rows the last save sent
