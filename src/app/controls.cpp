@@ -53,11 +53,13 @@ void TMemo::Add(std::string line) {
 void TMemo::Clear() {
   if (lines_.empty()) return;
   lines_.clear();
+  ++replaced_;
   Changed();
 }
 
 void TMemo::SetLines(std::vector<std::string> lines) {
   lines_ = std::move(lines);
+  ++replaced_;
   Changed();
 }
 

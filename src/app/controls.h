@@ -217,9 +217,13 @@ class TMemo : public TControl {
   std::string Text() const;
   // Observers of appends only (so views can append instead of redrawing).
   std::function<void(const std::string&)> OnLineAdded;
+  // Counts clears and replacements of all lines: a reader that went through
+  // the first n lines knows whether they are still the same ones.
+  uint64_t Replaced() const { return replaced_; }
 
  private:
   std::vector<std::string> lines_;
+  uint64_t replaced_ = 0;
 };
 
 class TComboBox : public TEdit {

@@ -257,21 +257,35 @@ void Transfers::SerialPort1RxClusterEvent() {
 }
 
 void Transfers::LogTranscript() {
+  // Each transcript line is logged once. Logging the whole memo after every
+  // answer (as the log once did) repeated every earlier line again and
+  // again: a 99-channel CI-V save wrote thousands of duplicates and spent
+  // most of its time rewriting the file.
+  const auto& lines = rig_.Terminal.Lines();
+  if (rig_.Terminal.Replaced() != loggedReplaced_ || lines.size() < loggedLines_) {
+    loggedReplaced_ = rig_.Terminal.Replaced();
+    loggedLines_ = 0;
+  }
+  if (loggedLines_ == lines.size()) return;
   Profile log(form_.shared.DocumentsFolder.Get() + "terminal.ini");
   int n = log.ReadInteger("MainForm", "Rig", 0);
   if (n < 0) n = 0;
   std::vector<ProfileEntry> entries;
-  for (const std::string& line : rig_.Terminal.Lines()) {
+  for (size_t i = loggedLines_; i < lines.size(); ++i) {
     // One INI value per line: a line break or NUL inside it would end the
     // value early, so those bytes are logged as blanks.
-    std::string value = line;
+    std::string value = lines[i];
     for (char& c : value)
       if (c == '\r' || c == '\n' || c == '\0') c = ' ';
     entries.push_back({"MainForm", std::to_string(++n), value});
   }
   entries.push_back({"MainForm", "Rig", std::to_string(n)});
   const FileResult r = log.Write(entries);
-  if (!r.ok) form_.ShowStatus(r.message);
+  if (!r.ok) {
+    form_.ShowStatus(r.message);
+    return;
+  }
+  loggedLines_ = lines.size();
 }
 
 // --- one channel ----------------------------------------------------------

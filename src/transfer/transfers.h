@@ -127,6 +127,9 @@ class Transfers {
   std::vector<std::pair<Asked, std::string>> unanswered_;
   std::vector<std::string> differences_;
   std::vector<int> written_;  // rows the last save sent
+  // How far the terminal log has come through the transcript.
+  size_t loggedLines_ = 0;
+  uint64_t loggedReplaced_ = 0;
 
   std::atomic<Run> run_{Run::None};
   std::thread worker_;

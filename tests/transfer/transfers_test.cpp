@@ -164,6 +164,21 @@ TEST_F(KenwoodFlows, TerminalLogCountsEveryLoggedLine) {
   EXPECT_EQ(log.ReadInteger("MainForm", "Rig", 0), 3);
   EXPECT_EQ(log.ReadString("MainForm", "1"), "#one");
   EXPECT_EQ(log.ReadString("MainForm", "3"), "#ID018;");
+  // Another answer adds its own line, not the whole transcript once more.
+  program->RigForm.SendLine("ID;");
+  Settle();
+  Profile again(Form().shared.DocumentsFolder.Get() + "terminal.ini");
+  EXPECT_EQ(again.ReadInteger("MainForm", "Rig", 0), 4);
+  EXPECT_EQ(again.ReadString("MainForm", "4"), "#ID018;");
+  EXPECT_EQ(again.ReadString("MainForm", "5"), "");
+  // After the transcript was cleared, its new lines are logged from their
+  // first.
+  program->RigForm.Terminal.Clear();
+  program->RigForm.SendLine("ID;");
+  Settle();
+  Profile cleared(Form().shared.DocumentsFolder.Get() + "terminal.ini");
+  EXPECT_EQ(cleared.ReadInteger("MainForm", "Rig", 0), 5);
+  EXPECT_EQ(cleared.ReadString("MainForm", "5"), "#ID018;");
 }
 
 // --- answers: pacing, the no-answer report, the read-back ----------------------
