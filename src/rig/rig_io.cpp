@@ -129,11 +129,8 @@ bool AwaitAnswer(const RigContext& ctx, uint64_t before) {
   return AwaitAnswers(ctx, &AnswerTally::Answers, before, ctx.form.shared.ChannelInterval);
 }
 
-void AwaitLine(const RigContext& ctx, size_t bytes) {
-  // The five-byte rigs need a moment after the last byte before they take
-  // the next command; the makers give no figure, a few milliseconds do.
-  constexpr double kSettleMs = 20;
-  const double ms = static_cast<double>(bytes) * ctx.io.ByteTimeMs() + kSettleMs;
+void AwaitLine(const RigContext& ctx, size_t bytes, int settleMs) {
+  const double ms = static_cast<double>(bytes) * ctx.io.ByteTimeMs() + settleMs;
   ctx.host.Sleep(static_cast<int>(ms + 0.999));
 }
 

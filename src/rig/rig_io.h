@@ -189,9 +189,9 @@ bool AwaitAnswers(const RigContext& ctx, uint64_t (AnswerTally::*count)() const,
 // The same for any answer, at most one channel interval (the time-out of one
 // exchange in answer-paced mode).
 bool AwaitAnswer(const RigContext& ctx, uint64_t before);
-// Waits while the line carries `bytes` bytes and the rig takes them in: for
-// commands no rig answers.
-void AwaitLine(const RigContext& ctx, size_t bytes);
+// Waits while the line carries `bytes` bytes and then `settleMs` for the rig
+// to carry them out: for commands the rig does not answer.
+void AwaitLine(const RigContext& ctx, size_t bytes, int settleMs);
 Exchange Outcome(bool answered);
 }  // namespace rigops
 

@@ -17,6 +17,19 @@ std::string Hex2(int value) {
   return s;
 }
 
+// What an unanswered command costs answer-paced: its line time and the
+// time the rig needs to carry it out before the next one. The makers give no
+// figure. Other rig-control software allows the FT-920 some 60 ms a command
+// (it waits 80), and the FT-1000 family a few milliseconds after each.
+constexpr size_t kCommandBytes = 5;
+int CommandSettleMs(const std::string& modelCode) {
+  return YaesuVariantOf(modelCode) == YaesuVariant::Ft920 ? 60 : 10;
+}
+void AwaitCommands(const RigContext& ctx, size_t commands) {
+  rigops::AwaitLine(ctx, commands * kCommandBytes,
+                    static_cast<int>(commands) * CommandSettleMs(ctx.form.shared.ModelCode));
+}
+
 bool IsHex(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -152,7 +165,7 @@ void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
   // The pacing command has no answer: paced, it takes only its line time.
   const auto afterPacing = [&] {
     if (paced)
-      rigops::AwaitLine(ctx, 5);
+      AwaitCommands(ctx, 1);
     else
       ctx.host.Sleep(v.CommandInterval);
   };
@@ -200,9 +213,9 @@ Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,
   rigops::Pump(ctx);
   if (rigops::Paced(ctx)) {
     // These rigs answer no command that changes something, and every answer
-    // they give comes at the slow pace the run has set: the burst's line
-    // time is all there is to wait for.
-    rigops::AwaitLine(ctx, bytes.size());
+    // they give comes at the slow pace the run has set: the burst's three
+    // commands take their line time and the rig's time to carry them out.
+    AwaitCommands(ctx, bytes.size() / kCommandBytes);
     v.ChannelSent = true;
     return Exchange::Sent;
   }
@@ -247,7 +260,7 @@ bool YaesuClearStart(const RigContext& ctx) {
   }
   rigops::SendEcho(ctx, HexTextToBytes(kYaesuPacing), 1, kYaesuPacing);
   if (rigops::Paced(ctx))
-    rigops::AwaitLine(ctx, 5);
+    AwaitCommands(ctx, 1);
   else
     ctx.host.Sleep(ctx.form.shared.CommandInterval);
   return true;
@@ -258,7 +271,7 @@ bool YaesuClearChannel(const RigContext& ctx, int channel) {
   if (cc.empty()) return false;
   const std::string command = "00 00 01 " + cc + " 03";
   rigops::SendEcho(ctx, HexTextToBytes(command), 2, command);
-  if (rigops::Paced(ctx)) rigops::AwaitLine(ctx, 5);
+  if (rigops::Paced(ctx)) AwaitCommands(ctx, 1);
   return true;
 }
 

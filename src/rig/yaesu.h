@@ -32,7 +32,8 @@ std::string Ft1000RecordModeName(int modeByte, int filterByte);
 
 // Answer-paced (rigops::Paced), a read goes on when the whole record has
 // come; writes, clears and the pacing command, which these rigs never
-// answer, take the line time of their bytes and a short settle margin.
+// answer, take the line time of their bytes and the rig's time to carry
+// them out.
 void YaesuReadChannel(const RigContext& ctx, const std::string& channel);
 Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,
                            const std::string& freq, const std::string& mode,
