@@ -52,15 +52,15 @@ std::string VerifyDifference(const std::string& channel, const std::string& freq
                              const std::string& modelCode) {
   using S = ChannelAnswer::Status;
   const std::optional<long long> want = FrequencyHertz(freq);
-  const std::optional<long long> got =
-      rig.status == S::Channel ? FrequencyHertz(rig.freq) : std::nullopt;
-  const bool rigEmpty = !got || *got == 0;
+  // 0: the rig holds nothing there (an empty record, a refusal, 0 Hz).
+  const long long got = rig.status == S::Channel ? FrequencyHertz(rig.freq).value_or(0) : 0;
+  const bool rigEmpty = got == 0;
   const std::string table = want ? Trim(freq) + " " + Trim(mode) : std::string("an empty channel");
   const std::string line = channel + ": the table has " + table + ", the rig ";
   if (!want) return rigEmpty ? std::string() : line + "holds " + Trim(rig.freq) + " " + rig.mode;
   if (rigEmpty) return line + "holds it empty";
   const long long step = FamilyOf(modelCode) == RigFamily::Yaesu ? 10 : 1;
-  const long long diff = *want > *got ? *want - *got : *got - *want;
+  const long long diff = *want > got ? *want - got : got - *want;
   const bool freqOk = diff < step;
   const bool modeOk = Trim(mode).empty() || rig.mode == HeldMode(Trim(mode), modelCode);
   if (freqOk && modeOk) return {};
