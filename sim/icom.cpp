@@ -62,7 +62,8 @@ class IcomRig : public Protocol {
   IcomRig(int freq_bytes, const Options& options)
       : freq_bytes_(freq_bytes),
         address_(static_cast<unsigned char>(options.address)),
-        echo_(options.echo) {
+        echo_(options.echo),
+        select_enters_memory_(options.civ_select_enters_memory) {
     first_channel = 1;
     last_channel = 101;  // 1-99 and the scan edges P1, P2
   }
@@ -165,7 +166,7 @@ class IcomRig : public Protocol {
   }
   std::string SetFreq(const std::string& data) {
     long long hz = static_cast<int>(data.size()) == freq_bytes_ ? FromBcd(data) : -1;
-    if (hz <= 0) return Ng();
+    if (hz <= 0 || !Tunes(hz)) return Ng();
     Vfo* v = Tuned();
     if (!v) return Ng();
     v->hz = hz;
@@ -201,9 +202,11 @@ class IcomRig : public Protocol {
     if (data.size() > 2) return Ng();
     long long n = FromBcd(data.size() == 2 ? std::string{data[1], data[0]} : data);
     if (n < first_channel || n > last_channel) return Ng();
-    // Selecting a channel does not leave VFO mode ("08" alone does that), so
-    // "07; 08 00 20; 09" stores the VFO into channel 20.
+    // By default selecting a channel does not leave VFO mode ("08" alone
+    // does that), so "07; 08 00 20; 09" stores the VFO into channel 20.
+    // Other models switch to memory mode on the selected channel.
     channel_ = static_cast<int>(n);
+    if (select_enters_memory_) memory_mode_ = true;
     if (memory_mode_) LoadWork();
     return Ok();
   }
@@ -242,6 +245,7 @@ class IcomRig : public Protocol {
   int freq_bytes_;
   unsigned char address_;
   bool echo_;
+  bool select_enters_memory_;
   unsigned char from_ = 0xE0;
   Vfo vfo_[2];
   int active_ = 0;

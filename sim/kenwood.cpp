@@ -309,7 +309,8 @@ class AsciiRig : public Protocol {
     ch.hz = Number(freq);
     // An all-zero frequency and mode is how a channel is cleared.
     bool clear = ch.hz == 0 && (ch.mode == "0" || model_ == kFt2000);
-    if (!clear && (!ValidMode(ch.mode) || ch.hz == 0)) return "?;";
+    if (!clear && (!ValidMode(ch.mode) || ch.hz == 0 || !Tunes(ch.hz))) return "?;";
+    if (!clear) ch.hz += options_.store_offset_hz;
     ch.extra = extra == DefaultExtra() ? "" : extra;
 
     auto it = memory.find(n);

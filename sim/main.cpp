@@ -103,6 +103,10 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({0, 1}));
   app.add_option("--ft920-empty", ft920_empty, "FT-920: first byte of an empty record, 90 or 8B")
       ->check(CLI::IsMember({"90", "8B", "8b"}));
+  app.add_flag("--civ-select-enters-memory", o.civ_select_enters_memory,
+               "CI-V: selecting a channel (08 00 cc) also leaves VFO mode");
+  app.add_option("--store-offset", o.store_offset_hz,
+                 "ASCII rigs: store every memory write this many hertz off (a faulty rig)");
   CLI11_PARSE(app, argc, argv);
 
   if (list) {

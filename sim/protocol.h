@@ -1,6 +1,7 @@
 #pragma once
 // What every simulated rig family implements; the transport around it (pty,
 // pacing, faults, log) is the same for all of them.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,6 +11,12 @@
 #include "sim/simulator.h"
 
 namespace varnek::sim {
+
+struct Range {
+  std::int64_t low = 0, high = 0;  // hertz, inclusive
+};
+// The frequencies a rig model can tune and store (sim/coverage.cpp).
+std::vector<Range> TunableRanges(const std::string& rig);
 
 class Protocol {
  public:
@@ -28,7 +35,11 @@ class Protocol {
   // Empty when the channel is acceptable to this rig, else the reason.
   virtual std::string CheckChannel(int number, const Channel& channel) const = 0;
 
+  // Whether the rig takes this frequency into its VFO or a memory.
+  bool Tunes(std::int64_t hz) const;
+
   Memory memory;
+  std::vector<Range> tunable;
   int first_channel = 0;
   int last_channel = 0;
 };

@@ -6,15 +6,15 @@ namespace varnek::sim {
 const std::vector<RigModel>& Rigs() {
   auto kenwood = [](const char* name, const char* frame, const char* notes) {
     return RigModel{name, "kenwood", frame, notes,
-                   [n = std::string(name)](const Options& o) { return MakeKenwood(n, o); }};
+                    [n = std::string(name)](const Options& o) { return MakeKenwood(n, o); }};
   };
   auto icom = [](const char* name, const char* notes) {
     return RigModel{name, "icom", "8N1", notes,
-                   [n = std::string(name)](const Options& o) { return MakeIcom(n, o); }};
+                    [n = std::string(name)](const Options& o) { return MakeIcom(n, o); }};
   };
   auto yaesu5 = [](const char* name, const char* notes) {
     return RigModel{name, "yaesu5", "8N2", notes,
-                   [n = std::string(name)](const Options& o) { return MakeYaesu5(n, o); }};
+                    [n = std::string(name)](const Options& o) { return MakeYaesu5(n, o); }};
   };
   static const std::vector<RigModel> rigs = {
       kenwood("Kenwood TS-570", "8N1", "ID018; channels 00-99, 24-byte MR/MW, MC 05;"),
@@ -80,6 +80,12 @@ Behaviours left open by the makers, and the switch choosing the other way:
   TS-2000 names are sent unpadded (--ts2000-pad-names: blanks to 8)
   FT-1000 "03" numbers channels from 00h (--ft1000-store-base 1)
   FT-920 empty record starts with 90h (--ft920-empty 8B)
+  CI-V "08 00 cc" only selects the channel (--civ-select-enters-memory: it
+    also switches to memory mode, as some models do)
+
+Frequencies outside a model's receive coverage are refused: ?; to MW on the
+ASCII rigs, FA (NG) to 05 on CI-V (a following 09 stores the old VFO), and
+silence on the five-byte Yaesus, which ignore the 0A.
 
 Faults (switches at start, or control commands while running):
   silence          no answers at all (a CI-V bus still echoes)

@@ -324,6 +324,7 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
   if (o.ft920_empty_byte < 0 || o.ft920_empty_byte > 0xFF)
     throw std::invalid_argument("FT-920 empty byte must be one byte");
   impl_->proto = impl_->model->make(impl_->opt);
+  impl_->proto->tunable = TunableRanges(impl_->model->name);
   impl_->rng.seed(impl_->opt.seed);
   SetFaults(impl_->opt.faults);
 }

@@ -65,9 +65,12 @@ struct Options {
   bool ascii_control_refused = false;  // Kenwood: 00h-1Fh spoil the command
   bool ts2000_strict_channel = false;  // TS-2000: refuse "MR0 05;"
   Ts2000Empty ts2000_empty = Ts2000Empty::kNoData;
-  bool ts2000_pad_names = false;  // names padded with blanks to 8
-  int ft1000_store_base = 0;      // FT-1000 "03" channel numbering: 0 or 1
-  int ft920_empty_byte = 0x90;    // first record byte of an empty FT-920 channel
+  bool ts2000_pad_names = false;          // names padded with blanks to 8
+  int ft1000_store_base = 0;              // FT-1000 "03" channel numbering: 0 or 1
+  int ft920_empty_byte = 0x90;            // first record byte of an empty FT-920 channel
+  bool civ_select_enters_memory = false;  // CI-V "08 00 cc" also leaves VFO mode
+  // A faulty ASCII rig: every memory write is stored this many hertz off.
+  std::int64_t store_offset_hz = 0;
 };
 
 class Simulator {

@@ -115,9 +115,9 @@ class Yaesu5Rig : public Protocol {
       if ((b >> 4) > 9 || (b & 15) > 9) return "";
       v = v * 100 + (b >> 4) * 10 + (b & 15);
     }
-    // A frequency the rig cannot tune is ignored, so a store never puts a
-    // channel into memory that the rig's own image would refuse.
-    if (v <= 0 || v * 10 >= 100000000LL) return "";
+    // A frequency the rig cannot tune is ignored: the store after it puts
+    // the VFO's old frequency into the channel.
+    if (v <= 0 || !Tunes(v * 10)) return "";
     vfo_[active_].hz = v * 10;
     memory_mode_ = false;
     return "";
