@@ -2,24 +2,16 @@
 // texts, model codes of each family and raw digit strings.
 #include <array>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/errors.h"
 #include "fuzz_support.h"
+#include "rig/coverage.h"
 #include "rig/freq.h"
 #include "rig/icom.h"
 
 using namespace varnek;
-
-namespace {
-
-// The MHz.kHz.Hz form with three digits a group.
-bool IsNormalForm(const std::string& s) {
-  if (s.size() != 11 || s[3] != '.' || s[7] != '.') return false;
-  return IsAllDigits(s.substr(0, 3)) && IsAllDigits(s.substr(4, 3)) && IsAllDigits(s.substr(8));
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::array<std::string, 8> models = {"TS-570", "TS-2000", "FT-2000", "IC-CI-V",
@@ -28,12 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& model = models[fuzz::TakeChoice(in, models.size())];
 
   (void)BandPlanMode(in, model);
-  const std::string normal = NormalizeFreq(in);
-  if (IsNormalForm(normal)) fuzz::Require(NormalizeFreq(normal) == normal);
-  (void)KenwoodFreqDigits(in, model);
-  (void)IcomFreqBytes(in, model);
-  (void)YaesuFreqBytes(in, model);
-  (void)IcomFrequencyText(std::string(in), model);
+  // Whatever a text means, its display and normal forms mean the same.
+  if (const std::optional<long long> hz = FreqHertz(in)) {
+    fuzz::Require(FreqHertz(FreqText(*hz)) == hz);
+    fuzz::Require(FreqHertz(NormalizeFreq(in)) == hz);
+    (void)KenwoodFreqDigits(*hz, model);
+    (void)IcomFreqBytes(*hz);
+    (void)YaesuFreqBytes(*hz);
+    (void)IcomFrequencyText(*hz, model);
+  }
+  // A row the check lets through is one the rig can store.
+  const RowFreq row = CheckRowFreq("01", in, model);
+  if (row.refusal.empty() && !row.empty) fuzz::Require(Covers(CoverageOf(model), row.hertz));
 
   (void)IcomFreqDisplay(in);
   (void)YaesuFreqDisplay(in);
@@ -45,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     long long hertz = 0;
     std::memcpy(&hertz, in.data(), sizeof hertz);
     hertz = static_cast<long long>(static_cast<unsigned long long>(hertz) % 100000000000ULL);
-    (void)AsciiFreqDisplay(hertz);
+    fuzz::Require(FreqHertz(AsciiFreqDisplay(hertz)) == std::optional(hertz));
   }
   return 0;
 }

@@ -16,6 +16,7 @@
 
 #include "app/file_io.h"
 #include "app/profile.h"
+#include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 
@@ -78,13 +79,6 @@ std::string RigMode(RigFamily family, const std::string& code, const std::string
   return {};
 }
 
-long long Hertz(const std::string& normal) {
-  std::string digits;
-  for (char c : normal)
-    if (c != '.') digits += c;
-  return std::stoll(digits);
-}
-
 std::string Quote(const std::string& s) {
   return "\"" + s + "\"";
 }
@@ -99,18 +93,14 @@ std::string DemoMemoryImage(const std::string& rig) {
   // Of these rigs only the TS-2000 keeps names in its memory.
   const bool names = code.rfind("TS-2", 0) == 0;
   std::string image = "# Varnek demonstration channels for the " + rig + "\n";
-  // The bands the real rig covers: HF everywhere, 6 m on most, 2 m and
-  // 70 cm on the TS-2000 and a CI-V rig.
-  long long topHz = 450000000;
-  if (code.rfind("FT-1", 0) == 0 || code.rfind("TS-8", 0) == 0)
-    topHz = 30000000;
-  else if (code.rfind("FT", 0) == 0 || code.rfind("TS-5", 0) == 0)
-    topHz = 54000000;
+  // Only the bands the real rig covers.
+  const Coverage coverage = CoverageOf(code);
   for (const Sample& s : kSamples) {
-    if (Hertz(NormalizeFreq(s.freq)) > topHz) continue;
+    const long long hz = FreqHertz(s.freq).value_or(0);
+    if (!Covers(coverage, hz)) continue;
     const std::string mode = RigMode(family, code, s.mode);
-    image += std::to_string(s.channel) + " " + std::to_string(Hertz(NormalizeFreq(s.freq))) + " " +
-             mode + " " + Quote(names ? s.name : "") + "\n";
+    image += std::to_string(s.channel) + " " + std::to_string(hz) + " " + mode + " " +
+             Quote(names ? s.name : "") + "\n";
   }
   return image;
 }

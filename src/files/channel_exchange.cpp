@@ -160,22 +160,9 @@ size_t RigNameLength(std::string_view modelCode) {
 }
 
 bool TableFreqHertz(std::string_view text, long long& hertz) {
-  const std::string t = Trim(text);
-  if (t.empty()) return false;
-  // NormalizeFreq would quietly drop a fourth group ("14.250.000.5").
-  size_t points = 0;
-  for (char c : t)
-    points += c == '.' || c == ',';
-  if (points > 2) return false;
-  const std::string n = NormalizeFreq(t);
-  const std::string mhz = Piece(n, ".", 1, 1), khz = Piece(n, ".", 2, 1), hz = Piece(n, ".", 3, 1);
-  if (!DigitsOnly(mhz) || mhz.size() > 6 || khz.size() != 3 || !IsAllDigits(khz) ||
-      hz.size() != 3 || !IsAllDigits(hz))
-    return false;
-  const long long value =
-      (mhz.empty() ? 0 : std::stoll(mhz)) * 1'000'000 + std::stoll(khz) * 1000 + std::stoll(hz);
-  if (value <= 0 || value >= kHertzLimit) return false;
-  hertz = value;
+  const std::optional<long long> value = FreqHertz(text);
+  if (!value || *value <= 0 || *value >= kHertzLimit) return false;
+  hertz = *value;
   return true;
 }
 

@@ -74,10 +74,9 @@ ChannelImport ImportFile(const std::string& path, std::string_view modelCode,
 // keep no names, since there the name lives only in the table and its file.
 size_t RigNameLength(std::string_view modelCode);
 
-// Hertz of a table frequency text in any of its notations (kHz, kHz with a
-// fraction, MHz.kHz, MHz.kHz.Hz, leading blanks); false when it is not one,
-// including a kHz group that is not three digits ("7.05"), where the
-// meaning is ambiguous.
+// Hertz of a table frequency text in any of its notations (FreqHertz),
+// leading blanks included; false when it is not one or names no frequency
+// an export can carry.
 bool TableFreqHertz(std::string_view text, long long& hertz);
 
 // A decimal number in units of 10^`decimals` hertz (6 for MHz, 0 for

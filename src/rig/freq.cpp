@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "app/text.h"
 
@@ -70,30 +71,66 @@ std::string StripLeadingZeros(std::string s) {
   return p == std::string::npos ? std::string() : s.substr(p);
 }
 
-// Character n (1-based) of s as a text, empty beyond its end: short normal
-// forms give short byte texts rather than garbage.
-std::string At(std::string_view s, size_t n) {
-  return n >= 1 && n <= s.size() ? std::string(1, s[n - 1]) : std::string();
+// A group of digits as a number; false for an empty group, any other
+// character, or more than twelve significant digits.
+bool GroupValue(std::string_view g, long long& value) {
+  if (g.empty()) return false;
+  long long v = 0;
+  for (char c : g) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+    if (v > kMaxFreqHertz) return false;
+  }
+  value = v;
+  return true;
 }
 
-struct Groups {
-  std::string mhz, khz, hz;
-};
-
-Groups SplitNormal(const std::string& n) {
-  return {Piece(n, ".", 1, 1), Piece(n, ".", 2, 1), Piece(n, ".", 3, 1)};
+// The digits after a point as a count of 10^-places of the unit before it:
+// "25" with six places is 250000. Digits beyond `places` may only be zeros
+// (finer than 1 Hz is no frequency a rig holds).
+bool FractionValue(std::string_view f, int places, long long& value) {
+  if (f.empty()) return false;
+  long long v = 0;
+  for (size_t i = 0; i < f.size(); ++i) {
+    const char c = f[i];
+    if (c < '0' || c > '9') return false;
+    if (static_cast<int>(i) < places)
+      v = v * 10 + (c - '0');
+    else if (c != '0')
+      return false;
+  }
+  for (size_t i = f.size(); static_cast<int>(i) < places; ++i)
+    v *= 10;
+  value = v;
+  return true;
 }
 
-// Hertz of a normal form from 1000 MHz up, where the positional layouts no
-// longer fit; -1 when a group is not a number.
-long long NormalHertz(const Groups& g) {
-  long long mhz, khz, hz;
-  if (!IsAllDigits(g.mhz) || !IsAllDigits(g.khz) || !IsAllDigits(g.hz)) return -1;
-  if (g.mhz.size() > 9 || g.khz.size() > 9 || g.hz.size() > 9) return -1;
-  mhz = std::stoll(g.mhz);
-  khz = std::stoll(g.khz);
-  hz = std::stoll(g.hz);
-  return mhz * 1000000 + khz * 1000 + hz;
+FreqReading Malformed() {
+  FreqReading r;
+  r.kind = FreqReading::Kind::Malformed;
+  return r;
+}
+
+FreqReading Hertz(long long hertz, long long asMhz = 0) {
+  if (hertz > kMaxFreqHertz) return Malformed();
+  FreqReading r;
+  r.kind = FreqReading::Kind::Hertz;
+  r.hertz = hertz;
+  r.asMhz = asMhz <= kMaxFreqHertz ? asMhz : 0;
+  return r;
+}
+
+// Blanks for the family's display width; the parsers have always padded
+// by the length of the stripped text.
+std::string Padded(const std::string& s, size_t at8, size_t at9, size_t at10) {
+  const size_t blanks = s.size() == 8 ? at8 : s.size() == 9 ? at9 : s.size() == 10 ? at10 : 0;
+  return std::string(blanks, ' ') + s;
+}
+
+// A stripped display text that lost its MHz digit below 1 MHz (".999.000")
+// would read back as something else: it keeps one zero.
+std::string KeepMhzDigit(std::string s) {
+  return s.size() > 1 && s[0] == '.' && s[1] >= '0' && s[1] <= '9' ? "0" + s : s;
 }
 
 }  // namespace
@@ -128,82 +165,106 @@ std::string BandPlanMode(std::string_view freq, std::string_view modelCode) {
   return name;
 }
 
+FreqReading ReadFreq(std::string_view text) {
+  const std::string t = ReplaceAll(Trim(text), ",", ".");
+  if (t.empty()) return {};
+  const std::vector<std::string> groups = [&] {
+    std::vector<std::string> g(1);
+    for (char c : t) {
+      if (c == '.')
+        g.emplace_back();
+      else
+        g.back() += c;
+    }
+    return g;
+  }();
+  long long head = 0, kilo = 0, fraction = 0;
+  switch (groups.size()) {
+    case 1:  // kHz
+      if (!GroupValue(groups[0], kilo) || kilo > kMaxFreqHertz / 1000) return Malformed();
+      return Hertz(kilo * 1000);
+    case 2:
+      if (!GroupValue(groups[0], head)) return Malformed();
+      if (groups[0].size() <= 3) {  // MHz with a fraction
+        if (!FractionValue(groups[1], 6, fraction)) return Malformed();
+        return Hertz(head * 1'000'000 + fraction);
+      }
+      // kHz with a fraction; read as MHz it would be another frequency.
+      if (!FractionValue(groups[1], 3, fraction) || head > kMaxFreqHertz / 1000) return Malformed();
+      {
+        long long asMhz = 0, micro = 0;
+        if (head <= kMaxFreqHertz / 1'000'000 && FractionValue(groups[1], 6, micro))
+          asMhz = head * 1'000'000 + micro;
+        return Hertz(head * 1000 + fraction, asMhz);
+      }
+    case 3:  // MHz.kHz.Hz
+      if (!GroupValue(groups[0], head) || groups[1].size() != 3 || !GroupValue(groups[1], kilo) ||
+          !FractionValue(groups[2], 3, fraction) || head > kMaxFreqHertz / 1'000'000)
+        return Malformed();
+      return Hertz(head * 1'000'000 + kilo * 1000 + fraction);
+    default:
+      return Malformed();
+  }
+}
+
+std::optional<long long> FreqHertz(std::string_view text) {
+  const FreqReading r = ReadFreq(text);
+  if (r.kind != FreqReading::Kind::Hertz) return std::nullopt;
+  return r.hertz;
+}
+
 std::string NormalizeFreq(std::string_view freq) {
-  std::string hz = "000", khz, mhz;
-  const std::string f = ReplaceAll(freq, ",", ".");
-  if (f.find('.') == std::string::npos) {
-    if (f.size() > 3) {
-      mhz = f.substr(0, f.size() - 3);
-      khz = f.substr(f.size() - 3);
-    } else {
-      khz = f;
-    }
-  } else {
-    mhz = Piece(f, ".", 1, 1);
-    const std::string r = PiecesWithDelims(f, ".", 2, 2);
-    if (r.find('.') != std::string::npos) {
-      hz = (Piece(f, ".", 3, 1) + "000").substr(0, 3);
-      khz = Piece(f, ".", 2, 1);
-    } else if (mhz.size() <= 3) {
-      khz = Piece(f, ".", 2, 1);
-    } else {
-      khz = mhz.substr(mhz.size() - 3);
-      mhz = mhz.substr(0, mhz.size() - 3);
-      hz = (Piece(f, ".", 2, 1) + "000").substr(0, 3);
-    }
+  const std::optional<long long> hz = FreqHertz(freq);
+  if (!hz) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "%03lld.%03lld.%03lld", *hz / 1'000'000, *hz / 1000 % 1000,
+                *hz % 1000);
+  return text;
+}
+
+std::string FreqText(long long hertz) {
+  if (hertz < 0) return {};
+  char text[40];
+  std::snprintf(text, sizeof text, "%lld.%03lld.%03lld", hertz / 1'000'000, hertz / 1000 % 1000,
+                hertz % 1000);
+  return text;
+}
+
+std::string KenwoodFreqDigits(long long hertz, std::string_view modelCode) {
+  const int width = StartsWith(modelCode, "FT-2") ? 8 : 11;
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%0*lld", width, hertz);
+  if (hertz < 0 || static_cast<int>(std::string_view(digits).size()) != width) return {};
+  return digits;
+}
+
+namespace {
+
+// Packed BCD, least significant byte first, as blank-separated hex text.
+std::string BcdBytes(long long value, int bytes) {
+  if (value < 0) return {};
+  std::string text;
+  for (int i = 0; i < bytes; ++i) {
+    char pair[4];
+    std::snprintf(pair, sizeof pair, "%lld%lld", value / 10 % 10, value % 10);
+    text += (i ? " " : "") + std::string(pair);
+    value /= 100;
   }
-  if (mhz.size() == 1)
-    mhz = "00" + mhz;
-  else if (mhz.size() == 2)
-    mhz = "0" + mhz;
-  return mhz + "." + khz + "." + hz;
+  return value == 0 ? text : std::string();
 }
 
-std::string KenwoodFreqDigits(std::string_view freq, std::string_view modelCode) {
-  const std::string n = NormalizeFreq(Trim(freq));
-  std::string t = Piece(n, ".", 1, 1) + PiecesWithDelims(n, ".", 2, 2);
-  t = StripLeadingZeros(t);
-  const auto point = t.find('.');
-  const std::string whole = point == std::string::npos ? t : t.substr(0, point);
-  const std::string fraction = point == std::string::npos ? std::string() : t.substr(point + 1);
-  std::string d = "0000" + whole + (fraction + "000").substr(0, 3);
-  if (d.size() > 11) d = d.substr(d.size() - 11);
-  if (StartsWith(modelCode, "FT-2") && d.size() > 8) d = d.substr(d.size() - 8);
-  return d;
+}  // namespace
+
+std::string IcomFreqBytes(long long hertz, int bytes) {
+  return BcdBytes(bytes == 4 ? hertz / 10 * 10 : hertz, bytes);
 }
 
-std::string IcomFreqBytes(std::string_view freq, std::string_view modelCode) {
-  if (modelCode != "IC-CI-V") return {};
-  const std::string n = NormalizeFreq(freq);
-  const Groups g = SplitNormal(n);
-  if (g.mhz.size() >= 4) {
-    const long long hz = NormalHertz(g);
-    if (hz < 0 || hz > 9999999999LL) return {};
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%010lld", hz);
-    const std::string d = digits;
-    return d.substr(8, 2) + " " + d.substr(6, 2) + " " + d.substr(4, 2) + " " + d.substr(2, 2) +
-           " " + d.substr(0, 2);
-  }
-  return At(n, 10) + At(n, 11) + " " + At(n, 7) + At(n, 9) + " " + At(n, 5) + At(n, 6) + " " +
-         At(n, 2) + At(n, 3) + " 0" + At(n, 1);
-}
-
-std::string YaesuFreqBytes(std::string_view freq, std::string_view modelCode) {
-  const std::string_view variant = modelCode.substr(0, 4);
-  if (variant != "FT-1" && variant != "FT-9") return {};
-  const std::string n = NormalizeFreq(freq);
-  if (SplitNormal(n).mhz.size() >= 4) return {};
-  return At(n, 9) + At(n, 10) + " " + At(n, 6) + At(n, 7) + " " + At(n, 3) + At(n, 5) + " " +
-         At(n, 1) + At(n, 2);
+std::string YaesuFreqBytes(long long hertz) {
+  return BcdBytes(hertz / 10, 4);
 }
 
 std::string AsciiFreqDisplay(long long hertz) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld.%03lld", hertz / 1000,
-                (hertz < 0 ? -hertz : hertz) % 1000);
-  const std::string s = StripLeadingZeros(NormalizeFreq(text));
-  return s.size() == 9 ? "  " + s : s;
+  return Padded(FreqText(hertz), 0, 2, 0);
 }
 
 std::string IcomFreqDisplay(std::string_view digits) {
@@ -215,31 +276,15 @@ std::string IcomFreqDisplay(std::string_view digits) {
   const std::string s =
       StripLeadingZeros(Trim(d.substr(0, 4) + "." + (d.size() > 4 ? d.substr(4, 3) : "") + "." +
                              (d.size() > 7 ? d.substr(7, 3) : "")));
-  switch (s.size()) {
-    case 8:
-      return "     " + s;
-    case 9:
-      return "    " + s;
-    case 10:
-      return "  " + s;
-    default:
-      return s;
-  }
+  return Padded(KeepMhzDigit(s), 5, 4, 2);
 }
 
 std::string YaesuFreqDisplay(std::string_view digits) {
   const std::string d(digits);
   std::string s = Trim(d.substr(0, 3) + "." + (d.size() > 3 ? d.substr(3, 3) : "") + "." +
                        (d.size() > 6 ? d.substr(6, 3) : ""));
-  if (!s.empty()) s = StripLeadingZeros(s);
-  switch (s.size()) {
-    case 9:
-      return "   " + s;
-    case 10:
-      return " " + s;
-    default:
-      return s;
-  }
+  if (!s.empty()) s = KeepMhzDigit(StripLeadingZeros(s));
+  return Padded(s, 0, 3, 1);
 }
 
 }  // namespace varnek

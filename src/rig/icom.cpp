@@ -2,6 +2,7 @@
 
 #include "app/main_form.h"
 #include "app/text.h"
+#include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
@@ -52,15 +53,11 @@ std::string IcomFrame(uint8_t address, const std::string& body, bool addLf) {
   return f;
 }
 
-std::string IcomFrequencyText(const std::string& freq, const std::string& modelCode) {
+std::string IcomFrequencyText(long long hertz, const std::string& modelCode) {
   if (!StartsWith(modelCode, "IC")) return {};
   // Codes other than the generic one name real rigs that take the same
   // five bytes; only the IC-735 is known to use four.
-  const std::string five = IcomFreqBytes(freq, "IC-CI-V");
-  if (!IsIc735(modelCode) || five.empty()) return five;
-  const auto cut = five.rfind(' ');
-  if (cut == std::string::npos || five.substr(cut + 1) != "00") return {};
-  return five.substr(0, cut);
+  return IcomFreqBytes(hertz, IsIc735(modelCode) ? 4 : 5);
 }
 
 std::string IcomAnswerFreqDisplay(const std::string& digits, const std::string& modelCode) {
@@ -74,16 +71,19 @@ IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
                           const std::string& civAddress, bool addLf) {
   IcomWrite w;
   const std::string ch = rigops::TwoDigits(channel);
+  // A memory is written from the VFO: a row without a frequency would
+  // store whatever the VFO holds, not an empty channel.
+  const RowFreq freqCheck = CheckRowFreq(ch, freq, modelCode);
+  if (!freqCheck.refusal.empty() || freqCheck.empty) {
+    w.refusal = freqCheck.empty ? rigops::NoFreqRefusal(ch) : freqCheck.refusal;
+    return w;
+  }
   const std::string m = IcomModeCode(rigops::ModeToSend(mode), modelCode);
   if (m.empty()) {
     w.refusal = rigops::ModeRefusal(ch, mode);
     return w;
   }
-  const std::string f = IcomFrequencyText(freq, modelCode);
-  if (f.empty() && !freq.empty()) {
-    w.refusal = rigops::FreqRefusal(ch, freq);
-    return w;
-  }
+  const std::string f = IcomFrequencyText(freqCheck.hertz, modelCode);
   const uint8_t a = CivAddressByte(civAddress);
   const std::string head = Header(civAddress);
   w.frames = {IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), addLf),

@@ -17,7 +17,7 @@ namespace varnek {
 std::string IcomFrame(uint8_t address, const std::string& body, bool addLf);
 // The frequency bytes of a set-frequency frame as hex text, least
 // significant first; empty when the frequency does not fit the rig's form.
-std::string IcomFrequencyText(const std::string& freq, const std::string& modelCode);
+std::string IcomFrequencyText(long long hertz, const std::string& modelCode);
 // What the rig's frequency answer means: data digits of the frame, least
 // significant byte first (ten, or eight for the IC-735), to the display form.
 std::string IcomAnswerFreqDisplay(const std::string& digits, const std::string& modelCode);
@@ -28,7 +28,9 @@ struct IcomWrite {
   std::vector<std::string> echoes;
   std::string refusal;  // set when nothing may be sent
 };
-// Throws EConvertError for a malformed address or frequency text.
+// Refused (nothing to send) for a row without a frequency, a frequency the
+// rig cannot store or a mode it has no code for. Throws EConvertError for a
+// malformed address.
 IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
                           const std::string& mode, const std::string& modelCode,
                           const std::string& civAddress, bool addLf);

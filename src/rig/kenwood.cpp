@@ -2,6 +2,7 @@
 
 #include "app/main_form.h"
 #include "app/text.h"
+#include "rig/coverage.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
 
@@ -69,22 +70,18 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
                                const std::string& modelCode) {
   const std::string cc = rigops::TwoDigits(channel);
   const bool ft2000 = IsFt2000(modelCode);
-  if (freq.empty()) {
+  const RowFreq f = CheckRowFreq(cc, freq, modelCode);
+  if (!f.refusal.empty()) return {{}, f.refusal};
+  if (f.empty) {
     if (ft2000) return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + "00000000+000000000000;", {}};
     if (IsTs2000(modelCode)) return {Ts2000Write(cc, "00000000000", "0", ""), {}};
     return {"MW0 " + cc + "00000000000" + "0" + "0000 ;", {}};
   }
   const std::string code = KenwoodModeCode(rigops::ModeToSend(mode), modelCode);
   if (code.empty()) return {{}, rigops::ModeRefusal(cc, mode)};
-  const std::string digits = KenwoodFreqDigits(freq, modelCode);
-  if (ft2000) {
-    // Eight digits of hertz end below 100 MHz; keeping the last eight would
-    // turn 145.5 MHz into 45.5 MHz.
-    const std::string full = KenwoodFreqDigits(freq, "TS");
-    if (full.size() > 8 && full.find_first_not_of('0') < full.size() - 8)
-      return {{}, rigops::FreqRefusal(cc, freq)};
+  const std::string digits = KenwoodFreqDigits(f.hertz, modelCode);
+  if (ft2000)
     return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + "+000000" + code + "00000;", {}};
-  }
   if (IsTs2000(modelCode)) return {Ts2000Write(cc, digits, code, name), {}};
   return {"MW0 " + cc + digits + code + "0000 ;", {}};
 }

@@ -25,8 +25,8 @@ bool IsTs2000(const std::string& modelCode);
 std::string KenwoodReadCommand(const std::string& channel, const std::string& modelCode,
                                bool loadFinished);
 // Memory write without CR LF. An empty frequency writes the empty channel.
-// Refused when the dialect has no code for the mode or the frequency does
-// not fit the dialect's digits.
+// Refused when the frequency text is no frequency, reads two ways or lies
+// outside what the model stores, or the dialect has no code for the mode.
 RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
                                const std::string& mode, const std::string& name,
                                const std::string& modelCode);

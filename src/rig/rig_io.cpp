@@ -102,9 +102,10 @@ std::string ModeRefusal(const std::string& channel, const std::string& mode) {
          "\"; the channel was not written.";
 }
 
-std::string FreqRefusal(const std::string& channel, const std::string& freq) {
-  return "Channel " + channel + ": the frequency " + freq +
-         " is out of this rig's range; the channel was not written.";
+std::string NoFreqRefusal(const std::string& channel) {
+  return "Channel " + channel +
+         " has no frequency; the channel was not written (use Clear > Checked Memory Channels "
+         "to empty it).";
 }
 
 std::string NoLayoutNotice(const std::string& modelCode) {

@@ -172,7 +172,8 @@ std::string TranscriptText(const std::vector<std::string>& lines);
 std::string TwoDigits(const std::string& channel);
 // The writers' refusals, worded for the user.
 std::string ModeRefusal(const std::string& channel, const std::string& mode);
-std::string FreqRefusal(const std::string& channel, const std::string& freq);
+// A row without a frequency on a rig whose memories are written from the VFO.
+std::string NoFreqRefusal(const std::string& channel);
 std::string NoLayoutNotice(const std::string& modelCode);
 // The band plan proposes "SSB" only where SSB is USB by convention (2 m and
 // up), so the writers send it as USB.

@@ -4,6 +4,7 @@
 
 #include "app/main_form.h"
 #include "app/text.h"
+#include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
@@ -58,11 +59,15 @@ RigCommand YaesuWriteBurst(const std::string& channel, const std::string& freq,
   const std::string ch = rigops::TwoDigits(channel);
   const std::string cc = YaesuChannelByte(StrToInt(ch), modelCode);
   if (cc.empty()) return {};  // no such channel on the rig: skipped
-  const bool below10 = StrToInt(Piece(NormalizeFreq(freq), ".", 1, 1)) < 10;
+  // A memory is stored from the VFO: a row without a frequency would store
+  // whatever the VFO holds.
+  const RowFreq checked = CheckRowFreq(ch, freq, modelCode);
+  if (checked.empty) return {{}, rigops::NoFreqRefusal(ch)};
+  if (!checked.refusal.empty()) return {{}, checked.refusal};
+  const bool below10 = checked.hertz < 10'000'000;
   const std::string m = YaesuModeCode(rigops::ModeToSend(mode), below10, modelCode);
   if (m.empty() || m == "?") return {{}, rigops::ModeRefusal(ch, mode)};
-  const std::string f = YaesuFreqBytes(freq, modelCode);
-  if (f.empty()) return {{}, rigops::FreqRefusal(ch, freq)};
+  const std::string f = YaesuFreqBytes(checked.hertz);
   return {"00 00 00 " + m + " 0C " + f + " 0A" + " 00 00 00 " + cc + " 03", {}};
 }
 

@@ -4,6 +4,7 @@
 #include "app/rig_settings.h"
 #include "app/text.h"
 #include "rig/family.h"
+#include "rig/freq.h"
 #include "serial/serial_port.h"
 
 namespace varnek {
@@ -199,10 +200,9 @@ void TRigForm::ReadFt920StatusRecord() {
   auto word = [&](int n) { return Piece(line, " ", n, 1); };
   if (word(1) == "8B") return;  // the rig's mark of an empty record
   const uint32_t hz = HexValue(word(2) + word(3) + word(4) + word(5));
-  std::string digits = "00" + std::to_string(hz);
-  digits = digits.substr(digits.size() - 9);
-  std::string freq = digits.substr(0, 3) + "." + digits.substr(3, 3) + "." + digits.substr(6, 3);
-  freq.erase(0, freq.find_first_not_of('0'));
+  // MHz.kHz.Hz with one zero kept below 1 MHz, so 999 kHz reads back as
+  // itself; nine digits are all the FT-920's hertz ever need.
+  const std::string freq = FreqText(hz % 1'000'000'000);
   const std::string m = word(8);
   std::string mode = "?";
   if (m == "00")

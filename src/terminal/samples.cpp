@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/text.h"
+#include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
 
@@ -62,9 +63,13 @@ std::vector<std::string> SampleCommand(Sample sample, const std::string& code,
         if (col == Column::Yaesu) text = "00 67 42 01 0A";
         if (col == Column::Icom) text = "FE FE 00 E0 05 00 70 26 14 00 FD";
       } else {
-        if (col == Column::Kenwood || col == Column::Ft2000) text = KenwoodFreqDigits(f.freq, code);
-        if (col == Column::Yaesu) text = YaesuFreqBytes(f.freq, code) + " 0A";
-        if (col == Column::Icom) text = IcomFreqBytes(f.freq, code);
+        // A typed text that is no frequency gives no sample.
+        const std::optional<long long> hz = FreqHertz(f.freq);
+        if (!hz) return {};
+        if (col == Column::Kenwood || col == Column::Ft2000) text = KenwoodFreqDigits(*hz, code);
+        if (col == Column::Yaesu)
+          text = (YaesuVariantOf(code) != YaesuVariant::None ? YaesuFreqBytes(*hz) : "") + " 0A";
+        if (col == Column::Icom && code == "IC-CI-V") text = IcomFreqBytes(*hz);
       }
       break;
     case Sample::Mode:

@@ -1,29 +1,13 @@
 #include "transfer/verify.h"
 
 #include "app/text.h"
+#include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
 #include "rig/rig_io.h"
 
 namespace varnek {
-
-std::optional<long long> FrequencyHertz(std::string_view freq) {
-  const std::string text = Trim(freq);
-  if (text.empty()) return std::nullopt;
-  const std::string normal = NormalizeFreq(text);
-  long long hz = 0;
-  int digits = 0;
-  for (char c : normal) {
-    if (c == '.') continue;
-    if (c < '0' || c > '9') return std::nullopt;
-    // Twelve digits are far beyond any rig; more would overflow.
-    if (++digits > 15) return std::nullopt;
-    hz = hz * 10 + (c - '0');
-  }
-  if (digits == 0) return std::nullopt;
-  return hz;
-}
 
 std::string HeldMode(std::string_view mode, std::string_view modelCode) {
   const std::string sent = rigops::ModeToSend(std::string(mode));
@@ -51,15 +35,15 @@ std::string VerifyDifference(const std::string& channel, const std::string& freq
                              const std::string& mode, const ChannelAnswer& rig,
                              const std::string& modelCode) {
   using S = ChannelAnswer::Status;
-  const std::optional<long long> want = FrequencyHertz(freq);
+  const std::optional<long long> want = FreqHertz(freq);
   // 0: the rig holds nothing there (an empty record, a refusal, 0 Hz).
-  const long long got = rig.status == S::Channel ? FrequencyHertz(rig.freq).value_or(0) : 0;
+  const long long got = rig.status == S::Channel ? FreqHertz(rig.freq).value_or(0) : 0;
   const bool rigEmpty = got == 0;
   const std::string table = want ? Trim(freq) + " " + Trim(mode) : std::string("an empty channel");
   const std::string line = channel + ": the table has " + table + ", the rig ";
   if (!want) return rigEmpty ? std::string() : line + "holds " + Trim(rig.freq) + " " + rig.mode;
   if (rigEmpty) return line + "holds it empty";
-  const long long step = FamilyOf(modelCode) == RigFamily::Yaesu ? 10 : 1;
+  const long long step = CoverageOf(modelCode).stepHz;
   const long long diff = *want > got ? *want - got : got - *want;
   const bool freqOk = diff < step;
   const bool modeOk = Trim(mode).empty() || rig.mode == HeldMode(Trim(mode), modelCode);

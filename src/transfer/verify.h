@@ -10,18 +10,14 @@
 
 namespace varnek {
 
-// Hertz of a frequency text as the table holds it (MHz.kHz.Hz, kHz, kHz
-// with a fraction; commas count as points); nullopt when it is no frequency.
-std::optional<long long> FrequencyHertz(std::string_view freq);
-
 // The mode name a read of the rig gives for a row written with `mode`: the
 // rigs answer in their own terms ("SSB" goes out as USB; the five-byte
 // Yaesus' records know only LSB, USB, CW, AM, FM and one data class).
 std::string HeldMode(std::string_view mode, std::string_view modelCode);
 
 // Empty when the rig's answer `rig` holds the row (`freq`, `mode`) as far as
-// the rig can hold it: frequency to the hertz (to 10 Hz on the five-byte
-// Yaesus, which store in 10 Hz steps) and the mode as HeldMode says; an
+// the rig can hold it: frequency to the rig's step (10 Hz on the
+// five-byte Yaesus and the IC-735) and the mode as HeldMode says; an
 // empty row must read back empty. Otherwise one line naming `channel`, what
 // the table has and what the rig holds.
 std::string VerifyDifference(const std::string& channel, const std::string& freq,

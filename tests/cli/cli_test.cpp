@@ -310,7 +310,7 @@ TEST_F(KenwoodCli, NothingAnsweringAtAllStaysATransferError) {
 }
 
 TEST_F(KenwoodCli, WriteVerifyComparesTheRigWithTheTable) {
-  files.Write("t.txt", "01\t145.500.000\tFM\t\r\n02\t7.074.000\tUSB\t\r\n");
+  files.Write("t.txt", "01\t51.500.000\tFM\t\r\n02\t7.074.000\tUSB\t\r\n");
   const Result ok = RunRig({"--table", files / "t.txt", "write", "--verify", "1-2"});
   EXPECT_EQ(ok.status, kExitOk) << ok.err;
   EXPECT_EQ(ok.err.find("Verify"), std::string::npos) << ok.err;
@@ -329,13 +329,13 @@ TEST_F(KenwoodCli, WriteVerifyComparesTheRigWithTheTable) {
 
 TEST_F(KenwoodCli, WriteSavesTheCheckedRowsOfTheTableOnly) {
   files.Write("t.txt",
-              "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\tFT8\r\n03\t1.800.000\tCW\t\r\n");
+              "01\t51.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\tFT8\r\n03\t1.800.000\tCW\t\r\n");
   const Result r = RunRig({"--table", files / "t.txt", "write", "1-2"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_TRUE(r.out.empty()) << r.out;
   EXPECT_EQ(r.err.find("empty channels"), std::string::npos) << r.err;
   ASSERT_FALSE(Empty(sim->GetChannel(1)));
-  EXPECT_EQ(sim->GetChannel(1)->hz, 145500000);
+  EXPECT_EQ(sim->GetChannel(1)->hz, 51500000);
   EXPECT_EQ(sim->GetChannel(1)->mode, "4");
   EXPECT_EQ(sim->GetChannel(2)->hz, 7074000);
   EXPECT_EQ(sim->GetChannel(3)->hz, 7050000);  // not checked: left alone
@@ -429,10 +429,44 @@ TEST_F(KenwoodCli, SingleCommandsReachTheRig) {
   }
 }
 
+// Rows whose frequency is malformed, reads two ways, lies outside the rig
+// or is blank: the good ones are written, the others refused by name.
+TEST_F(Cli, WriteRefusesEveryRowItCannotSendAsMeant) {
+  StartRig("Kenwood TS-2000");
+  for (int n = 1; n <= 7; ++n)
+    sim->SetChannel(n, Ch(7123450, "2"));
+  files.Write("t.txt",
+              "01\t14.25\tUSB\t\r\n02\t0999.5\tAM\t\r\n03\t7.0.5\tUSB\t\r\n"
+              "04\t1296.2\tFM\t\r\n05\t200.000.000\tFM\t\r\n06\t1296.200.000\tFM\t\r\n");
+  const Result r = RunRig({"--wait-for-answers", "on", "--table", files / "t.txt", "write", "1-7"});
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_EQ(sim->GetChannel(1)->hz, 14250000);
+  EXPECT_EQ(sim->GetChannel(2)->hz, 999500);
+  EXPECT_EQ(sim->GetChannel(6)->hz, 1296200000);
+  for (int n : {3, 4, 5}) {
+    EXPECT_EQ(sim->GetChannel(n)->hz, 7123450) << n;
+    EXPECT_NE(r.err.find("Channel 0" + std::to_string(n) + ":"), std::string::npos) << r.err;
+  }
+  EXPECT_NE(r.err.find("1.296.200 or 1296.200.000"), std::string::npos) << r.err;
+  EXPECT_TRUE(Empty(sim->GetChannel(7)));  // blank: the empty channel on a Kenwood
+}
+
+// A rig that stores something else than it was sent: the read-back says so.
+TEST_F(Cli, WriteVerifyCatchesAFrequencyThatLandedWrong) {
+  sim::Options faulty;
+  faulty.store_offset_hz = 1000;
+  StartRig("Kenwood TS-570", faulty);
+  files.Write("t.txt", "01\t14.25\tUSB\t\r\n");
+  const Result r = RunRig({"--table", files / "t.txt", "write", "--verify", "1"});
+  EXPECT_EQ(r.status, kExitTransferError) << r.err;
+  EXPECT_NE(r.err.find("01: the table has 14.25 USB, the rig holds 14.251.000"), std::string::npos)
+      << r.err;
+}
+
 // What went wrong on the way to the rig is never reported as success.
 TEST_F(KenwoodCli, RigFaultsEndTheRunWithOne) {
   // The rig has no mode "QQQ": row 02 cannot be written.
-  files.Write("t.txt", "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tQQQ\t\r\n");
+  files.Write("t.txt", "01\t51.500.000\tFM\tS20\r\n02\t7.074.000\tQQQ\t\r\n");
   const std::string kenwood = "Kenwood TS-570", icom = "Icom IC-CI-V", yaesu = "Yaesu FT-920";
   struct Case {
     const char* name;
@@ -581,7 +615,7 @@ TEST_F(KenwoodCli, TheUsersFoldersAreReadOnly) {
   ::setenv("HOME", home.Path().c_str(), 1);
   ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
   files.Write("t.txt",
-              "01\t145.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\t\r\n03\t3.573.000\tUSB\t\r\n");
+              "01\t51.500.000\tFM\tS20\r\n02\t7.074.000\tUSB\t\r\n03\t3.573.000\tUSB\t\r\n");
   // The rig answers every write with a refusal: answers in the middle of
   // the save run are what its log records.
   sim::Faults f;

@@ -145,12 +145,10 @@ inline std::vector<int> FullRange(const RigProfile& p) {
 enum class Kind {
   ModeReadsAs,      // `what` is written, the rig reports it back as `becomes`
   ModeRefused,      // the rig has no code for `what`: the write is refused
-  BandRefused,      // a frequency of band `what` does not fit the rig's digits
-  BandUnchecked,    // band `what` is outside the rig, but the program sends it
+  BandRefused,      // band `what` is outside what the rig stores: the write is refused
   NameDropped,      // the rig keeps no memory names
   NameChanged,      // a name character or length the rig cannot hold
   EmptyRowRefused,  // a save of an empty row is refused instead of emptying the channel
-  EmptyRowRaises,   // a save of an empty row ends the run with a conversion error
   NoChannel,        // table row `what` is no memory of the rig
 };
 
@@ -220,23 +218,24 @@ inline const std::vector<Difference>& Differences() {
       {{"FT920"}, Kind::ModeRefused, "PKT-U", "", "no packet modes on the FT-920"},
       {{"FT920"}, Kind::ModeRefused, "PKT-FM", "", "no packet modes on the FT-920"},
       {{"FT920"}, Kind::ModeRefused, "FM-N", "", "narrow FM is a filter here"},
-      // Frequencies: what the digits of each command set can carry.
-      {{"FT2000"}, Kind::BandRefused, "2m", "", "eight digits of hertz end below 100 MHz"},
-      {{"FT2000"}, Kind::BandRefused, "70cm", "", "eight digits of hertz end below 100 MHz"},
-      {{"FT2000"}, Kind::BandRefused, "23cm", "", "eight digits of hertz end below 100 MHz"},
-      {{"IC735"}, Kind::BandRefused, "2m", "", "four BCD bytes end below 100 MHz"},
-      {{"IC735"}, Kind::BandRefused, "70cm", "", "four BCD bytes end below 100 MHz"},
-      {{"IC735"}, Kind::BandRefused, "23cm", "", "four BCD bytes end below 100 MHz"},
-      {yaesu, Kind::BandRefused, "23cm", "", "eight BCD digits of 10 Hz end below 1000 MHz"},
-      // Outside the real rig but within its digits: the program cannot know
-      // the rig's coverage, so it sends them and the simulator stores them.
-      {{"TS570", "FT2000", "FT920"}, Kind::BandUnchecked, "2m", "", "HF and 6 m rig"},
-      {{"TS570"}, Kind::BandUnchecked, "70cm", "", "HF and 6 m rig"},
-      {{"TS570"}, Kind::BandUnchecked, "23cm", "", "HF and 6 m rig"},
-      {{"TS870S", "IC735", "FT1000"}, Kind::BandUnchecked, "6m", "", "HF-only rig"},
-      {{"TS870S", "FT1000"}, Kind::BandUnchecked, "2m", "", "HF-only rig"},
-      {{"TS870S", "FT1000", "FT920"}, Kind::BandUnchecked, "70cm", "", "HF-only rig"},
-      {{"TS870S"}, Kind::BandUnchecked, "23cm", "", "HF-only rig"},
+      // Frequencies: outside what the model can store, refused before
+      // anything is sent for the channel.
+      {{"TS870S", "IC735", "FT1000"}, Kind::BandRefused, "6m", "", "HF-only rig"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+       Kind::BandRefused,
+       "2m",
+       "",
+       "HF (and 6 m) rig"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+       Kind::BandRefused,
+       "70cm",
+       "",
+       "HF (and 6 m) rig"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+       Kind::BandRefused,
+       "23cm",
+       "",
+       "HF (and 6 m) rig"},
       // Names.
       {notTs2000, Kind::NameDropped, "", "", "only the TS-2000 memory layout has a name field"},
       {{"TS2000"}, Kind::NameChanged, ";", " ", "a \";\" would end the command inside the name"},
@@ -247,10 +246,9 @@ inline const std::vector<Difference>& Differences() {
        "ab",
        "the table's name is trimmed; the rig pads with blanks"},
       // Empty rows in a save.
-      {icom, Kind::EmptyRowRefused, "", "",
-       "the write sequence stores the VFO: an empty row has no mode to set"},
-      {yaesu, Kind::EmptyRowRaises, "", "",
-       "the five-byte writer reads the MHz of the frequency as a number first"},
+      {icom, Kind::EmptyRowRefused, "", "", "a memory is stored from the VFO: nothing to clear it"},
+      {yaesu, Kind::EmptyRowRefused, "", "",
+       "a memory is stored from the VFO: nothing to clear it"},
       // Channel ranges.
       {noRow00, Kind::NoChannel, "00", "", "memories count from 1 (row 00 is Kenwood TS only)"},
   };

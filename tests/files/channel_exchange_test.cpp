@@ -27,7 +27,8 @@ TEST(ChannelExchangeFreq, TableTextsToHertz) {
       {"144.800", 144800000},
       {"3.699.000", 3699000},
       {"10368.100.000", 10368100000},
-      {"7.05", -1},  // kHz group of two digits: which 7 MHz is meant?
+      {"7.05", 7050000},  // MHz with a fraction
+      {"0.999.000", 999000},
       {"14.250.000.5", -1},
       {"abc", -1},
       {"", -1},

@@ -87,7 +87,7 @@ TEST(ChirpCsv, ExportWritesWhatChirpReads) {
 TEST(ChirpCsv, ExportReportsWhatItCannotWriteAsItIs) {
   ChannelTable table;
   table[1] = {"abc", "USB", ""};
-  table[2] = {"7.05", "USB", ""};
+  table[2] = {"7.0.5", "USB", ""};
   table[3] = {"14.250.000", "", ""};
   table[4] = {"144.300.000", "SSB", ""};
   table[5] = {"3.600.000", "PKT-L", ""};
@@ -96,7 +96,7 @@ TEST(ChirpCsv, ExportReportsWhatItCannotWriteAsItIs) {
   EXPECT_EQ(out.channels, 4);
   const std::vector<std::string> expected = {
       "channel 01: frequency \"abc\" is not a frequency; not written",
-      "channel 02: frequency \"7.05\" is not a frequency; not written",
+      "channel 02: frequency \"7.0.5\" is not a frequency; not written",
       "channel 03: mode \"\" has no CHIRP counterpart; written as Auto",
       "channel 04: mode SSB written as USB",
       "channel 05: mode PKT-L written as DIG",

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
+
 namespace varnek {
 namespace {
 
@@ -96,104 +99,110 @@ TEST(BandPlan, Boundaries) {
     EXPECT_EQ(BandPlanMode(c.freq, c.model), c.want) << "'" << c.freq << "' on '" << c.model << "'";
 }
 
-TEST(NormalForm, Notations) {
-  struct Case {
-    std::string in, want;
-  };
-  const std::vector<Case> cases = {
-      {"3699", "003.699.000"},      {"3699.0", "003.699.000"},
-      {"3.699.000", "003.699.000"}, {"14250,5", "014.250.500"},
-      {"144.800", "144.800.000"},   {"10368.100.000", "10368.100.000"},
-      {"1296.200", "001.296.200"},  {"7.05", "007.05.000"},
-      {"14.250.5", "014.250.500"},  {"14.250.0001", "014.250.000"},
-      {"500", ".500.000"},          {"", "..000"},
-      {"1296200", "1296.200.000"},
+// Every notation a person types or a file holds, and what is not one.
+TEST(FreqText, NotationsReadAsTheirHertz) {
+  const struct {
+    const char* text;
+    std::optional<long long> hz;
+  } cases[] = {
+      // kHz, no separator
+      {"3699", 3699000},
+      {"75", 75000},
+      {"  14074 ", 14074000},
+      // kHz with a fraction: four or more digits before the point
+      {"14250.5", 14250500},
+      {"14250,5", 14250500},
+      {"3699.0", 3699000},
+      {"0999.5", 999500},
+      {"14074.00", 14074000},
+      {"1296.2", 1296200},
+      // MHz with a fraction: one to three digits before the point
+      {"14.25", 14250000},
+      {"7.05", 7050000},
+      {"21,3", 21300000},
+      {"144.8", 144800000},
+      {"144.800", 144800000},
+      {"7.0505", 7050500},
+      {"7.050501", 7050501},
+      {"14.2500000", 14250000},
+      // MHz.kHz.Hz
+      {"3.699.000", 3699000},
+      {"0.999.000", 999000},
+      {"  7.050.000", 7050000},
+      {"14.250.5", 14250500},
+      {"14,250,000", 14250000},
+      {"1296.200.000", 1296200000},
+      {"14.250.0000", 14250000},
+      // nothing, or not a frequency
+      {"", std::nullopt},
+      {"   ", std::nullopt},
+      {"7.0505011", std::nullopt},
+      {"14.250.0001", std::nullopt},
+      {"14.25.000", std::nullopt},
+      {"14.2500.000", std::nullopt},
+      {".999.000", std::nullopt},
+      {"14.250.000.5", std::nullopt},
+      {"14.", std::nullopt},
+      {"-14250", std::nullopt},
+      {"+14250", std::nullopt},
+      {"14 250", std::nullopt},
+      {"14.250 MHz", std::nullopt},
+      {"14.07x.000", std::nullopt},
+      {"9999999999999999999", std::nullopt},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(NormalizeFreq(c.in), c.want) << c.in;
+    EXPECT_EQ(FreqHertz(c.text), c.hz) << "'" << c.text << "'";
+  // Only kHz with a fraction has a second reading, for the ambiguity check.
+  EXPECT_EQ(ReadFreq("1296.2").asMhz, 1296200000);
+  EXPECT_EQ(ReadFreq("14.25").asMhz, 0);
+  EXPECT_EQ(NormalizeFreq("7.05"), "007.050.000");
+  EXPECT_EQ(NormalizeFreq("7.05x"), "");
 }
 
-TEST(RigForms, KenwoodDigits) {
-  struct Case {
-    std::string in, model, want;
-  };
-  const std::vector<Case> cases = {
-      {"14.250.000", "TS-570", "00014250000"},   {"14.250.000", "FT-2000", "14250000"},
-      {"3699", "TS-570", "00003699000"},         {"7.050.000", "TS-2000", "00007050000"},
-      {"7.050.000", "FT-2000", "07050000"},      {"  7.050.000", "TS-570", "00007050000"},
-      {"145.500.000", "TS-2000", "00145500000"}, {"1296.200.000", "TS-2000", "01296200000"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(KenwoodFreqDigits(c.in, c.model), c.want) << c.in;
-}
-
-TEST(RigForms, IcomBytes) {
-  struct Case {
-    std::string in, model, want;
-  };
-  const std::vector<Case> cases = {
-      {"14.250.000", "IC-CI-V", "00 00 25 14 00"},
-      {"145.500.000", "IC-CI-V", "00 00 50 45 01"},
-      {"14.074.000", "IC-CI-V", "00 40 07 14 00"},
-      {"432.100.123", "IC-CI-V", "23 01 10 32 04"},
-      // From 1000 MHz the digits come from the value, not the positions.
-      {"1296.200.000", "IC-CI-V", "00 00 20 96 12"},
-      {"10368.100.000", "IC-CI-V", ""},
-      {"14.250.000", "IC-735", ""},
-      {"14.250.000", "TS-570", ""},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(IcomFreqBytes(c.in, c.model), c.want) << c.in;
-}
-
-TEST(RigForms, YaesuBytes) {
-  struct Case {
-    std::string in, model, want;
-  };
-  const std::vector<Case> cases = {
-      {"14.267.000", "FT-1000", "00 67 42 01"},
-      {"14.267.000", "FT-920", "00 67 42 01"},
-      {"14.256.780", "FT-920", "78 56 42 01"},
-      {"7.050.000", "FT-1000", "00 50 70 00"},
-      {"439.999.990", "FT-920", "99 99 99 43"},
-      {"1296.200.000", "FT-920", ""},
-      {"14.267.000", "FT-817", ""},
-      {"14.267.000", "TS-570", ""},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(YaesuFreqBytes(c.in, c.model), c.want) << c.in;
+TEST(RigForms, DigitsAndBcdOfTheHertz) {
+  EXPECT_EQ(KenwoodFreqDigits(14250000, "TS-570"), "00014250000");
+  EXPECT_EQ(KenwoodFreqDigits(14250000, "FT-2000"), "14250000");
+  EXPECT_EQ(KenwoodFreqDigits(999000, "TS-570"), "00000999000");
+  EXPECT_EQ(KenwoodFreqDigits(145500000, "FT-2000"), "");  // nine digits
+  EXPECT_EQ(IcomFreqBytes(14074000), "00 40 07 14 00");
+  EXPECT_EQ(IcomFreqBytes(432100123), "23 01 10 32 04");
+  EXPECT_EQ(IcomFreqBytes(1296200000), "00 00 20 96 12");
+  EXPECT_EQ(IcomFreqBytes(10368100000LL), "");
+  EXPECT_EQ(IcomFreqBytes(14250007, 4), "00 00 25 14");  // the IC-735: 10 Hz
+  EXPECT_EQ(YaesuFreqBytes(14256789), "78 56 42 01");
+  EXPECT_EQ(YaesuFreqBytes(999000), "00 99 09 00");
+  EXPECT_EQ(YaesuFreqBytes(1296200000), "");
 }
 
 TEST(DisplayForms, EachFamily) {
   EXPECT_EQ(AsciiFreqDisplay(14250000), "14.250.000");
   EXPECT_EQ(AsciiFreqDisplay(7050000), "  7.050.000");
+  EXPECT_EQ(AsciiFreqDisplay(999000), "  0.999.000");
   EXPECT_EQ(AsciiFreqDisplay(145500000), "145.500.000");
   EXPECT_EQ(IcomFreqDisplay("0000251400"), "  14.250.000");
   EXPECT_EQ(IcomFreqDisplay("0000050700"), "    7.050.000");
+  EXPECT_EQ(IcomFreqDisplay("0090990000"), "    0.999.000");
   EXPECT_EQ(IcomFreqDisplay("0000504501"), "145.500.000");
   EXPECT_EQ(YaesuFreqDisplay("014250000"), " 14.250.000");
   EXPECT_EQ(YaesuFreqDisplay("007050000"), "   7.050.000");
+  EXPECT_EQ(YaesuFreqDisplay("000999000"), "   0.999.000");
   EXPECT_EQ(YaesuFreqDisplay(""), "..");
 }
 
-// Every display text a parser writes must convert back to the same rig form.
-TEST(DisplayForms, RoundTripToRigForms) {
-  for (long long hz :
-       {1838000LL, 7050000LL, 14250000LL, 29600000LL, 50110000LL, 145500000LL, 432100000LL}) {
+// Every display text a parser writes reads back as the hertz it came from,
+// medium wave included, and so reaches the rig as the same digits.
+TEST(DisplayForms, ReadBackAsTheSameHertz) {
+  for (long long hz : {30000LL, 153000LL, 999000LL, 999990LL, 1000000LL, 1838000LL, 7050000LL,
+                       14250010LL, 29600000LL, 145500000LL, 432100000LL, 1296200000LL}) {
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%011lld", hz);
-    EXPECT_EQ(KenwoodFreqDigits(AsciiFreqDisplay(hz), "TS-570"), digits) << hz;
     std::snprintf(digits, sizeof digits, "%010lld", hz);
     const std::string d = digits;
     const std::string received =
         d.substr(8, 2) + d.substr(6, 2) + d.substr(4, 2) + d.substr(2, 2) + d.substr(0, 2);
-    const std::string shown = IcomFreqDisplay(received);
-    const auto bytes =
-        IcomFreqBytes(std::string(shown.substr(shown.find_first_not_of(' '))), "IC-CI-V");
-    std::string joined;
-    for (char c : bytes)
-      if (c != ' ') joined += c;
-    EXPECT_EQ(joined, received) << hz;
+    std::snprintf(digits, sizeof digits, "%09lld", hz % 1000000000);
+    EXPECT_EQ(FreqHertz(AsciiFreqDisplay(hz)), hz);
+    EXPECT_EQ(FreqHertz(IcomFreqDisplay(received)), hz);
+    EXPECT_EQ(FreqHertz(YaesuFreqDisplay(digits)), hz % 1000000000);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/errors.h"
 #include "app/text.h"
+#include "rig/coverage.h"
 #include "rig/fake_rig_io.h"
 
 namespace varnek {
@@ -59,7 +60,8 @@ TEST(YaesuCommands, WriteBurst) {
   EXPECT_THAT(YaesuWriteBurst("12", "14.1", "PKT-U", "FT-920").refusal, HasSubstr("PKT-U"));
   EXPECT_THAT(YaesuWriteBurst("12", "1296.200.000", "FM", "FT-920").refusal, HasSubstr("12"));
   EXPECT_EQ(YaesuWriteBurst("12", "7.0", "CW", "FT-817").refusal, "No memory layout for FT-817");
-  EXPECT_THROW(YaesuWriteBurst("12", "", "USB", "FT-1000"), EConvertError);
+  // Stored from the VFO: an empty row would store whatever the VFO holds.
+  EXPECT_EQ(YaesuWriteBurst("12", "", "USB", "FT-1000").refusal, rigops::NoFreqRefusal("12"));
 }
 
 TEST(YaesuParser, Records) {
@@ -95,7 +97,7 @@ TEST(YaesuParser, Records) {
       {"FT-920", {"#12", " 00 00 D9 70 10                : .......", "#13"}, S::Nothing, "", ""},
       {"FT-1000", Record("#12", "90 00 00 00 00 00 00 00"), S::Empty, "", ""},
       {"FT-920", Record("#12", "00 00 00 00 00 00 00 40"), S::Nothing, "", ""},
-      {"FT-920", Record("#12", "00 00 00 00 10 00 00 40"), S::Channel, ".000.016", "USB"},
+      {"FT-920", Record("#12", "00 00 00 00 10 00 00 40"), S::Channel, "   0.000.016", "USB"},
       {"FT-920", Record("#12", "8B 00 00 00 00 00 00 00"), S::Empty, "", ""},
       {"FT-920", {"#12"}, S::Empty, "", ""},
       {"FT-920", {}, S::NoTranscript, "", ""},
@@ -243,7 +245,7 @@ TEST(RigNotices, CollectsDuringARun) {
   EXPECT_EQ(b.io.sent.size(), 1u);  // the run went on with channel 05
   const std::string all = b.notices.EndCollecting();
   EXPECT_EQ(all, "Not transferred:\n" + rigops::ModeRefusal("03", "PKT-U") + "\n" +
-                     rigops::FreqRefusal("04", "1296.200.000"));
+                     CheckRowFreq("04", "1296.200.000", "FT-920").refusal);
   EXPECT_EQ(b.notices.EndCollecting(), "");
   YaesuWriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
   EXPECT_EQ(b.host.Messages().size(), 1u);

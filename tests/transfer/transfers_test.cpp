@@ -100,14 +100,14 @@ TEST_F(KenwoodFlows, OneTransferAtATime) {
 }
 
 TEST_F(KenwoodFlows, SaveWritesCheckedRowsAndLogsWhileItRuns) {
-  Form().SetChannel("01", "145.500.000", "FM", "S20");
+  Form().SetChannel("01", "51.500.000", "FM", "S20");
   Form().SetChannel("02", "7.074.000", "USB", "FT8");
   Check({1, 2});
   program->RigForm.Terminal.Add("old line");
   program->transfers.SaveToRig1Click();
   Settle();
   ASSERT_TRUE(sim->GetChannel(1).has_value());
-  EXPECT_EQ(sim->GetChannel(1)->hz, 145500000);
+  EXPECT_EQ(sim->GetChannel(1)->hz, 51500000);
   EXPECT_EQ(sim->GetChannel(1)->mode, "4");
   EXPECT_EQ(sim->GetChannel(2)->hz, 7074000);
   EXPECT_EQ(sim->GetChannel(2)->mode, "2");

@@ -19,27 +19,6 @@ ChannelAnswer Status(ChannelAnswer::Status s) {
   return a;
 }
 
-TEST(Verify, FrequencyTextsInEveryNotationGiveTheirHertz) {
-  const struct {
-    const char* text;
-    std::optional<long long> hz;
-  } cases[] = {
-      {"14.074.000", 14074000},
-      {" 7.040.000", 7040000},
-      {"14074.00", 14074000},
-      {"14074,50", 14074500},
-      {"3699", 3699000},
-      {"145.500.000", 145500000},
-      {"1296.200.000", 1296200000},
-      {"", std::nullopt},
-      {"   ", std::nullopt},
-      {"14.07x.000", std::nullopt},
-      {"9999999999999999999", std::nullopt},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(FrequencyHertz(c.text), c.hz) << c.text;
-}
-
 TEST(Verify, HeldModeIsWhatTheRigReportsBack) {
   const struct {
     const char* mode;
