@@ -1,7 +1,11 @@
 #include "files/channel_file.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "app/main_form.h"
 #include "app/text.h"
+#include "rig/freq.h"
 
 namespace varnek {
 namespace {
@@ -37,6 +41,21 @@ ChannelFileResult Failure(const std::string& what, const std::string& detail) {
   return {false, what + detail, 0};
 }
 
+// Kilohertz with two decimals from the text's frequency where the cut of
+// KilohertzWithPoint would name another one ("7.050" became "7.05", which
+// reads as 7.05 MHz only by luck; 999 kHz as ".999.000" became "999.00",
+// 999 MHz). Below 1000 kHz a leading zero keeps the text in kHz.
+std::string KilohertzText(std::string_view freq) {
+  const std::string cut = KilohertzWithPoint(std::string(freq));
+  const std::optional<long long> hz = FreqHertz(freq);
+  if (!hz) return cut;
+  const std::optional<long long> cutHz = FreqHertz(cut);
+  if (cutHz && *cutHz / 10 == *hz / 10) return cut;
+  char text[32];
+  std::snprintf(text, sizeof text, "%04lld.%02lld", *hz / 1000, *hz % 1000 / 10);
+  return text;
+}
+
 }  // namespace
 
 std::string FreqForFile(std::string_view freq, FreqNotation notation) {
@@ -44,9 +63,9 @@ std::string FreqForFile(std::string_view freq, FreqNotation notation) {
     case FreqNotation::TwoPoints:
       return std::string(freq);
     case FreqNotation::Point:
-      return KilohertzWithPoint(std::string(freq));
+      return KilohertzText(freq);
     case FreqNotation::Comma: {
-      std::string s = KilohertzWithPoint(std::string(freq));
+      std::string s = KilohertzText(freq);
       ReplaceFirst(s, '.', ',');
       return s;
     }
@@ -113,7 +132,11 @@ ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
   }
   ChannelLine c;
   c.number = std::string(fields[0]);
-  const std::string freq = Trim(fields[1]);
+  std::string freq = Trim(fields[1]);
+  // The parsers once stored frequencies below 1 MHz without their MHz digit
+  // (".999.000"); such a file still means 999 kHz.
+  if (freq.size() > 1 && freq[0] == '.' && std::count(freq.begin(), freq.end(), '.') == 2)
+    freq = "0" + freq;
   c.freq = LoadPadding(freq.size(), notation) + freq;
   c.mode = std::string(fields[2]);
   c.name = std::string(fields[3]);
