@@ -295,7 +295,7 @@ void Transfers::LabelClick(int channel) {
   ApplyAnswerFraming();
   BeginReport();
   bool read = false;
-  const Exchange e = DoClick(channel, read);
+  const Exchange e = DoClick(channel, read, true);
   if (read) {
     EndWatch(Asked::Read);
     JudgeReads();
@@ -305,7 +305,14 @@ void Transfers::LabelClick(int channel) {
   if (!missing.empty()) host_.ShowMessage(missing);
 }
 
-Exchange Transfers::DoClick(int n, bool& read) {
+void Transfers::MemoryModeBeforeReads() {
+  // A CI-V channel select leaves some models on the VFO, and a read there
+  // answers the VFO for every channel. In memory mode the select changes
+  // the channel on every model.
+  if (FamilyOf(form_.shared.ModelCode.Get()) == RigFamily::Icom) IcomMemoryMode(Context());
+}
+
+Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
   bool toRig = false;
   std::string freq, mode, name;
   host_.RunOnGuiThread([&] {
@@ -316,6 +323,7 @@ Exchange Transfers::DoClick(int n, bool& read) {
   });
   read = !toRig;
   if (toRig) return WriteChannelToRig(ChannelText(n), freq, mode, name);
+  if (firstRead) MemoryModeBeforeReads();
   ReadChannelFromRig(ChannelText(n));
   return Exchange::Sent;
 }
@@ -439,7 +447,7 @@ void Transfers::LoadWorker() {
       host_.RunOnGuiThread([&] { checked = form_.cb[n].Checked(); });
       if (checked) {
         bool read = false;
-        DoClick(n, read);
+        DoClick(n, read, done == 0);
         EndWatch(Asked::Read);
         ++done;
         host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
@@ -628,7 +636,6 @@ void Transfers::ClearChannels() {
 
 void Transfers::ReadBackWritten() {
   if (written_.empty()) return;
-  const RigContext ctx = Context();
   const std::string code = form_.shared.ModelCode.Get();
   const RigFamily family = FamilyOf(code);
   const bool wasPaced = form_.shared.WaitForAnswers;
@@ -646,8 +653,7 @@ void Transfers::ReadBackWritten() {
     form_.shared.WaitForAnswers = wasPaced;
     ApplyAnswerFraming();
   }};
-  // A CI-V rig reads a memory channel's contents only in memory mode.
-  if (family == RigFamily::Icom) SendMemoryModeCommand(ctx);
+  MemoryModeBeforeReads();
   std::vector<std::string> differences;
   int done = 0;
   const int total = static_cast<int>(written_.size());

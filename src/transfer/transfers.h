@@ -81,7 +81,10 @@ class Transfers {
 
  private:
   // Writes (returning how it went) or reads (`read` set) as a click does.
-  Exchange DoClick(int channel, bool& read);
+  // `firstRead`: the first read of a run (or a single click), which puts a
+  // CI-V rig into memory mode first.
+  Exchange DoClick(int channel, bool& read, bool firstRead);
+  void MemoryModeBeforeReads();
   void SetRun(Run run);
   void EndRun();
   void Progress(const std::string& channel, int done, int total);

@@ -88,13 +88,9 @@ class RigBench : public varnek::testing::ProgramFixture {
     program->transfers.SaveToRig1Click();
     Settle(150);
   }
-  // The load run over `channels` into the table as it stands. CI-V reads
-  // give the memory's data only in memory mode.
+  // The load run over `channels` into the table as it stands, whatever
+  // mode (VFO or memory) the rig was left in.
   void Load(const std::vector<int>& channels) {
-    if (profile_.family == Family::Icom) {
-      program->transfers.Memory1Click();
-      Settle(150);
-    }
     CheckOnly(channels);
     program->transfers.LoadFromRig1Click();
     ASSERT_TRUE(program->transfers.WaitForLoad(180000)) << "the load did not end";
