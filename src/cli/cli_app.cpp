@@ -301,8 +301,13 @@ const char* const kFooter = R"(Command lines:
                              format cannot hold is listed on standard error
 
 Channels are 00 to 99; 00 exists only on the Kenwood TS rigs (a range such
-as 0-99 skips it on the others). A checked row without a frequency is
-written as an empty channel: write empties those channels in the rig. The table is
+as 0-99 skips it on the others). A checked row without a frequency: on the
+Kenwood TS rigs and the FT-2000, write empties that channel in the rig; on
+CI-V and the five-byte Yaesus (FT-1000, FT-920), which store a channel from
+the VFO, write refuses it (use clear). Frequencies: kHz (14250, 14250.5), MHz
+(14.25) or MHz.kHz.Hz (14.250.000); a row whose frequency is none of these,
+reads two ways on the rig (1296.2 on a TS-2000) or lies outside what the rig
+stores is refused by name, and write ends with 1. The table is
 written as a channel file (number, frequency, mode and name separated by TAB,
 CR LF line ends) to --out or standard output; write, clear, vfo-a and memory
 write it only when --out is given.
@@ -663,13 +668,15 @@ int Run::Command() {
     if (Guarded(host_, [&] { t.LoadFromRig1Click(); })) WaitUntilIdle();
   } else if (command_ == "write") {
     CheckChannels(o_.channelList);
-    // A checked row without a frequency empties the rig's channel, as in
-    // the GUI; from a sparse file that is easily more than was meant.
+    // On the ASCII rigs a checked row without a frequency empties the rig's
+    // channel, as in the GUI; from a sparse file that is easily more than
+    // was meant. The other families refuse such rows in the run's report.
     std::string empty;
-    for (int n : o_.channelList)
-      if (p.MainForm.cb[static_cast<size_t>(n)].Checked() &&
-          Trim(p.MainForm.A[static_cast<size_t>(n)].Text()).empty())
-        empty += (empty.empty() ? "" : " ") + ChannelText(n);
+    if (IsAscii(FamilyOf(p.MainForm.shared.ModelCode.Get())))
+      for (int n : o_.channelList)
+        if (p.MainForm.cb[static_cast<size_t>(n)].Checked() &&
+            Trim(p.MainForm.A[static_cast<size_t>(n)].Text()).empty())
+          empty += (empty.empty() ? "" : " ") + ChannelText(n);
     if (!empty.empty())
       reporter_.Message("no frequency in the table, written as empty channels: " + empty);
     Guarded(host_, [&] { t.SaveToRig1Click(); });
