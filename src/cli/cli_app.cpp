@@ -236,8 +236,11 @@ PortChoice ResolvePortOption(const std::string& text) {
     return {*name, {}};
   }
   if (text[0] == '/') return {{}, text};
-  // A bare name is a device under /dev, as for the settings' port names.
-  if (text.find('/') == std::string::npos) return {{}, "/dev/" + text};
+  // A bare name that names nothing here is a device under /dev ("ttyUSB0");
+  // one that exists in the current folder (a simulator's link) is that file.
+  std::error_code ec;
+  if (text.find('/') == std::string::npos && !std::filesystem::exists(text, ec))
+    return {{}, "/dev/" + text};
   return {{}, std::filesystem::absolute(text).lexically_normal().string()};
 }
 
@@ -345,7 +348,10 @@ void AddOptions(CLI::App& app, Options& o) {
   o.oRig = app.add_option("--rig", o.rig,
                           "rig selection text, as in the GUI's list (\"Kenwood TS-570\", "
                           "\"Icom IC-CI-V\", \"Yaesu FT-920\", ...; see the rigs command)");
-  o.oPort = app.add_option("--port", o.port, "a device path or COM1..COM25")->type_name("DEVICE");
+  o.oPort = app.add_option("--port", o.port,
+                           "COM1..COM25, a device path, or a bare name: a file of that name in "
+                           "the current folder, else the device /dev/NAME")
+                ->type_name("DEVICE");
   o.oBaud = app.add_option("--baud", o.baud, "baud rate, one of the settings dialog's list")
                 ->type_name("N");
   o.oData = app.add_option("--data-bits", o.dataBits, "data bits")
@@ -399,7 +405,13 @@ void AddOptions(CLI::App& app, Options& o) {
   o.oSettings = app.add_option("--settings-dir", o.settingsDir,
                                "read and write settings.ini and terminal.ini in DIR")
                     ->type_name("DIR")
-                    ->check(CLI::ExistingDirectory);
+                    ->check([](const std::string& dir) -> std::string {
+                      // Made when missing, as the GUI makes its settings folder.
+                      std::error_code ec;
+                      std::filesystem::create_directories(dir, ec);
+                      if (std::filesystem::is_directory(dir, ec)) return {};
+                      return "cannot make the folder " + dir + (ec ? ": " + ec.message() : "");
+                    });
   app.add_option("--settle", o.settle,
                  "after the command, wait until the line has been quiet this long (ms)")
       ->type_name("MS")

@@ -233,6 +233,26 @@ TEST_F(Cli, AMissingDeviceIsExitThreeWithTheReason) {
   }
 }
 
+// A bare port name that exists in the current folder (a simulator's link)
+// is that file, not /dev/NAME; a settings folder that does not exist yet is
+// made, as the GUI makes its own.
+TEST_F(Cli, ABareNameHereIsThatFileAndAMissingSettingsFolderIsMade) {
+  files.Write("rig", "");
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(files.Path());
+  const Result r = Run({"--rig", "Kenwood TS-570", "--port", "rig", "vfo-a"});
+  std::filesystem::current_path(before);
+  EXPECT_EQ(r.status, kExitPort) << r.err;
+  EXPECT_EQ(r.err.find("/dev/rig"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(files / "rig"), std::string::npos) << r.err;
+
+  std::ostringstream out, err;
+  const std::string fresh = files / "new/settings";
+  EXPECT_EQ(RunCli({"varnek-cli", "--settings-dir", fresh, "rigs"}, out, err, {}), kExitOk)
+      << err.str();
+  EXPECT_TRUE(std::filesystem::is_directory(fresh));
+}
+
 TEST_F(Cli, APortWithoutPermissionGivesTheDialoutHint) {
   if (::geteuid() == 0) GTEST_SKIP() << "root opens any device";
   files.Write("locked-tty", "");
