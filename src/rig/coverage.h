@@ -25,7 +25,7 @@ struct Coverage {
 // versions, so nothing a real unit holds is refused); otherwise what the
 // family's wire form can carry.
 Coverage CoverageOf(std::string_view modelCode);
-// "0.500.000–60.000.000" and further ranges after a comma.
+// "0.500.000-60.000.000" and further ranges after a comma.
 std::string DescribeRanges(const Coverage& coverage);
 bool Covers(const Coverage& coverage, long long hertz);
 

@@ -213,21 +213,26 @@ std::optional<long long> FreqHertz(std::string_view text) {
   return r.hertz;
 }
 
-std::string NormalizeFreq(std::string_view freq) {
-  const std::optional<long long> hz = FreqHertz(freq);
-  if (!hz) return {};
+namespace {
+
+// MHz.kHz.Hz with at least `mhzDigits` MHz digits.
+std::string ThreeGroups(long long hertz, int mhzDigits) {
+  if (hertz < 0) return {};
   char text[40];
-  std::snprintf(text, sizeof text, "%03lld.%03lld.%03lld", *hz / 1'000'000, *hz / 1000 % 1000,
-                *hz % 1000);
+  std::snprintf(text, sizeof text, "%0*lld.%03lld.%03lld", mhzDigits, hertz / 1'000'000,
+                hertz / 1000 % 1000, hertz % 1000);
   return text;
 }
 
+}  // namespace
+
+std::string NormalizeFreq(std::string_view freq) {
+  const std::optional<long long> hz = FreqHertz(freq);
+  return hz ? ThreeGroups(*hz, 3) : std::string();
+}
+
 std::string FreqText(long long hertz) {
-  if (hertz < 0) return {};
-  char text[40];
-  std::snprintf(text, sizeof text, "%lld.%03lld.%03lld", hertz / 1'000'000, hertz / 1000 % 1000,
-                hertz % 1000);
-  return text;
+  return ThreeGroups(hertz, 1);
 }
 
 std::string KenwoodFreqDigits(long long hertz, std::string_view modelCode) {

@@ -2,7 +2,6 @@
 // The read-back after a save: what a rig holds of a row it was sent, and
 // how the row and the rig's answer differ. Pure functions; the save run
 // reads the channels and shows the differences.
-#include <optional>
 #include <string>
 #include <string_view>
 
