@@ -14,7 +14,9 @@
 #include <mutex>
 
 #include "app/cp1252.h"
+#include "app/folders.h"
 #include "app/headless_host.h"
+#include "app/profile.h"
 #include "app/program.h"
 #include "app/rig_settings.h"
 #include "app/text.h"
@@ -215,6 +217,14 @@ std::optional<std::string> RigSelection(const std::string& text) {
   return std::nullopt;
 }
 
+// The refusal of a --rig text that is not in the list, with the list.
+UsageError UnknownRig(const std::string& text) {
+  std::string all;
+  for (const std::string& rig : RigList())
+    all += (all.empty() ? "" : ", ") + rig;
+  return UsageError{"--rig: \"" + text + "\" is not in the rig list; the rigs are: " + all};
+}
+
 // "COM1".."COM25" (any letter case) as the list spells it.
 std::optional<std::string> PortName(const std::string& text) {
   const std::string upper = UpperCase(text);
@@ -338,7 +348,11 @@ Exit status:
      join the group that owns the device, typically dialout)
   4  the run finished, but some channels got no answer from the rig (listed on
      standard error): reads that nothing answered, and with --wait-for-answers
-     on, writes and clears whose sync query went unanswered
+     on, writes and clears whose sync query went unanswered; a CI-V rig that
+     acknowledged nothing of a write, clear, vfo-a or memory (off, or another
+     address). The Kenwoods, the FT-2000 and the five-byte Yaesus answer no
+     memory write: a write there is only confirmed by --verify (or, on the
+     ASCII rigs, --wait-for-answers on), and standard error says so.
 )";
 
 // The intervals are milliseconds; a day is more than any rig needs.
@@ -443,6 +457,7 @@ class Run {
   void Pause(int ms);
   void Settle();
   int Command();
+  void CheckReaction();
   bool WriteTable(bool toStdoutByDefault);
   void WriteTranscript();
 
@@ -458,6 +473,7 @@ class Run {
   AnswerWatch* watch_ = nullptr;  // owned by the program's port
   bool portReports_ = false;
   std::string openFailure_;
+  bool silentRig_ = false;  // a CI-V rig acknowledged nothing of the command
 };
 
 void Run::Setup() {
@@ -500,7 +516,7 @@ void Run::Setup() {
   p.FormShow(ownFolder);
   if (o_.oRig->count()) {
     const std::optional<std::string> rig = RigSelection(o_.rig);
-    if (!rig) throw UsageError{"--rig: \"" + o_.rig + "\" is not in the rig list (see: rigs)"};
+    if (!rig) throw UnknownRig(o_.rig);
     Guarded(host_, [&] { p.MainForm.cbxRig.UserInput(*rig); });
   }
   if (FamilyOf(p.MainForm.shared.ModelCode.Get()) == RigFamily::None)
@@ -739,7 +755,49 @@ int Run::Command() {
   if (reads && !watch_->HeardRig() && !host_.stopped)
     reporter_.Error("no answer from the rig on " + p.SerialPort1.DevicePath() +
                     "; check the rig, the port and the line settings");
+  if (!reads && !host_.stopped) CheckReaction();
   return kExitOk;
+}
+
+// What a command that changes the rig can tell of the rig's reaction. A CI-V
+// rig acknowledges every frame: when nothing but the bus echo came back it
+// is off or set to another address, and nothing was changed. The ASCII and
+// five-byte rigs answer no memory write, so there a write stays unconfirmed
+// unless it was paced by the rig's answers or read back.
+void Run::CheckReaction() {
+  Program& p = *program_;
+  const bool single = command_ == "vfo-a" || command_ == "memory";
+  const bool write = command_ == "write" || command_ == "click";
+  std::string channels;
+  for (int n : p.transfers.SentChannels())
+    channels += (channels.empty() ? "" : ", ") + ChannelText(n);
+  if (!single && channels.empty()) return;  // nothing went to the rig
+  const std::string many = channels.find(',') == std::string::npos ? "" : "s";
+  switch (FamilyOf(p.MainForm.shared.ModelCode.Get())) {
+    case RigFamily::Icom:
+      if (watch_->HeardRig()) return;
+      silentRig_ = true;
+      reporter_.Message(
+          "no answer from the rig on " + p.SerialPort1.DevicePath() + " " +
+          (single ? "to " + command_
+                  : std::string(write ? "after writing" : "after clearing") + " channel" + many +
+                        " " + channels) +
+          " (only the bus echo came back); check that the rig is on and its CI-V address");
+      return;
+    case RigFamily::Kenwood:
+    case RigFamily::Ft2000:
+      if (!write || p.MainForm.shared.VerifyAfterWrite || p.MainForm.shared.WaitForAnswers) return;
+      reporter_.Message("the rig answers no memory write: that it holds channel" + many + " " +
+                        channels + " is not confirmed (--wait-for-answers on or --verify does)");
+      return;
+    case RigFamily::Yaesu:
+      if (!write || p.MainForm.shared.VerifyAfterWrite) return;
+      reporter_.Message("the rig answers no memory write: that it holds channel" + many + " " +
+                        channels + " is not confirmed (--verify does)");
+      return;
+    case RigFamily::None:
+      return;
+  }
 }
 
 int Run::Execute() {
@@ -775,7 +833,7 @@ int Run::Execute() {
   }
   if (reporter_.Errors() > 0 || !written) return kExitTransferError;
   if (!p.transfers.VerifyDifferences().empty()) return kExitTransferError;
-  if (!p.transfers.Unanswered().empty()) return kExitNoAnswer;
+  if (silentRig_ || !p.transfers.Unanswered().empty()) return kExitNoAnswer;
   return kExitOk;
 }
 
@@ -838,15 +896,32 @@ Console ProcessConsole() {
   return c;
 }
 
-// import and export need no rig on the line: the rig text only chooses the
-// mode names and what the rig can hold.
+// The rig of import and export, taken as every command takes it: --rig in
+// any letter case, else the rig the settings were left on.
+std::string ExchangeRig(const Options& o) {
+  if (o.oRig->count()) {
+    const std::optional<std::string> rig = RigSelection(o.rig);
+    if (!rig) throw UnknownRig(o.rig);
+    return *rig;
+  }
+  const Folders folders =
+      FindFolders(o.oSettings->count() ? DirEnvironment(o.settingsDir) : SystemFolderEnvironment());
+  const std::string saved =
+      Profile(folders.settings + "settings.ini").ReadString(kMainSection, kRigKey);
+  if (FamilyOf(ModelCodeOf(saved)) == RigFamily::None)
+    throw UsageError{"no rig selected: give --rig (see: rigs)"};
+  return saved;
+}
+
+// import and export need no rig on the line: the rig only chooses the mode
+// names and what the rig can hold.
 int ExchangeCsv(const Options& o, bool import, std::ostream& out, std::ostream& err) {
   // kNotations in order: points, point, comma.
   constexpr FreqNotation kByPosition[] = {FreqNotation::TwoPoints, FreqNotation::Point,
                                           FreqNotation::Comma};
   const int position = o.oNotation->count() ? Position(kNotations, o.notation) : 0;
   const FreqNotation notation = kByPosition[position < 0 ? 0 : position];
-  const std::string code = ModelCodeOf(o.rig);
+  const std::string code = ModelCodeOf(ExchangeRig(o));
   ChannelTable table{};
   if (o.oTable->count()) {
     const ChannelFileResult r = LoadChannelFile(o.table, notation, [&](const ChannelLine& line) {
@@ -980,7 +1055,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (command == "import" || command == "export") {
     if (command == "export" && !o.oTable->count())
       return usage("export needs the channels in a --table file");
-    return ExchangeCsv(o, command == "import", out, err);
+    try {
+      return ExchangeCsv(o, command == "import", out, err);
+    } catch (const UsageError& e) {
+      return usage(e.text);
+    }
   }
   if (command == "read" || command == "write" || command == "clear") {
     std::string problem;

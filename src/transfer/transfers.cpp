@@ -295,12 +295,15 @@ void Transfers::LabelClick(int channel) {
   ApplyAnswerFraming();
   BeginReport();
   bool read = false;
+  written_.clear();
   const Exchange e = DoClick(channel, read, true);
   if (read) {
     EndWatch(Asked::Read);
     JudgeReads();
-  } else
+  } else {
+    if (e != Exchange::NotSent) written_.push_back(channel);
     NoteExchange(e, ChannelText(channel), Asked::Write);
+  }
   const std::string missing = NoAnswerReport();
   if (!missing.empty()) host_.ShowMessage(missing);
 }
@@ -565,6 +568,7 @@ void Transfers::ClrMemory1Click() {
   form_.shared.StopRequested = false;
   ApplyAnswerFraming();
   BeginReport();
+  written_.clear();
   SetRun(Run::Clear);
   notices_.BeginCollecting();
   Finally end{[this] {
@@ -612,6 +616,7 @@ void Transfers::ClearChannels() {
       case RigFamily::None:
         break;
     }
+    if (e != Exchange::NotSent) written_.push_back(n);
     NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
     if (!port_.Active()) {

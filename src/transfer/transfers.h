@@ -45,6 +45,8 @@ class Transfers {
   // of the read-back's differences.
   std::vector<std::string> Unanswered() const;
   std::vector<std::string> VerifyDifferences() const;
+  // The rows the last save, clear or click to the rig sent something for.
+  const std::vector<int>& SentChannels() const { return written_; }
 
   // The serial component's cluster notice: takes one cluster into the
   // transcript and runs the family's parser.
@@ -129,7 +131,7 @@ class Transfers {
   std::vector<std::pair<Asked, std::string>> asked_;  // reads ended, not judged yet
   std::vector<std::pair<Asked, std::string>> unanswered_;
   std::vector<std::string> differences_;
-  std::vector<int> written_;  // rows the last save sent
+  std::vector<int> written_;  // rows the last save, clear or click to the rig sent
   // How far the terminal log has come through the transcript.
   size_t loggedLines_ = 0;
   uint64_t loggedReplaced_ = 0;

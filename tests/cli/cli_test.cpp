@@ -203,7 +203,7 @@ TEST_F(Cli, UsageErrorsExitWithTwoAndTheUsage) {
       {{"--dtr", "maybe", "vfo-a"}, "dtr"},
       {{"--address", "5", "vfo-a"}, "two hex digits"},
       {{"--table", "/nonexistent/t.txt", "read", "1"}, "t.txt"},
-      {{"--rig", "Kenwood TS-9999", "vfo-a"}, "not in the rig list"},
+      {{"--rig", "Kenwood TS-9999", "vfo-a"}, "the rigs are: Kenwood TS-570, Kenwood TS-870S"},
       {{"vfo-a"}, "no rig selected"},
   };
   for (const Case& c : cases) {
@@ -471,6 +471,60 @@ TEST_F(Cli, WriteRefusesEveryRowItCannotSendAsMeant) {
   EXPECT_TRUE(Empty(sim->GetChannel(7)));  // blank: the empty channel on a Kenwood
 }
 
+// What a command that changes the rig can say of the rig's reaction: a
+// CI-V rig that acknowledges nothing (only the bus echo comes back) is no
+// success; where the rig answers no write, the write is named unconfirmed.
+TEST_F(Cli, ARigThatDoesNotReactIsNotASuccess) {
+  files.Write("t.txt", "01\t14.25\tUSB\t\r\n02\t7.05\tLSB\t\r\n");
+  const std::string table = files / "t.txt";
+  struct Case {
+    std::string rig;
+    bool silent;
+    std::vector<std::string> args;
+    int status;
+    std::string says;  // on standard error, once
+  } cases[] = {
+      {"Icom IC-CI-V",
+       true,
+       {"--table", table, "write", "1-2"},
+       kExitNoAnswer,
+       "after writing channels 01, 02 (only the bus echo came back)"},
+      {"Icom IC-CI-V", true, {"clear", "2", "--yes"}, kExitNoAnswer, "after clearing channel 02"},
+      {"Icom IC-CI-V", true, {"vfo-a"}, kExitNoAnswer, "to vfo-a"},
+      {"Icom IC-CI-V", true, {"memory"}, kExitNoAnswer, "to memory"},
+      {"Icom IC-CI-V", false, {"--table", table, "write", "1-2"}, kExitOk, ""},
+      {"Kenwood TS-570",
+       false,
+       {"--table", table, "write", "1-2"},
+       kExitOk,
+       "channels 01, 02 is not confirmed (--wait-for-answers on or --verify does)"},
+      {"Kenwood TS-570",
+       false,
+       {"--wait-for-answers", "on", "--table", table, "write", "1"},
+       kExitOk,
+       ""},
+      {"Yaesu FT-920",
+       false,
+       {"--table", table, "write", "2"},
+       kExitOk,
+       "channel 02 is not confirmed (--verify does)"},
+  };
+  for (const Case& c : cases) {
+    StartRig(c.rig);
+    if (c.silent) sim->SetFaults({.silence = true});
+    const Result r = RunRig(c.args);
+    const std::string what = c.rig + " " + ::testing::PrintToString(c.args) + r.err;
+    EXPECT_EQ(r.status, c.status) << what;
+    if (c.says.empty()) {
+      EXPECT_EQ(r.err.find("not confirmed"), std::string::npos) << what;
+      EXPECT_EQ(r.err.find("no answer"), std::string::npos) << what;
+    } else {
+      EXPECT_NE(r.err.find(c.says), std::string::npos) << what;
+      EXPECT_EQ(r.err.find(c.says), r.err.rfind(c.says)) << what;
+    }
+  }
+}
+
 // A rig that stores something else than it was sent: the read-back says so.
 TEST_F(Cli, WriteVerifyCatchesAFrequencyThatLandedWrong) {
   sim::Options faulty;
@@ -528,7 +582,27 @@ TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
   EXPECT_NE(r.err.find("out.txt"), std::string::npos) << r.err;
 }
 
+// The stopper thread's SIGINT may arrive just after the command has put the
+// previous handler back; while this lives that handler does nothing, so the
+// late signal cannot end the test program.
+class SigintAbsorber {
+ public:
+  SigintAbsorber() {
+    struct sigaction sa {};
+    sa.sa_handler = [](int) {};
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, &old_);
+  }
+  ~SigintAbsorber() { sigaction(SIGINT, &old_, nullptr); }
+  SigintAbsorber(const SigintAbsorber&) = delete;
+  SigintAbsorber& operator=(const SigintAbsorber&) = delete;
+
+ private:
+  struct sigaction old_ {};
+};
+
 TEST_F(KenwoodCli, CtrlCStopsTheLoad) {
+  SigintAbsorber absorber;
   std::atomic<bool> running{true};
   std::thread stopper([&] {
     while (running && sim->CommandsReceived() < 2)
@@ -553,6 +627,7 @@ TEST_F(KenwoodCli, StopDuringTheSaveEndsItAtTheNextStopPoint) {
   for (int n = 1; n <= 40; ++n)
     table += (n < 10 ? "0" : "") + std::to_string(n) + "\t7.074.000\tUSB\t\r\n";
   files.Write("t.txt", table);
+  SigintAbsorber absorber;
   std::atomic<bool> running{true};
   std::thread stopper([&] {
     while (running && sim->CommandsReceived() < 2)
@@ -695,10 +770,38 @@ TEST_F(Cli, ImportAndExportOtherProgramsLists) {
   }
   // A file that is no list: reported, status 1; a missing --table: usage.
   files.Write("junk.csv", std::string("\x00\x01garbage", 9));
-  EXPECT_EQ(Run({"import", files / "junk.csv", "--format", "chirp"}).status, 1);
-  EXPECT_EQ(Run({"import", files / "missing.csv", "--format", "chirp"}).status, 1);
-  EXPECT_EQ(Run({"export", files / "x.csv", "--format", "chirp"}).status, 2);
-  EXPECT_EQ(Run({"import", files / "junk.csv", "--format", "csv"}).status, 2);
+  const std::string ts2000 = "Kenwood TS-2000";
+  EXPECT_EQ(Run({"--rig", ts2000, "import", files / "junk.csv", "--format", "chirp"}).status, 1);
+  EXPECT_EQ(Run({"--rig", ts2000, "import", files / "missing.csv", "--format", "chirp"}).status, 1);
+  EXPECT_EQ(Run({"--rig", ts2000, "export", files / "x.csv", "--format", "chirp"}).status, 2);
+  EXPECT_EQ(Run({"--rig", ts2000, "import", files / "junk.csv", "--format", "csv"}).status, 2);
+}
+
+// import and export take the rig as every command does: the list's texts in
+// any letter case, else the saved rig; anything else is refused with the list.
+TEST_F(Cli, ImportAndExportTakeTheRigLikeEveryCommand) {
+  files.Write("table.txt", "01\t14.250.000\tUSB\tDX\r\n");
+  const auto header = [&](std::vector<std::string> rig) {
+    std::vector<std::string> args = rig;
+    args.insert(args.end(),
+                {"--table", files / "table.txt", "export", files / "x.csv", "--format", "rigmem"});
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    const std::string csv = ReadFile(files / "x.csv");
+    return csv.substr(0, csv.find('\n'));
+  };
+  const std::string ts2000 = header({"--rig", "Kenwood TS-2000"});
+  EXPECT_EQ(header({"--rig", "kenwood ts-2000"}), ts2000);
+  EXPECT_NE(header({"--rig", "Icom IC-CI-V"}), ts2000);
+  settings.Write("settings.ini", "[MainForm]\r\nRig=Kenwood TS-2000\r\n");
+  EXPECT_EQ(header({}), ts2000);
+  for (const std::string command : {"import", "export"}) {
+    const Result r = Run({"--rig", "kenwood ts-9999", command, files / "x.csv", "--format",
+                          "rigmem", "--table", files / "table.txt"});
+    EXPECT_EQ(r.status, kExitUsage) << command << r.err;
+    EXPECT_NE(r.err.find("the rigs are: Kenwood TS-570, Kenwood TS-870S"), std::string::npos)
+        << command << r.err;
+  }
 }
 
 }  // namespace
