@@ -273,10 +273,14 @@ TEST(ChirpCsvFile, ExportAndImportThroughFiles) {
   EXPECT_NE(wrong.message.find("other.csv: no CHIRP CSV header"), std::string::npos)
       << wrong.message;
 
-  // A failed export leaves the previous file alone.
-  const ChannelExport failed = ExportChirpCsv(dir / "missing/list.csv", table, "TS-570");
+  // A failed export leaves the previous file alone: a name this long leaves
+  // no room for the temporary file beside it.
+  const std::string longName = std::string(250, 'c') + ".csv";
+  dir.Write(longName, "previous");
+  const ChannelExport failed = ExportChirpCsv(dir / longName, table, "TS-570");
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.message.find("Could not save to file"), std::string::npos);
+  EXPECT_EQ(dir.Read(longName), "previous");
 }
 
 }  // namespace

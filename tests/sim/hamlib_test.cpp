@@ -65,7 +65,6 @@ struct MemoryCase {
   std::map<std::string, std::string> modes;  // rig's code -> Hamlib's mode name
   std::string csv;                           // what rigmem loads, for the write case
   std::string after_load;                    // image expected after the load
-  std::string broken;                        // why Hamlib cannot take part
 };
 void PrintTo(const MemoryCase& c, std::ostream* os) {
   *os << c.label;
@@ -74,6 +73,10 @@ void PrintTo(const MemoryCase& c, std::ostream* os) {
 const std::map<std::string, std::string> kKenwoodModes = {
     {"1", "LSB"}, {"2", "USB"}, {"3", "CW"}, {"4", "FM"}, {"5", "AM"}};
 
+// Hamlib 4.5.4 serves no memory round trip for the TS-870S and the FT-920
+// (their backends have no memory access) nor for the FT-1000 (its FT-1000D
+// backend decodes its own record layout and cannot write); TS-2000 clears
+// fail inside Hamlib before anything is sent. Those rigs have no case here.
 std::vector<MemoryCase> MemoryCases() {
   const std::string ts570_image =
       "5 14074000 2 \"\"\n12 7040000 3 \"\" extra=0108\n99 28500000 1 \"\"\n";
@@ -85,18 +88,15 @@ std::vector<MemoryCase> MemoryCases() {
                                   "20 7100000 1 \"\"\n21 14200000 2 \"\" tx=14250000/2\n" +
                                   "99 28500000 1 \"\"\n";
   return {
-      {"TS570S", 2016, "Kenwood TS-570S", 9600, ts570_image, kKenwoodModes, ts570_csv, ts570_after,
-       ""},
-      {"TS570D", 2004, "Kenwood TS-570D", 9600, ts570_image, kKenwoodModes, ts570_csv, ts570_after,
-       ""},
+      {"TS570S", 2016, "Kenwood TS-570S", 9600, ts570_image, kKenwoodModes, ts570_csv, ts570_after},
+      {"TS570D", 2004, "Kenwood TS-570D", 9600, ts570_image, kKenwoodModes, ts570_csv, ts570_after},
       {"TS2000", 2014, "Kenwood TS-2000", 9600,
        "5 14074000 2 \"FT8\"\n150 145500000 4 \"S20\"\n299 430000000 4 \"\"\n", kKenwoodModes,
        "num,channel_desc,freq,mode,tx_freq,tx_mode,split,rptr_shift,rptr_offs,tuning_step,funcs,"
        "ctcss_tone,ctcss_sql,dcs_code,dcs_sql,scan_group,flags,\n"
        "30,CQDX,14025000,CW,0,,off,None,0,1000,0,0,0,0,0,0,0,\n",
        "5 14074000 2 \"FT8\"\n30 14025000 3 \"CQDX\"\n150 145500000 4 \"S20\"\n"
-       "299 430000000 4 \"\"\n",
-       ""},
+       "299 430000000 4 \"\"\n"},
       {"FT2000",
        1029,
        "Yaesu FT-2000",
@@ -104,36 +104,7 @@ std::vector<MemoryCase> MemoryCases() {
        "1 14074000 2 \"\"\n7 7040000 3 \"\"\n117 29600000 4 \"\"\n",
        {{"1", "LSB"}, {"2", "USB"}, {"3", "CW"}, {"4", "FM"}, {"5", "AM"}},
        "num,freq,mode,rptr_shift,rit,xit,ctcss_tone,ctcss_sql,\n9,21074000,USB,None,0,0,0,0,\n",
-       "1 14074000 2 \"\"\n7 7040000 3 \"\"\n9 21074000 2 \"\"\n117 29600000 4 \"\"\n",
-       ""},
-      {"TS870S",
-       2010,
-       "Kenwood TS-870S",
-       9600,
-       "",
-       {},
-       "",
-       "",
-       "Hamlib 4.5.4's TS-870S backend has no memory access"},
-      {"FT920",
-       1014,
-       "Yaesu FT-920",
-       4800,
-       "",
-       {},
-       "",
-       "",
-       "Hamlib 4.5.4's FT-920 backend has no memory access"},
-      {"FT1000",
-       1003,
-       "Yaesu FT-1000",
-       4800,
-       "",
-       {},
-       "",
-       "",
-       "Hamlib's FT-1000D backend decodes its own record (three bytes of 10 Hz), not the "
-       "FT-1000 family record in 0.625 Hz steps, and cannot write memories"},
+       "1 14074000 2 \"\"\n7 7040000 3 \"\"\n9 21074000 2 \"\"\n117 29600000 4 \"\"\n"},
   };
 }
 
@@ -163,7 +134,6 @@ class HamlibMemory : public ::testing::TestWithParam<MemoryCase> {
  protected:
   void SetUp() override {
     if (!Installed(kRigmem)) GTEST_SKIP() << kRigmem << " is missing (Debian libhamlib-utils)";
-    if (!GetParam().broken.empty()) GTEST_SKIP() << "Hamlib cannot be used: " << GetParam().broken;
   }
   int Rigmem(RunningSim& rig, const std::string& command, const std::string& file,
              std::string* err) {
@@ -216,11 +186,6 @@ TEST(HamlibClear, Ts570ClearIsCutShortAndRefusedLikeOnTheRig) {
   // "MW0 0500000000000;" (the log has one line per read, so no anchors)
   EXPECT_NE(rig.Log().find("4D 57 30 20 30 35 30 30 30 30 30 30 30 30 30 30 30 3B"),
             std::string::npos);
-}
-
-TEST(HamlibClear, Ts2000) {
-  GTEST_SKIP() << "rigmem clear fails inside Hamlib 4.5.4 for the TS-2000 (Invalid parameter) "
-                  "before anything is sent";
 }
 
 struct CivCase {
