@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "app/main_form.h"
-#include "app/profile.h"
+#include "app/startup.h"
 #include "app/text.h"
 #include "rig/answer_framing.h"
 #include "rig/family.h"
@@ -267,20 +267,10 @@ void Transfers::LogTranscript() {
     loggedLines_ = 0;
   }
   if (loggedLines_ == lines.size()) return;
-  Profile log(form_.shared.DocumentsFolder.Get() + "terminal.ini");
-  int n = log.ReadInteger("MainForm", "Rig", 0);
-  if (n < 0) n = 0;
-  std::vector<ProfileEntry> entries;
-  for (size_t i = loggedLines_; i < lines.size(); ++i) {
-    // One INI value per line: a line break or NUL inside it would end the
-    // value early, so those bytes are logged as blanks.
-    std::string value = lines[i];
-    for (char& c : value)
-      if (c == '\r' || c == '\n' || c == '\0') c = ' ';
-    entries.push_back({"MainForm", std::to_string(++n), value});
-  }
-  entries.push_back({"MainForm", "Rig", std::to_string(n)});
-  const FileResult r = log.Write(entries);
+  const std::vector<std::string> fresh(lines.begin() + static_cast<std::ptrdiff_t>(loggedLines_),
+                                       lines.end());
+  const FileResult r =
+      terminalLog_.Append(form_.shared.DocumentsFolder.Get() + kTerminalFile, fresh);
   if (!r.ok) {
     form_.ShowStatus(r.message);
     return;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "rig/rig_io.h"
+#include "transfer/terminal_log.h"
 
 namespace varnek {
 
@@ -133,6 +134,7 @@ class Transfers {
   std::vector<std::string> differences_;
   std::vector<int> written_;  // rows the last save, clear or click to the rig sent
   // How far the terminal log has come through the transcript.
+  TerminalLog terminalLog_;
   size_t loggedLines_ = 0;
   uint64_t loggedReplaced_ = 0;
 
