@@ -13,6 +13,9 @@
 //                               FAMILY (ts570, icom, ...) runs one only
 //   varnek-bench idle [SECONDS]
 //   varnek-bench memory
+//   varnek-bench log [LINES]    the save run's terminal log: LINES transcript
+//                               lines logged two at a time, appended, and
+//                               through the INI layer as the log once was
 //   varnek-bench paced [CLASSIC_STRIDE [FAMILY]]
 //                               answer-paced reads and writes beside the
 //                               classic ones, the line limit and rigmem
@@ -35,6 +38,7 @@
 #include "paced_bench.h"
 #include "rig/family.h"
 #include "sim/simulator.h"
+#include "transfer/terminal_log.h"
 
 namespace varnek::bench {
 namespace {
@@ -287,6 +291,33 @@ int Memory() {
   return 0;
 }
 
+// A CI-V save of 99 channels logs some 1,200 dump lines, two or three a
+// received cluster. The INI layer read and rewrote the whole file for each
+// cluster; the log now appends.
+int Log(int lines) {
+  ScratchHome home;
+  const std::string folder = FindFolders(home.Environment()).documents;
+  CreateFolders(FindFolders(home.Environment()));
+  const std::vector<std::string> cluster = {" FE FE 00 E0 05 00 00 25 : ........",
+                                            " 14 00 FD                : ..."};
+  const auto run = [&](const char* name, bool append) {
+    const std::string path = folder + name;
+    TerminalLog kept;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 0; n < lines; n += 2) {
+      TerminalLog fresh;  // knows nothing of the file: the INI layer's way
+      const FileResult r = (append ? kept : fresh).Append(path, cluster);
+      if (!r.ok) throw std::runtime_error(r.message);
+    }
+    return Seconds(std::chrono::steady_clock::now() - start) * 1000;
+  };
+  const std::string n = std::to_string(lines);
+  Report("log.append_" + n + "_lines", run("appended.ini", true), "ms", "linear in the lines");
+  Report("log.ini_layer_" + n + "_lines", run("rewritten.ini", false), "ms",
+         "the log before: square of the lines");
+  return 0;
+}
+
 }  // namespace
 }  // namespace varnek::bench
 
@@ -297,14 +328,16 @@ int main(int argc, char** argv) {
       return varnek::bench::Runs(argc > 2 ? std::atof(argv[2]) : 1.0, argc > 3 ? argv[3] : "");
     if (what == "idle") return varnek::bench::Idle(argc > 2 ? std::atoi(argv[2]) : 10);
     if (what == "memory") return varnek::bench::Memory();
+    if (what == "log") return varnek::bench::Log(argc > 2 ? std::atoi(argv[2]) : 1200);
     if (what == "paced")
       return varnek::bench::Paced(argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? argv[3] : "");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "varnek-bench: %s\n", e.what());
     return 1;
   }
-  std::fprintf(stderr,
-               "usage: varnek-bench runs [SCALE [FAMILY]] | idle [SECONDS] | memory | "
-               "paced [CLASSIC_STRIDE [FAMILY]]\n");
+  std::fprintf(
+      stderr,
+      "usage: varnek-bench runs [SCALE [FAMILY]] | idle [SECONDS] | memory | log [LINES] | "
+      "paced [CLASSIC_STRIDE [FAMILY]]\n");
   return 2;
 }

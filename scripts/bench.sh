@@ -75,6 +75,7 @@ log=$build/bench.log
 : >"$out"
 if [ "$only" = all ]; then
   "$build/bench/varnek-bench" memory >>"$out" 2>>"$log"
+  "$build/bench/varnek-bench" log 1200 >>"$out" 2>>"$log"
   "$build/bench/varnek-bench" idle 10 >>"$out" 2>>"$log"
   if [ -x "$build/bench/varnek-bench-window" ]; then
     QT_QPA_PLATFORM=offscreen "$build/bench/varnek-bench-window" >>"$out" 2>>"$log"
