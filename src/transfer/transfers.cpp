@@ -192,6 +192,14 @@ bool Transfers::RefuseWhileBusy(const std::string& what) {
   return true;
 }
 
+bool Transfers::LineLost() {
+  // The I/O thread closes a port that hung up through the GUI thread: its
+  // notice is let in before the run looks, so a run whose last channel went
+  // into a dead line does not end as done.
+  if (host_.IsGuiThread()) host_.ProcessMessages();
+  return !port_.Active();
+}
+
 void Transfers::Progress(const std::string& channel, int done, int total) {
   form_.pbTransfer.SetRange(total > 0 ? total : 1, done);
   if (OnProgress) OnProgress(channel, done, total);
@@ -444,7 +452,7 @@ void Transfers::LoadWorker() {
         EndWatch(Asked::Read);
         ++done;
         host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
-        if (!port_.Active()) {
+        if (LineLost()) {
           error = LostLine(ChannelText(n));
           stopped = true;
           break;
@@ -536,7 +544,7 @@ void Transfers::SaveChannels() {
       if (e != Exchange::NotSent) written_.push_back(n);
       NoteExchange(e, ChannelText(n), Asked::Write);
       Progress(ChannelText(n), ++done, total);
-      if (!port_.Active()) {
+      if (LineLost()) {
         host_.ReportError(LostLine(ChannelText(n)));
         return;
       }
@@ -609,7 +617,7 @@ void Transfers::ClearChannels() {
     if (e != Exchange::NotSent) written_.push_back(n);
     NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
-    if (!port_.Active()) {
+    if (LineLost()) {
       host_.ReportError(LostLine(ChannelText(n)));
       return;
     }

@@ -88,6 +88,8 @@ class Transfers {
   // CI-V rig into memory mode first.
   Exchange DoClick(int channel, bool& read, bool firstRead);
   void MemoryModeBeforeReads();
+  // The port closed under the run (a hang-up).
+  bool LineLost();
   void SetRun(Run run);
   void EndRun();
   void Progress(const std::string& channel, int done, int total);
