@@ -15,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   size_t count = 0;
   ForEachChannelLine(in, notation, [&](const ChannelLine&) { ++count; });
-  // Every line reaches the callback; the last needs no line end.
+  // Every line reaches the callback; the last needs no line end. CR LF,
+  // LF and a lone CR each end one.
   size_t newlines = 0;
-  for (char c : in)
-    newlines += c == '\n';
+  for (size_t i = 0; i < in.size(); ++i)
+    newlines += in[i] == '\n' || (in[i] == '\r' && (i + 1 == in.size() || in[i + 1] != '\n'));
   fuzz::Require(count == newlines || count == newlines + 1);
 
   ChannelTable table;

@@ -145,14 +145,15 @@ ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
 
 void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
                         const std::function<void(const ChannelLine&)>& apply) {
+  // CR LF, LF and a lone CR (files from old Macs and some editors) each end
+  // a line; with CR alone taken for none, the first row's name swallowed
+  // the whole rest of the file.
   size_t pos = 0;
   while (pos < bytes.size()) {
-    auto end = bytes.find('\n', pos);
-    if (end == std::string_view::npos) end = bytes.size();
-    std::string_view line = bytes.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    apply(ParseChannelLine(line, notation));
-    pos = end + 1;
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    apply(ParseChannelLine(bytes.substr(pos, end - pos), notation));
+    if (end == std::string_view::npos) break;
+    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
   }
 }
 

@@ -108,12 +108,16 @@ TEST(ChannelFileLoad, OnlyExactChannelNumbersReachTheTable) {
       "05\t7.050.000\tCW\tfirst\n"  // LF only
       "42\t\tAM\tno frequency\r\n"
       "05\t7.060.000\tCW\tlast\r\n"
+      "07\t7.070.000\tCW\tCR only\r"
+      "08\t7.080.000\tCW\tCR only too\r"
       "99\t145.500.000\tFM\tno final line end";
   ApplyChannelFile(file, kTwo, t);
   EXPECT_EQ(t[3], (ChannelRow{"3.700.000", "LSB", "kept"}));
   EXPECT_EQ(t[5], (ChannelRow{"    7.060.000", "CW", "last"}));
   EXPECT_EQ(t[42], (ChannelRow{"", "AM", "no frequency"}));
   EXPECT_EQ(t[99], (ChannelRow{"145.500.000", "FM", "no final line end"}));
+  EXPECT_EQ(t[7], (ChannelRow{"    7.070.000", "CW", "CR only"}));
+  EXPECT_EQ(t[8], (ChannelRow{"    7.080.000", "CW", "CR only too"}));
   EXPECT_EQ(t[10], ChannelRow{});
   // Loading twice gives what loading once gave.
   ChannelTable twice = t;
