@@ -105,6 +105,7 @@ void AnswerTally::Count(std::string_view answer) {
       if (answer.size() < 2) return;
       ++answers_;
       if (answer.substr(0, 2) == "ID") ++idAnswers_;
+      if (answer.substr(0, 2) == "?;") ++refusals_;
       return;
     }
     case AnswerFraming::Kind::Civ: {

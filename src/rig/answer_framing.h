@@ -50,6 +50,8 @@ class AnswerTally {
   // ASCII answers to the identity query ("ID…;"): the sync points after
   // commands the rig does not answer.
   uint64_t IdAnswers() const { return idAnswers_; }
+  // ASCII refusals ("?;"): the rig could not parse or carry out a command.
+  uint64_t Refusals() const { return refusals_; }
 
  private:
   void Count(std::string_view answer);
@@ -57,7 +59,7 @@ class AnswerTally {
   std::mutex mutex_;
   AnswerFraming framing_;
   std::string partial_;
-  std::atomic<uint64_t> answers_{0}, idAnswers_{0};
+  std::atomic<uint64_t> answers_{0}, idAnswers_{0}, refusals_{0};
 };
 
 }  // namespace varnek

@@ -200,8 +200,15 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
     return Exchange::NotSent;
   }
   if (rigops::Paced(ctx)) {
+    // The rig answers the write only when it cannot take it: a "?;" before
+    // the identity answer is this channel's refusal (a frequency or mode
+    // it does not allow), not an answered write.
+    const uint64_t refusals = ctx.answers.tally.Refusals();
     const Exchange e = SendAndSync(ctx, command.text);
     ctx.form.shared.ChannelSent = true;
+    if (e == Exchange::Answered && ctx.answers.tally.Refusals() > refusals)
+      ctx.notices.Report(ctx.host, "Channel " + rigops::TwoDigits(channel) +
+                                       ": the rig refused the write; the channel was not written.");
     return e;
   }
   rigops::SendEcho(ctx, command.text + "\r\n", 1, command.text);

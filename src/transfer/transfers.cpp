@@ -257,7 +257,9 @@ void Transfers::SerialPort1RxClusterEvent() {
         answered_.insert(watched_);
     }
   }
-  if (parsed && rig_.cbClear.Checked()) io_.ClearTranscript();
+  // The read-back after a save parses the transcript itself after the
+  // answer: "Clear T" must not empty it first.
+  if (parsed && rig_.cbClear.Checked() && !answers_.LookOnly()) io_.ClearTranscript();
   if (rig_.cbSave.Checked())
     LogTranscript();
   else if (form_.shared.OperationState.Get() == "Reset" && !paced)
@@ -553,7 +555,11 @@ void Transfers::SaveChannels() {
   }
   form_.lbChan.SetCaption("Ready");
   form_.lbChan.SetVisible(true);
-  if (!form_.shared.ChannelSent) host_.ShowMessage("No saves, no channels checked!");
+  // Checked channels that were all refused are not "none checked": the
+  // run's list of refusals follows this message.
+  if (!form_.shared.ChannelSent)
+    host_.ShowMessage(done == 0 ? "No saves, no channels checked!"
+                                : "No saves: every checked channel was refused.");
 }
 
 // --- clear ------------------------------------------------------------------

@@ -174,7 +174,7 @@ TEST_P(Conformance, EmptyChannels) {
   if (Has(Profile().id, Kind::EmptyRowRefused)) {
     // Nothing went to the rig, so the run also says that nothing was saved.
     const std::vector<std::string> want = {
-        "No saves, no channels checked!",
+        "No saves: every checked channel was refused.",
         "Not transferred:\n" + rigops::NoFreqRefusal(ChannelText(a))};
     EXPECT_EQ(host.Messages(), want);
     EXPECT_EQ(sim->GetChannel(a)->hz, 14250000);

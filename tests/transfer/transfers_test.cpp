@@ -282,6 +282,9 @@ TEST_F(AnsweredFlows, VerifyAfterWriteReadsBackWithoutTouchingTheTable) {
     SCOPED_TRACE(paced ? "answer-paced" : "classic");
     Pace(paced);
     Verify(true);
+    // The terminal's "Clear T" empties the transcript after each answer;
+    // the read-back still sees what the rig answered.
+    program->RigForm.cbClear.SetChecked(paced);
     host.ClearEvents();
     Form().SetChannel("20", "14.074.000", "USB", "");
     Form().SetChannel("21", "", "", "");
@@ -313,6 +316,16 @@ TEST_F(AnsweredFlows, VerifyAfterWriteListsWhatTheRigDoesNotHold) {
   const auto m = MessagesWith("Verify after write");
   ASSERT_EQ(m.size(), 1u) << ::testing::PrintToString(host.Messages());
   EXPECT_EQ(m[0], std::string(kVerifyHeading) + "\n" + want[0] + "\n" + want[1]);
+
+  // A write the rig refuses ("?;") and then answers the identity after: the
+  // exchange was answered, the channel was not written.
+  sim->SetFaults({.refuse_next = true});
+  host.ClearEvents();
+  Verify(false);
+  Check({3});
+  program->transfers.SaveToRig1Click();
+  EXPECT_EQ(MessagesWith("Not transferred:\nChannel 03: the rig refused the write").size(), 1u)
+      << ::testing::PrintToString(host.Messages());
   // The table is what was meant; the rig's refusals must not replace it.
   EXPECT_EQ(Form().A[3].Text(), "14.074.000");
   EXPECT_EQ(Form().M[4].Text(), "LSB");
