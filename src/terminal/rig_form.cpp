@@ -1,5 +1,7 @@
 #include "terminal/rig_form.h"
 
+#include <cctype>
+
 #include "app/main_form.h"
 #include "app/rig_settings.h"
 #include "app/text.h"
@@ -195,10 +197,22 @@ void TRigForm::SampleClick(Sample sample) {
 }
 
 void TRigForm::ReadFt920StatusRecord() {
-  if (Terminal.Lines().empty()) return;
-  const std::string line = Trim(Terminal.Lines().front());
+  const auto& memo = Terminal.Lines();
+  // A table read writes its "#NN" line first: the record is the next line.
+  const size_t at = !memo.empty() && StartsWith(memo.front(), "#") ? 1 : 0;
+  if (at >= memo.size()) return;
+  const std::string line = Trim(memo[at]);
   auto word = [&](int n) { return Piece(line, " ", n, 1); };
-  if (word(1) == "8B") return;  // the rig's mark of an empty record
+  // Only a dump line holding a whole record's first eight bytes is read;
+  // anything else leaves the fields as they are.
+  for (int n = 1; n <= 8; ++n) {
+    const std::string w = word(n);
+    if (w.size() != 2 || !std::isxdigit(static_cast<unsigned char>(w[0])) ||
+        !std::isxdigit(static_cast<unsigned char>(w[1])))
+      return;
+  }
+  // The rig's marks of an empty record.
+  if (word(1) == "8B" || word(1) == "90") return;
   const uint32_t hz = HexValue(word(2) + word(3) + word(4) + word(5));
   // MHz.kHz.Hz with one zero kept below 1 MHz, so 999 kHz reads back as
   // itself; nine digits are all the FT-920's hertz ever need.

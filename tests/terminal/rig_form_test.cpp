@@ -174,21 +174,38 @@ TEST(Ft920StatusRecord, DecodesTheFirstDumpLine) {
     form.Terminal.Clear();
     std::vector<std::string> lines;
     HexDumpLines(c.bytes, lines);
-    for (auto& l : lines) form.Terminal.Add(l);
+    for (auto& l : lines)
+      form.Terminal.Add(l);
     form.ReadFt920StatusRecord();
     EXPECT_EQ(form.edFreq.Text(), c.freq);
     EXPECT_EQ(form.edMode.Text(), c.mode);
   }
-  // An empty record (first byte 8B) leaves the fields alone.
+  // What is no record leaves the fields alone, never an internal error: an
+  // empty record (8B or 90), a short or foreign first line, nothing at all.
+  for (const std::vector<std::string>& memo :
+       std::vector<std::vector<std::string>>{{" 8B 00 00 00 00 00 00 40 : .......@"},
+                                             {" 90 00 00 00 00 00 00 40 : .......@"},
+                                             {" 01 00 6B                : ..k"},
+                                             {"MR0 05;"},
+                                             {"#12"},
+                                             {}}) {
+    form.Terminal.Clear();
+    for (const auto& l : memo)
+      form.Terminal.Add(l);
+    EXPECT_NO_THROW(form.ReadFt920StatusRecord()) << ::testing::PrintToString(memo);
+    EXPECT_EQ(form.edFreq.Text(), "7.050.000") << ::testing::PrintToString(memo);
+    EXPECT_EQ(form.edMode.Text(), "?");
+  }
+  // After a table read's "#NN" line the record is the next line; below
+  // 1 MHz the frequency keeps its leading zero.
   form.Terminal.Clear();
+  form.Terminal.Add("#12");
   std::vector<std::string> lines;
-  HexDumpLines(std::string("\x8B\x00\x00\x00\x00\x00\x00\x40", 8), lines);
+  HexDumpLines(std::string("\x01\x00\x0F\x3E\x58\x00\x00\x02", 8), lines);
   form.Terminal.Add(lines[0]);
   form.ReadFt920StatusRecord();
-  EXPECT_EQ(form.edFreq.Text(), "7.050.000");
-  form.Terminal.Clear();
-  form.ReadFt920StatusRecord();  // nothing received: nothing changes
-  EXPECT_EQ(form.edMode.Text(), "?");
+  EXPECT_EQ(form.edFreq.Text(), "0.999.000");
+  EXPECT_EQ(form.edMode.Text(), "AM");
 }
 
 }  // namespace
