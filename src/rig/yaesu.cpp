@@ -155,17 +155,17 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
   return r;
 }
 
-void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
+bool YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
   SharedValues& v = ctx.form.shared;
   const std::string code = v.ModelCode;
   const YaesuVariant variant = YaesuVariantOf(code);
   if (variant == YaesuVariant::None) {
     ctx.notices.Report(ctx.host, rigops::NoLayoutNotice(code));
-    return;
+    return false;
   }
   const int n = StrToInt(rigops::TwoDigits(channel));
   const std::string cc = YaesuChannelByte(n, code);
-  if (cc.empty()) return;  // the FT-1000 family has no channel 0
+  if (cc.empty()) return false;  // the FT-1000 family has no channel 0
   const bool paced = rigops::Paced(ctx);
   // The pacing command has no answer: paced, it takes only its line time.
   const auto afterPacing = [&] {
@@ -191,7 +191,7 @@ void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
     // The rig sends its record at the pace set above, byte by byte; the
     // classic read below allows it up to five channel intervals as well.
     rigops::AwaitAnswers(ctx, &AnswerTally::Answers, before, 5 * v.ChannelInterval);
-    return;
+    return true;
   }
   // The record's first line becomes line 2 of the transcript.
   for (int pause = 1;; ++pause) {
@@ -201,6 +201,7 @@ void YaesuReadChannel(const RigContext& ctx, const std::string& channel) {
     if (lines.size() > 1 && !lines[1].empty()) break;
   }
   ctx.host.Sleep(v.ChannelInterval);
+  return true;
 }
 
 Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,

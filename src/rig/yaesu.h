@@ -34,7 +34,8 @@ std::string Ft1000RecordModeName(int modeByte, int filterByte);
 // come; writes, clears and the pacing command, which these rigs never
 // answer, take the line time of their bytes and the rig's time to carry
 // them out.
-void YaesuReadChannel(const RigContext& ctx, const std::string& channel);
+// False when nothing was sent (no such channel, no layout for the model).
+bool YaesuReadChannel(const RigContext& ctx, const std::string& channel);
 Exchange YaesuWriteChannel(const RigContext& ctx, const std::string& channel,
                            const std::string& freq, const std::string& mode,
                            const std::string& name);

@@ -348,6 +348,7 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
     form_.shared.ChannelSent = true;
     io_.RefreshPortIndicator();
   });
+  bool sent = true;
   switch (FamilyOf(form_.shared.ModelCode.Get())) {
     case RigFamily::Kenwood:
     case RigFamily::Ft2000:
@@ -357,10 +358,17 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
       IcomReadChannel(ctx, channel);
       break;
     case RigFamily::Yaesu:
-      YaesuReadChannel(ctx, channel);
+      sent = YaesuReadChannel(ctx, channel);
       break;
     case RigFamily::None:
+      sent = false;
       break;
+  }
+  // A read that sent nothing (no such channel on the rig, a rig without a
+  // command set) waits for no answer, and none is missing.
+  if (!sent) {
+    std::lock_guard lock(answeredMutex_);
+    watched_.clear();
   }
 }
 

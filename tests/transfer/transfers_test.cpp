@@ -118,6 +118,19 @@ TEST_F(KenwoodFlows, SaveWritesCheckedRowsAndLogsWhileItRuns) {
   EXPECT_TRUE(program->RigForm.Terminal.Lines().empty());
 }
 
+// A read that sends nothing (a typed rig without a command set) waits for
+// no answer and reports none missing.
+TEST_F(KenwoodFlows, AReadThatSendsNothingMissesNoAnswer) {
+  Form().cbxRig.UserInput("Nobody XX-1");
+  host.ClearEvents();
+  const long before = sim->CommandsReceived();
+  program->transfers.LabelClick(5);
+  Settle();
+  EXPECT_EQ(sim->CommandsReceived(), before);
+  for (const std::string& m : host.Messages())
+    EXPECT_EQ(m.find("No answer"), std::string::npos) << m;
+}
+
 TEST_F(KenwoodFlows, SaveWithNothingCheckedSaysSo) {
   program->transfers.SaveToRig1Click();
   EXPECT_EQ(host.Messages(), std::vector<std::string>{"No saves, no channels checked!"});
