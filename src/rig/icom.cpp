@@ -130,7 +130,13 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
 
   const bool four = IsIc735(modelCode);
   std::string freq, mode;
-  for (int i = 2; i <= 4; ++i) {
+  // Every frame the rig addressed to us, not only the first three: a late
+  // acknowledgement from the request before would otherwise push the mode
+  // answer out of sight, and the band plan's guess would stand for it.
+  int frames = 0;
+  for (size_t at = h.find("FE FE E0 "); at != std::string::npos; at = h.find("FE FE E0 ", at + 1))
+    ++frames;
+  for (int i = 2; i <= frames + 1; ++i) {
     const auto p = Words(Trim(Piece(h, "FE FE E0 ", i, 1)));
     if (p.size() < 2) continue;
     if (freq.empty() && p[1] == "03") {

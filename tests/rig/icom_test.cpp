@@ -130,6 +130,9 @@ TEST(IcomParser, Transcripts) {
       {"IC-CI-V", Dump({echo, ack, freq}), "", S::Channel, "05", "  14.250.000", "USB"},
       {"IC-CI-V", Dump({echo, ack, freq, "FE FE E0 00 04 11 FD"}), "", S::Channel, "05",
        "  14.250.000", "AM"},
+      // A late acknowledgement of the request before: the mode is still read.
+      {"IC-CI-V", Dump({ack, echo, ack, freq, "FE FE E0 00 04 07 01 FD"}), "", S::Channel, "05",
+       "  14.250.000", "CW-R"},
       {"IC-CI-V", Dump({echo, ack, "FE FE E0 00 03 00 00 05 07 00 FD", "FE FE E0 00 04 12 FD"}), "",
        S::Channel, "05", "    7.050.000", "LSB"},
       {"IC-CI-V", Dump({echo, "FE FE E0 00 FA FD"}), "", S::Nothing, "05", "", ""},
