@@ -19,6 +19,7 @@
 #include "app/profile.h"
 #include "app/program.h"
 #include "app/rig_settings.h"
+#include "app/startup.h"
 #include "app/text.h"
 #include "cli/answer_watch.h"
 #include "files/channel_file.h"
@@ -786,15 +787,18 @@ void Run::CheckReaction() {
       return;
     case RigFamily::Kenwood:
     case RigFamily::Ft2000:
-      if (!write || p.MainForm.shared.VerifyAfterWrite || p.MainForm.shared.WaitForAnswers) return;
+    case RigFamily::Yaesu: {
+      // The ASCII rigs' identity query, sent after each write when paced by
+      // answers, confirms it too; the five-byte Yaesus have only the read-back.
+      const bool ascii = IsAscii(FamilyOf(p.MainForm.shared.ModelCode.Get()));
+      if (!write || p.MainForm.shared.VerifyAfterWrite ||
+          (ascii && p.MainForm.shared.WaitForAnswers))
+        return;
       reporter_.Message("the rig answers no memory write: that it holds channel" + many + " " +
-                        channels + " is not confirmed (--wait-for-answers on or --verify does)");
+                        channels + " is not confirmed (" +
+                        (ascii ? "--wait-for-answers on or --verify does" : "--verify does") + ")");
       return;
-    case RigFamily::Yaesu:
-      if (!write || p.MainForm.shared.VerifyAfterWrite) return;
-      reporter_.Message("the rig answers no memory write: that it holds channel" + many + " " +
-                        channels + " is not confirmed (--verify does)");
-      return;
+    }
     case RigFamily::None:
       return;
   }
@@ -907,7 +911,7 @@ std::string ExchangeRig(const Options& o) {
   const Folders folders =
       FindFolders(o.oSettings->count() ? DirEnvironment(o.settingsDir) : SystemFolderEnvironment());
   const std::string saved =
-      Profile(folders.settings + "settings.ini").ReadString(kMainSection, kRigKey);
+      Profile(folders.settings + kSettingsFile).ReadString(kMainSection, kRigKey);
   if (FamilyOf(ModelCodeOf(saved)) == RigFamily::None)
     throw UsageError{"no rig selected: give --rig (see: rigs)"};
   return saved;
