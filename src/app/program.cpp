@@ -56,8 +56,18 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   SetDLG.OnOptionsChanged = [this] { transfers.ApplyAnswerFraming(); };
   RigForm.RefreshIndicator = [this] { SetDLG.RefreshPortIndicator(); };
   RigForm.BeforeSend = [this] { rigIo.ForgetOutstandingRead(); };
+  // From the terminal the dialog is modal; one already open from the menu
+  // is only brought forward, keeping what the user has changed in it.
   RigForm.ShowSettingsModal = [this] {
-    if (ShowSettings) ShowSettings();
+    if (SetDLG.Visible()) {
+      if (ShowSettings) ShowSettings();
+      return true;
+    }
+    SetDLG.Show();
+    if (ShowSettingsModal)
+      ShowSettingsModal();
+    else if (ShowSettings)
+      ShowSettings();
     return true;
   };
   RigForm.OnRead = [this] {
@@ -131,7 +141,8 @@ void Program::WireMenu() {
   on("Memory1", [this] { transfers.Memory1Click(); });
   on("VfoA1", [this] { transfers.VfoA1Click(); });
   on("Settings1", [this] {
-    SetDLG.Show();
+    // Open already: brought forward, not reloaded over the user's changes.
+    if (!SetDLG.Visible()) SetDLG.Show();
     if (ShowSettings) ShowSettings();
   });
   on("Commands1", [this] {

@@ -72,7 +72,8 @@ class Program {
 
   // Hooks the view sets: show the terminal, the settings dialog and the
   // update window; ask for a file name (empty: cancelled); open a web link.
-  std::function<void()> ShowTerminal, ShowSettings, ShowVerForm;
+  // ShowSettingsModal returns when the dialog is closed.
+  std::function<void()> ShowTerminal, ShowSettings, ShowSettingsModal, ShowVerForm;
   std::function<std::string(bool save, const FileDialogSetup& setup)> AskFileName;
   std::function<void(const std::string&)> OpenUrl;
 

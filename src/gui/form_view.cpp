@@ -88,6 +88,14 @@ class SpinButtons : public QWidget {
   }
 };
 
+// An edit a person types into must take focus even without a place in the
+// tab order (Qt hands keys only to the focused widget).
+bool TakesTyping(const TControl& c) {
+  if (c.Kind() == ControlKind::Edit) return !static_cast<const TEdit&>(c).readOnly;
+  if (c.Kind() == ControlKind::ComboBox) return static_cast<const TComboBox&>(c).editable;
+  return false;
+}
+
 }  // namespace
 
 FormView::FormView(Host& host, QWidget* client, const std::vector<TControl*>& controls)
@@ -108,6 +116,8 @@ FormView::FormView(Host& host, QWidget* client, const std::vector<TControl*>& co
     QWidget* w = widgets_[c];
     if (c->tabOrder >= 0)
       stops.emplace_back(c->tabOrder, w);
+    else if (TakesTyping(*c))
+      w->setFocusPolicy(Qt::ClickFocus);  // out of the tab chain, yet typed into
     else if (c->Kind() != ControlKind::Panel && c->Kind() != ControlKind::GroupBox)
       w->setFocusPolicy(Qt::NoFocus);
   }
@@ -117,8 +127,13 @@ FormView::FormView(Host& host, QWidget* client, const std::vector<TControl*>& co
 }
 
 FormView::~FormView() {
-  for (auto& [c, token] : subscriptions_)
+  // The models outlive their views: nothing of theirs may point back here.
+  for (auto& [c, token] : subscriptions_) {
     c->Unsubscribe(token);
+    if (c->Kind() == ControlKind::Memo) static_cast<TMemo*>(c)->OnLineAdded = nullptr;
+  }
+  for (auto& [item, token] : menuSubscriptions_)
+    item->Unsubscribe(token);
 }
 
 QWidget* FormView::WidgetOf(const TControl* c) const {
@@ -266,11 +281,20 @@ void FormView::Mirror(TControl* c, QWidget* w) {
     case ControlKind::ComboBox: {
       auto* box = static_cast<QComboBox*>(w);
       auto* combo = static_cast<TComboBox*>(c);
-      if (box->count() != static_cast<int>(combo->Items().size())) {
+      // Compared item by item: a device list can change its names and keep
+      // its length.
+      QStringList items;
+      for (const auto& item : combo->Items())
+        items << ToQ(item);
+      QStringList shown;
+      for (int i = 0; i < box->count(); ++i)
+        shown << box->itemText(i);
+      if (shown != items) {
         const QSignalBlocker block(box);
         box->clear();
-        for (const auto& item : combo->Items())
-          box->addItem(ToQ(item));
+        box->addItems(items);
+        box->setCurrentIndex(combo->ItemIndex());
+        box->setEditText(ToQ(combo->Text()));
       }
       const QString t = ToQ(combo->Text());
       if (box->currentText() != t) {

@@ -61,6 +61,7 @@ MainWindow::~MainWindow() {
   if (program_) {
     program_->ShowTerminal = nullptr;
     program_->ShowSettings = nullptr;
+    program_->ShowSettingsModal = nullptr;
     program_->ShowVerForm = nullptr;
     program_->AskFileName = nullptr;
     program_->OpenUrl = nullptr;
@@ -103,13 +104,28 @@ void MainWindow::ConnectProgram() {
   arial.setPixelSize(13);
   settings_->setFont(arial);
   dlg.OnCloseDialog = [this] { settings_->hide(); };
-  settings_->onClose = nullptr;
-  prog.ShowSettings = [this, &dlg] {
-    if (!dlg.Visible()) dlg.Show();
+  // The window's own close button and Escape are a Cancel.
+  settings_->onClose = [&dlg] {
+    if (dlg.Visible()) dlg.CancelBtnClick();
+  };
+  auto present = [this] {
+    // Centred the first time; after that where the user put it.
+    if (!settingsPlaced_) {
+      if (QScreen* s = screen()) settings_->move(s->geometry().center() - settings_->rect().center());
+      settingsPlaced_ = true;
+    }
+  };
+  prog.ShowSettings = [this, present] {
+    present();
     settings_->show();
     settings_->raise();
     settings_->activateWindow();
-    if (QScreen* s = screen()) settings_->move(s->geometry().center() - settings_->rect().center());
+  };
+  prog.ShowSettingsModal = [this, present] {
+    present();
+    settings_->setWindowModality(Qt::ApplicationModal);
+    settings_->exec();
+    settings_->setWindowModality(Qt::NonModal);
   };
 
   prog.ShowVerForm = [this, &prog] {

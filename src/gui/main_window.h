@@ -42,6 +42,7 @@ class MainWindow : public QMainWindow {
   ModelDialog* terminal_ = nullptr;
   ModelDialog* settings_ = nullptr;
   ModelDialog* update_ = nullptr;
+  bool settingsPlaced_ = false;
 };
 
 // The font the layout was drawn for (MS Sans Serif at 11 px), or the

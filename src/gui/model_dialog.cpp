@@ -24,6 +24,7 @@ ModelDialog::~ModelDialog() {
 
 void ModelDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  closed_ = false;  // each showing ends in one close
   if (onVisible) onVisible(true);
 }
 

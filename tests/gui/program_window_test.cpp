@@ -11,7 +11,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QComboBox>
 #include <QTest>
+#include <QTimer>
 
 #include "app/headless_host.h"
 #include "app/program.h"
@@ -52,6 +54,14 @@ class ProgramWindows : public ::testing::Test {
     ASSERT_NE(a, nullptr) << name;
     a->trigger();
     QApplication::processEvents();
+  }
+  // A person's click: the widget under the pointer, then keys to whatever
+  // has the focus afterwards.
+  static void ClickAndType(QWidget* target, const QString& keys) {
+    QApplication::setActiveWindow(target->window());
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, 4));
+    QWidget* focused = QApplication::focusWidget();
+    if (focused) QTest::keyClicks(focused, keys);
   }
   void Shoot(QWidget* w, const char* file) {
     QDir().mkpath(VARNEK_SCREENSHOT_DIR);
@@ -120,6 +130,108 @@ TEST_F(ProgramWindows, UpdateWindowOneAtATime) {
   first->close();
   QApplication::processEvents();
   EXPECT_EQ(program->VerForm, nullptr);
+}
+
+TEST_F(ProgramWindows, EveryEditableBoxTakesTheKeysOfAClick) {
+  Trigger("Commands1");
+  Trigger("Settings1");
+  for (QWidget* window_ : {static_cast<QWidget*>(window.get()),
+                           static_cast<QWidget*>(window->terminalWindow()),
+                           static_cast<QWidget*>(window->settingsWindow())})
+    for (QLineEdit* e : window_->findChildren<QLineEdit*>()) {
+      if (e->isReadOnly() || !e->isVisible() || !e->isEnabled()) continue;
+      QApplication::setActiveWindow(e->window());
+      QTest::mouseClick(e, Qt::LeftButton, {}, QPoint(4, 4));
+      const QWidget* focused = QApplication::focusWidget();
+      EXPECT_TRUE(focused == e || (focused && focused->isAncestorOf(e)) ||
+                  (focused && e->parentWidget() == focused))
+          << e->objectName().toStdString() << " in " << window_->objectName().toStdString();
+    }
+  // What the terminal's samples read, typed as a person types it.
+  QWidget* terminal = window->terminalWindow();
+  ClickAndType(terminal->findChild<QLineEdit*>("edChannel"), "7");
+  ClickAndType(terminal->findChild<QLineEdit*>("edFreq"), "14.250");
+  ClickAndType(terminal->findChild<QLineEdit*>("edMode"), "usb");
+  EXPECT_EQ(program->RigForm.edChannel.Text(), "7");
+  EXPECT_EQ(program->RigForm.edFreq.Text(), "14.250");
+  EXPECT_EQ(program->RigForm.edMode.Text(), "USB");
+}
+
+// A run may still add a transcript line or disable a menu item after the
+// view is gone; nothing may reach the deleted widgets.
+TEST_F(ProgramWindows, ModelsOutliveTheirViews) {
+  Trigger("Commands1");
+  window.reset();
+  program->RigForm.Terminal.Add(" FE FE E0 00 FB FD");
+  for (const char* item : {"SaveToRig1", "LoadFromRig1", "Cancel1"}) {
+    program->MainForm.MenuItem(item).SetEnabled(false);
+    program->MainForm.MenuItem(item).SetEnabled(true);
+  }
+  EXPECT_EQ(program->RigForm.Terminal.OnLineAdded, nullptr);
+}
+
+// A new device list of the same length still reaches the dialog.
+TEST_F(ProgramWindows, DeviceListShowsNewNamesOfTheSameLength) {
+  Trigger("Settings1");
+  auto* devices = window->settingsWindow()->findChild<QComboBox*>("CBDevice");
+  window->settingsWindow()->findChild<QPushButton*>("CancelBtn")->click();
+  program->SetDLG.CBDevice.SetItems({"/dev/ttyUSB7"});  // what the list held before
+  QApplication::processEvents();
+  program->SetDLG.CBDevice.SetItems({"/dev/ttyUSB9"});  // the same length, another name
+  QApplication::processEvents();
+  ASSERT_EQ(devices->count(), 1);
+  EXPECT_EQ(devices->itemText(0), "/dev/ttyUSB9");
+}
+
+TEST_F(ProgramWindows, TerminalPositionSavedAtEveryClose) {
+  const std::string ini = program->MainForm.shared.SettingsFolder.Get() + "settings.ini";
+  for (const int left : {130, 170, 210}) {
+    Trigger("Commands1");
+    window->terminalWindow()->move(left, 90);
+    QApplication::processEvents();
+    window->terminalWindow()->close();
+    QApplication::processEvents();
+    EXPECT_NE(Profile(ini).ReadString("RigForm", "fRig").find(std::to_string(left)),
+              std::string::npos)
+        << left;
+  }
+}
+
+TEST_F(ProgramWindows, SettingsOpenTwiceKeepsTheUsersChangesAndPlace) {
+  Trigger("Settings1");
+  QWidget* dialog = window->settingsWindow();
+  auto* baud = dialog->findChild<QComboBox*>("CBBaud");
+  ASSERT_NE(baud, nullptr);
+  const int changed = (baud->currentIndex() + 1) % baud->count();
+  program->SetDLG.CBBaud.UserSelect(changed);
+  dialog->move(40, 50);
+  QApplication::processEvents();
+  const QPoint placed = dialog->pos();
+  // Again from the menu, and from the terminal's button: brought forward.
+  Trigger("Settings1");
+  Trigger("Commands1");
+  window->terminalWindow()->findChild<QPushButton*>("BasicSettingsBtn")->click();
+  QApplication::processEvents();
+  EXPECT_EQ(baud->currentIndex(), changed);
+  EXPECT_EQ(dialog->pos(), placed);
+  EXPECT_FALSE(dialog->isModal());
+  dialog->findChild<QPushButton*>("CancelBtn")->click();
+  QApplication::processEvents();
+  // Closed: the terminal's button shows it modally, loaded from the port,
+  // and OK applies it.
+  bool wasModal = false;
+  int shownBaud = -1;
+  QTimer::singleShot(0, [&] {
+    wasModal = dialog->isVisible() && QApplication::activeModalWidget() == dialog;
+    shownBaud = baud->currentIndex();
+    program->SetDLG.CBBaud.UserSelect(changed);
+    dialog->findChild<QPushButton*>("OKbtn")->click();
+  });
+  window->terminalWindow()->findChild<QPushButton*>("BasicSettingsBtn")->click();
+  EXPECT_TRUE(wasModal);
+  EXPECT_NE(shownBaud, changed);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(program->SerialPort1.BaudRate(), BaudOfItem(program->SetDLG.CBBaud.Items()[changed]));
 }
 
 }  // namespace
