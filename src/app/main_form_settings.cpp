@@ -19,6 +19,11 @@ void ApplyRigFamily(TMainForm& form) {
   const bool fiveByte =
       StartsWith(code, "FT-1") || StartsWith(code, "FT-8") || StartsWith(code, "FT-9");
   form.edAddr.SetBackColor(fiveByte ? colors::BtnFace : colors::Window);
+  // Hidden by a start on a Yaesu; a CI-V rig needs its address typed.
+  if (StartsWith(code, "IC")) {
+    form.lbAddr.SetVisible(true);
+    form.edAddr.SetVisible(true);
+  }
 }
 
 void ApplyFirstShowFamily(TMainForm& form) {
@@ -61,7 +66,10 @@ void ReadMainFormInto(const TMainForm& form, RigSettings& s) {
 }
 
 RigSettingsShown ShownOn(const TMainForm& form, bool icomPanelVisible) {
-  return {form.edAddr.Visible(), form.pnCmnd.Visible(), icomPanelVisible};
+  // A CI-V rig always keeps its address and loop wait: their edits may not
+  // have been shown since the start, yet the values are the user's.
+  const bool civ = StartsWith(form.shared.ModelCode.Get(), "IC");
+  return {civ || form.edAddr.Visible(), form.pnCmnd.Visible(), civ || icomPanelVisible};
 }
 
 void ApplyDefaultsToMainForm(const RigDefaults& d, TMainForm& form) {

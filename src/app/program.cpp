@@ -35,18 +35,32 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   // the lamp follows the port, not the last run that blinked it.
   SerialPort1.OnProcessError = MakeSerialReportHandler([this](const std::string& text) {
     MainForm.ShowStatus(text);
+    serialStatus_ = text;
     SetDLG.RefreshPortIndicator();
   });
+  // A port opened again makes an earlier serial error on the strip stale.
+  SerialPort1.OnOpened = [this](TSerialPort&) {
+    if (!serialStatus_.empty() && MainForm.lbStatusLine.Caption() == serialStatus_)
+      MainForm.ShowStatus("");
+    serialStatus_.clear();
+  };
   SetDLG.SaveRigLine = [this](const std::string& rig, const std::string& line) {
     if (!persistSettings) return;
     Profile settings = Settings();
     const RigOptions options = SetDLG.Options();
     const RigSaveResult r = SaveRigSelection(settings, rig, line, &options);
     if (!r.file.ok) host.ReportError(r.file.message);
-    // The device behind each port name the user has set.
+    // The device behind each port name the user has set; a name the user
+    // took back to its default is emptied, or the old device would return
+    // at the next start.
     std::vector<ProfileEntry> ports;
-    for (const auto& [name, path] : SetDLG.portPaths.Entries())
-      ports.push_back({"Ports", name, path});
+    for (const std::string& name : PortItems()) {
+      const auto set = SetDLG.portPaths.Entries().find(name);
+      if (set != SetDLG.portPaths.Entries().end())
+        ports.push_back({"Ports", name, set->second});
+      else if (!settings.ReadString("Ports", name).empty())
+        ports.push_back({"Ports", name, ""});
+    }
     if (!ports.empty()) {
       const FileResult p = settings.Write(ports);
       if (!p.ok) host.ReportError(p.message);
@@ -174,6 +188,7 @@ void Program::FormShow(bool clearTerminalLog) {
   const std::string rig = settings.ReadString(kMainSection, kRigKey);
   // A damaged settings line is reported; the rest of the first show still
   // runs, since every later command needs it.
+  bool applied = false;
   Guarded(host, [&] {
     if (!rig.empty()) {
       MainForm.cbxRig.SetText(rig);
@@ -182,16 +197,18 @@ void Program::FormShow(bool clearTerminalLog) {
       SetDLG.SetOptions(ReadRigOptions(settings, rig));
       const std::string line = ReadRigSettingsLine(settings, rig);
       if (!line.empty()) {
-        SetDLG.ParseRigSettings(line);
+        SetDLG.ParseRigSettings(line);  // opens the port
+        applied = true;
         ApplyRigFamily(MainForm);
       } else {
         Defaults1Click();
+        applied = true;
       }
     } else {
       SetDLG.LoadDialogFromPort(SerialPort1);
     }
   });
-  Guarded(host, [&] { SetDLG.ApplyDialogToPort(SerialPort1); });
+  if (!applied && !SerialPort1.Active()) Guarded(host, [&] { SetDLG.ApplyDialogToPort(SerialPort1); });
   ApplyFirstShowFamily(MainForm);
   MainForm.shared.LoadFinished = true;
   MainForm.shared.OperationState = "Once";
@@ -213,8 +230,7 @@ void Program::cbxRigChange() {
   const std::string problem = RigKeyProblem(rig);
   MainForm.ShowStatus(problem.empty() ? std::string() : problem);
   if (!line.empty()) {
-    SetDLG.ParseRigSettings(line);
-    SetDLG.ApplyDialogToPort(SerialPort1);
+    SetDLG.ParseRigSettings(line);  // opens the port
   } else {
     Defaults1Click();
   }

@@ -83,6 +83,7 @@ class Program {
   Profile Settings() const;
 
   FolderEnvironment env_;
+  std::string serialStatus_;  // the serial error the status strip shows
 };
 
 }  // namespace varnek

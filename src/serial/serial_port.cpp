@@ -328,6 +328,7 @@ void TSerialPort::ActivatePort(bool open) {
   if (const uint32_t e = device_->SetEventMask(ev::kAll))
     ReportProcessError(201, e, "Error activating CommEventMask", 0);
   device_->Wake();
+  if (OnOpened) OnOpened(*this);
 }
 
 void TSerialPort::ApplyCommState() {

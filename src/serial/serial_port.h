@@ -185,6 +185,9 @@ class TSerialPort {
       OnRxCharEvent, OnRxEventCharEvent;
   // Starts out logging to stderr; the main window connects its own.
   TNotifyErrorEvent OnProcessError;
+  // The device was opened (GUI thread): an open failure shown earlier is
+  // no longer true.
+  TNotifyEvent OnOpened;
 
   // --- operations ---
   // Sends `count` bytes. While an earlier write is still going out, these

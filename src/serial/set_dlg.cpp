@@ -317,13 +317,8 @@ void TSetDLG::ParseRigSettings(const std::string& text) {
     throw;
   }
   ListsFrom(s);
-  port_.SetActive(true);
   chkDtr.SetChecked(s.dtr);
   chkRTS.SetChecked(s.rts);
-  // The boxes pass a change on by their click; an unchanged box would leave
-  // the line as opening set it.
-  port_.SetDTRState(s.dtr);
-  port_.SetRTSState(s.rts);
   edLoopWait.SetText(s.loopWait);
   switch (s.notation) {
     case FreqNotation::Point:
@@ -336,6 +331,10 @@ void TSetDLG::ParseRigSettings(const std::string& text) {
       rbComma.SetChecked(true);
       break;
   }
+  // One open, on this line's device with its settings: opening first under
+  // the device the port had (the previous rig's) would raise DTR and RTS
+  // there, which can key that rig or power its interface.
+  ApplyDialogToPort(port_);
   ApplyRigSettingsToMainForm(s, main_);
 }
 

@@ -9,6 +9,7 @@
 #include "app/headless_host.h"
 #include "app/rig_settings.h"
 #include "app/text.h"
+#include "../serial/pty_fixture.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 
@@ -96,6 +97,69 @@ TEST_F(ProgramLife, EachRigKeepsItsOwnSettings) {
   EXPECT_EQ(Item(again->SetDLG.CBPort), "COM4");
   EXPECT_EQ(again->MainForm.edIntval.Text(), "350");
   EXPECT_TRUE(again->MainForm.A[0].Enabled());
+}
+
+TEST_F(ProgramLife, ARigChangeOpensOnlyTheNewRigsDevice) {
+  const std::string old = home.Path() + "old-tty", fresh = home.Path() + "new-tty";
+  home.Write(".config/Kolvir/Varnek/settings.ini",
+             "[MainForm]\nRig=Kenwood TS-570\nKenwood TS-570=2_6_4_0_0_0_1_1__400___2\n"
+             "Yaesu FT-1000=3_4_4_2_0_0_0_0__200_150__2\n[Ports]\nCOM3=" + old +
+                 "\nCOM4=" + fresh + "\n");
+  auto p = Start();
+  std::vector<std::string> shown;
+  p->MainForm.lbStatusLine.Subscribe([&] { shown.push_back(p->MainForm.lbStatusLine.Caption()); });
+  p->MainForm.cbxRig.UserSelect(5);  // "Yaesu FT-1000"
+  int onOld = 0, onNew = 0;
+  for (const std::string& text : shown) {
+    onOld += text.find(old) != std::string::npos;
+    onNew += text.find(fresh) != std::string::npos;
+  }
+  EXPECT_EQ(onOld, 0);
+  EXPECT_GT(onNew, 0);
+}
+
+// Start on a Yaesu (the address edit hidden until the end), change to the
+// CI-V rig and close: its address and loop wait are still saved.
+TEST_F(ProgramLife, CivAddressAndLoopWaitSurviveAStartOnAYaesu) {
+  home.Write(".config/Kolvir/Varnek/settings.ini",
+             "[MainForm]\nRig=Yaesu FT-920\nYaesu FT-920=0_4_4_2_0_0_0_0__200_150__2\n"
+             "Icom IC-CI-V=0_6_4_0_0_0_1_1_5A_300_150_80_2\n");
+  auto p = Start();
+  EXPECT_FALSE(p->MainForm.edAddr.Visible());
+  p->MainForm.cbxRig.UserSelect(3);  // "Icom IC-CI-V"
+  EXPECT_TRUE(p->MainForm.edAddr.Visible());
+  EXPECT_EQ(p->MainForm.edAddr.Text(), "5A");
+  p->FormClose(false);
+  const std::string line = Profile(SettingsFile()).ReadString("MainForm", "Icom IC-CI-V");
+  EXPECT_EQ(line, "0_6_4_0_0_0_1_1_5A_300_150_80_2");
+}
+
+TEST_F(ProgramLife, ADeviceTakenBackToItsDefaultStaysSo) {
+  auto p = Start();
+  p->MainForm.cbxRig.UserSelect(0);
+  p->SetDLG.Show();
+  p->SetDLG.CBPort.UserSelect(2);  // COM3
+  p->SetDLG.CBDevice.UserInput(home.Path() + "usb-adapter");
+  p->SetDLG.OKBtnClick();
+  p->SetDLG.Show();
+  p->SetDLG.CBDevice.UserInput("");
+  p->SetDLG.OKBtnClick();
+  p.reset();
+  auto again = Start();
+  EXPECT_EQ(again->SetDLG.portPaths.Entries().count("COM3"), 0u);
+}
+
+TEST_F(ProgramLife, AnOpenThatWorksClearsTheSerialErrorShown) {
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  auto p = Start();
+  p->SetDLG.portPaths.Set("COM1", home.Path() + "unplugged");
+  p->SetDLG.NoLedClick();
+  EXPECT_TRUE(p->MainForm.lbStatusLine.Visible());
+  p->SetDLG.portPaths.Set("COM1", pty.SlavePath());
+  p->SetDLG.NoLedClick();
+  ASSERT_TRUE(p->SerialPort1.Active());
+  EXPECT_FALSE(p->MainForm.lbStatusLine.Visible());
 }
 
 TEST_F(ProgramLife, AMinimisedWindowKeepsTheLastPosition) {
