@@ -13,6 +13,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "serial/linux_custom_baud.h"
 #include "serial/serial_device.h"
 
 #if defined(__linux__)
@@ -209,9 +210,13 @@ class PosixSerialDevice : public SerialDevice {
     if (fd_ < 0) return status::kInvalidHandle;
     termios t{};
     if (tcgetattr(fd_, &t) != 0) return StatusFromErrno(errno);
-    speed_t speed;
-    if (!SpeedFor(s.baudRate, speed)) return status::kInvalidParameter;
-    if (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0) return StatusFromErrno(errno);
+    const termios before = t;
+    // A rate without a B-constant keeps the present speed here and is set
+    // through termios2 once the rest is in place.
+    speed_t speed = cfgetospeed(&t);
+    const bool standard = SpeedFor(s.baudRate, speed);
+    if (standard && (cfsetispeed(&t, speed) != 0 || cfsetospeed(&t, speed) != 0))
+      return StatusFromErrno(errno);
 
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE);
     switch (s.byteSize) {
@@ -284,16 +289,30 @@ class PosixSerialDevice : public SerialDevice {
     t.c_cc[VSTOP] = static_cast<cc_t>(s.xoffChar);
 
     if (tcsetattr(fd_, TCSANOW, &t) != 0) return StatusFromErrno(errno);
-    // tcsetattr succeeds when any part of the request took; check the speed.
-    termios check{};
-    if (tcgetattr(fd_, &check) == 0 && cfgetospeed(&check) != speed) {
-      tcsetattr(fd_, TCSANOW, &check);
+    if (standard) {
+      // tcsetattr succeeds when any part of the request took; check the speed.
+      termios check{};
+      if (tcgetattr(fd_, &check) == 0 && cfgetospeed(&check) != speed) {
+        tcsetattr(fd_, TCSANOW, &check);
+        return status::kInvalidParameter;
+      }
+    } else if (!CustomRateTook(s.baudRate)) {
+      tcsetattr(fd_, TCSANOW, &before);
       return status::kInvalidParameter;
     }
     settings_ = s;
     stripNull_ = (s.flags & dcb::kNull) != 0;
     eventChar_ = s.eventChar;
     return status::kOk;
+  }
+
+  // A UART's clock divides to the nearest rate it can make; more than 3 %
+  // off and the rig would not understand it.
+  bool CustomRateTook(uint32_t rate) {
+    if (rate == 0 || SetCustomBaud(fd_, rate) != 0) return false;
+    const uint32_t got = CustomBaudOf(fd_);
+    const uint32_t off = got > rate ? got - rate : rate - got;
+    return got != 0 && off * 100 <= rate * 3;
   }
 
   uint32_t SetEventMask(uint32_t mask) override {

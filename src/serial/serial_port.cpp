@@ -14,6 +14,9 @@ namespace varnek {
 
 namespace {
 
+// How long the end waits for an I/O thread stuck handing work over.
+constexpr auto kThreadEndWait = std::chrono::seconds(2);
+
 struct CharDelay {
   uint32_t baud;
   uint32_t microseconds;
@@ -107,6 +110,7 @@ TSerialPort::TSerialPort(Host& host, std::unique_ptr<SerialDevice> device)
       resolver_(DefaultPortPath) {
   OnProcessError = [](TSerialPort&, uint32_t place, uint32_t code, const std::string& msg,
                       uint8_t noise) { LogSerialReport(place, code, msg, noise); };
+  life_ = std::make_shared<SerialThreadLife>();
   thread_ = std::make_unique<TWorkThread>(*this);
 }
 
@@ -118,19 +122,26 @@ TSerialPort::~TSerialPort() {
   WaitThreadIdle(10);
   // A thread caught in a hand-over waits for this (the GUI) thread; run the
   // queued work so it can finish its pass and end. Its routines see
-  // destroying_ and do nothing.
+  // destroying_ and do nothing. A hand-over nobody runs (this is not the GUI
+  // thread, or the GUI no longer turns) would hold the program's end for
+  // ever: after a while the thread is left behind, owning its device and
+  // itself, and it touches nothing of this component again.
   const auto start = std::chrono::steady_clock::now();
-  bool told = false;
   while (!threadEnded_) {
     if (inHandOver_ && host_.IsGuiThread()) host_.ProcessMessages();
     device_->Wake();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (!told && std::chrono::steady_clock::now() - start > std::chrono::seconds(10)) {
-      // Only a hand-over that nobody runs can hold it: say so rather than
-      // hang in silence.
-      std::cerr << "varnek: still waiting for the serial I/O thread to end\n";
-      told = true;
-    }
+    if (std::chrono::steady_clock::now() - start < kThreadEndWait) continue;
+    std::lock_guard lock(life_->mutex);
+    if (threadEnded_ || !inHandOver_) continue;  // it is not stuck: it ends soon
+    std::cerr << "varnek: the serial I/O thread is stuck handing work over; left behind\n";
+    life_->abandoned = true;
+    thread_->Detach();
+    life_->thread = std::move(thread_);
+    life_->device = std::move(device_);
+    std::lock_guard clusters(clusterMutex_);
+    clusters_.clear();
+    return;
   }
   thread_->Join();
   thread_.reset();
@@ -161,7 +172,7 @@ void TSerialPort::SetBaudRate(uint32_t v) {
   if (v == baudRate_) return;
   baudRate_ = v;
   if (xtoAuto_) UpdateCharDelayTimes();
-  if (active_) ApplyCommState();
+  if (active_ && !ApplyCommState()) ActivatePort(false);  // not at a rate it cannot run
 }
 
 void TSerialPort::SetXONLimDiv(uint8_t v) {
@@ -201,13 +212,13 @@ void TSerialPort::SetTxQueueSize(uint16_t v) {
 void TSerialPort::SetWTOCharDelayTime(uint32_t v) {
   if (v == wtoCharDelayTime_) return;
   wtoCharDelayTime_ = v;
-  if (active_) ApplyCommState();
+  if (active_ && !ApplyCommState()) ActivatePort(false);  // not at a rate it cannot run
 }
 
 void TSerialPort::SetWTOExtraDelayTime(uint16_t v) {
   if (v == wtoExtraDelayTime_) return;
   wtoExtraDelayTime_ = v;
-  if (active_) ApplyCommState();
+  if (active_ && !ApplyCommState()) ActivatePort(false);  // not at a rate it cannot run
 }
 
 void TSerialPort::SetXTOAuto(bool v) {
@@ -322,7 +333,17 @@ void TSerialPort::ActivatePort(bool open) {
   active_ = true;
   if (const uint32_t e = device_->SetQueueSizes(rxQueueSize_, txQueueSize_))
     ReportProcessError(111, e, "Error setup Queuesize", 0);
-  ApplyCommState();
+  if (!ApplyCommState()) {
+    // Opened at a rate the device cannot run is not open: every byte
+    // would be garbage to the rig.
+    active_ = false;
+    device_->Close();
+    ReportProcessError(112, status::kInvalidParameter,
+                       "Error reopening Port: " + path + " cannot run at " +
+                           std::to_string(baudRate_) + " baud",
+                       0);
+    return;
+  }
   SetDTRState(true);
   SetRTSState(true);
   if (const uint32_t e = device_->SetEventMask(ev::kAll))
@@ -331,11 +352,11 @@ void TSerialPort::ActivatePort(bool open) {
   if (OnOpened) OnOpened(*this);
 }
 
-void TSerialPort::ApplyCommState() {
+bool TSerialPort::ApplyCommState() {
   LineSettings s;
   if (const uint32_t e = device_->GetLineSettings(s)) {
     ReportProcessError(801, e, "Error getting DCB from CommState", 0);
-    return;
+    return true;
   }
   s.baudRate = baudRate_;
   uint32_t flags = dcb::kBinary;
@@ -356,8 +377,18 @@ void TSerialPort::ApplyCommState() {
   s.xoffLim = static_cast<uint16_t>(rxQueueSize_ * xoffLimDiv_ / 100);
   // Reads never block here and writes are paced by the I/O thread, so there
   // are no device time-outs to set.
-  if (const uint32_t e = device_->SetLineSettings(s))
-    ReportProcessError(802, e, "Error setting CommState, 87 indicate that Parms are incorrect", 0);
+  const uint32_t e = device_->SetLineSettings(s);
+  if (!e) return true;
+  // Is it the rate? The same settings at 9600 baud tell.
+  LineSettings probe = s;
+  probe.baudRate = 9600;
+  if (baudRate_ != 9600 && device_->SetLineSettings(probe) == status::kOk) {
+    ReportProcessError(802, e, "Error setting CommState: the device cannot run at " +
+                                   std::to_string(baudRate_) + " baud", 0);
+    return false;
+  }
+  ReportProcessError(802, e, "Error setting CommState, 87 indicate that Parms are incorrect", 0);
+  return true;
 }
 
 bool TSerialPort::StartWriteLocked(std::string bytes, uint32_t& error) {

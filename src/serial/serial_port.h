@@ -27,6 +27,15 @@ namespace varnek {
 class TSerialPort;
 class TWorkThread;
 
+// What the I/O thread and its component share beyond the component's life.
+struct SerialThreadLife {
+  ~SerialThreadLife();
+  std::mutex mutex;
+  bool abandoned = false;  // the component is gone: touch nothing of it
+  std::unique_ptr<TWorkThread> thread;  // handed over when abandoned
+  std::unique_ptr<SerialDevice> device;
+};
+
 // One received chunk; owns exactly its bytes.
 struct TSerialCluster {
   std::unique_ptr<char[]> Data;  // null for a cluster of 0 bytes
@@ -201,7 +210,9 @@ class TSerialPort {
   std::string TakeFirstCluster();
 
   void ActivatePort(bool open);
-  void ApplyCommState();
+  // False: the device refused the baud rate (the rest may have failed too,
+  // reported; the port stays usable then).
+  bool ApplyCommState();
   void UpdateCharDelayTimes();
   void ReportProcessError(uint32_t place, uint32_t code, const std::string& msg, uint8_t noise);
 
@@ -217,7 +228,7 @@ class TSerialPort {
   void SetLine(T& field, T v) {
     if (field == v) return;
     field = v;
-    if (active_) ApplyCommState();
+    if (active_ && !ApplyCommState()) ActivatePort(false);  // not at a rate it cannot run
   }
   void WaitThreadIdle(int rounds);
   void AbortWrite();
@@ -261,6 +272,9 @@ class TSerialPort {
   bool autoReadRequest_ = false;
 
   std::atomic<bool> threadBusy_{false}, threadEnded_{false}, destroying_{false};
+  // Shared with the I/O thread so that it outlives a component that gave up
+  // waiting for it (see the destructor).
+  std::shared_ptr<SerialThreadLife> life_;
   // The thread is blocked handing work to the GUI thread: it touches no
   // device until that returns, so closing need not wait for it.
   std::atomic<bool> inHandOver_{false};

@@ -29,8 +29,40 @@ uint32_t SerialTick() {
   return static_cast<uint32_t>(ms);
 }
 
+namespace {
+// Thrown out of a hand-over that returned after the component gave up on
+// this thread: unwinds to the thread's start without touching anything.
+struct Abandoned {};
+}  // namespace
+
 TWorkThread::TWorkThread(TSerialPort& port)
-    : port_(port), device_(*port.device_), thread_([this] { Execute(); }) {}
+    : port_(port), device_(*port.device_), life_(port.life_), thread_([this] { Run(); }) {}
+
+void TWorkThread::Run() {
+  const std::shared_ptr<SerialThreadLife> life = life_;
+  try {
+    Execute();
+  } catch (const Abandoned&) {
+  }
+  std::unique_ptr<TWorkThread> self;
+  std::unique_ptr<SerialDevice> device;
+  std::lock_guard lock(life->mutex);
+  if (life->abandoned) {
+    // Left behind: this thread owns itself and the device now, and they go
+    // with it (after the lock is released, in reverse order).
+    self = std::move(life->thread);
+    device = std::move(life->device);
+    return;
+  }
+  port_.threadBusy_ = false;
+  port_.threadEnded_ = true;
+}
+
+SerialThreadLife::~SerialThreadLife() = default;
+
+void TWorkThread::Detach() {
+  if (thread_.joinable()) thread_.detach();
+}
 
 TWorkThread::~TWorkThread() {
   Join();
@@ -68,8 +100,6 @@ void TWorkThread::Execute() {
     if (!port_.active_ && !port_.sendInProgress_) servicing_ = false;
     if (terminated_ && !servicing_) break;
   }
-  port_.threadBusy_ = false;
-  port_.threadEnded_ = true;
 }
 
 void TWorkThread::ServicePass() {
@@ -86,13 +116,24 @@ void TWorkThread::ServicePass() {
 
 void TWorkThread::HandOver(const std::function<void()>& work) {
   port_.inHandOver_ = true;
+  SerialThreadLife& life = *life_;
+  // Run late, after the component is gone, the work does nothing.
+  const auto guarded = [&life, &work] {
+    {
+      std::lock_guard lock(life.mutex);
+      if (life.abandoned) return;
+    }
+    work();
+  };
   try {
-    port_.host_.RunOnGuiThread(work);
+    port_.host_.RunOnGuiThread(guarded);
   } catch (const std::exception& e) {
     std::cerr << "varnek: serial event handler failed: " << e.what() << '\n';
   } catch (...) {
     std::cerr << "varnek: serial event handler failed\n";
   }
+  std::lock_guard lock(life.mutex);
+  if (life.abandoned) throw Abandoned{};
   port_.inHandOver_ = false;
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,7 @@
 namespace varnek {
 
 class TSerialPort;
+struct SerialThreadLife;
 
 // Milliseconds from a steady clock, wrapping in 32 bits; differences are
 // taken modulo 2^32.
@@ -28,9 +30,12 @@ class TWorkThread {
   void Terminate() { terminated_ = true; }
   bool Joinable() const { return thread_.joinable(); }
   void Join();
+  // Lets the thread go on alone (the component gave up waiting for it).
+  void Detach();
   std::thread::native_handle_type NativeHandle() { return thread_.native_handle(); }
 
  private:
+  void Run();
   void Execute();
   void ServicePass();
   void PollModemAndErrors();
@@ -68,6 +73,7 @@ class TWorkThread {
   uint32_t lineErrors_ = 0;
   uint32_t lostGeneration_ = 0;  // generation of the port that hung up, 0 none
 
+  std::shared_ptr<SerialThreadLife> life_;
   std::thread thread_;
 };
 

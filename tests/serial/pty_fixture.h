@@ -53,6 +53,12 @@ class PtyPair {
     }
   }
 
+  // True once no one holds the slave side open (within `timeoutMs`).
+  bool SlaveClosed(int timeoutMs) {
+    pollfd p{master_, 0, 0};
+    return poll(&p, 1, timeoutMs) == 1 && (p.revents & POLLHUP);
+  }
+
   // Reads until `count` bytes came or `timeoutMs` passed.
   std::string Receive(size_t count, int timeoutMs = 3000) {
     std::string got;

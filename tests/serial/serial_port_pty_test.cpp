@@ -209,7 +209,6 @@ TEST_F(PtyPortTest, SettingsTheLineCannotTakeAreRefusedAndThePortStaysUsable) {
   } cases[] = {
       {"1.5 stop bits", [&] { port->SetStopBits(1); }, [&] { port->SetStopBits(0); }},
       {"4 data bits", [&] { port->SetDataBits(4); }, [&] { port->SetDataBits(8); }},
-      {"14400 baud", [&] { port->SetBaudRate(14400); }, [&] { port->SetBaudRate(9600); }},
       {"DSR/DTR flow", [&] { port->SetFlowControl(FlowDsrDtr); },
        [&] { port->SetFlowControl(FlowNone); }},
   };
@@ -231,6 +230,10 @@ TEST_F(PtyPortTest, SettingsTheLineCannotTakeAreRefusedAndThePortStaysUsable) {
     std::function<void()> set;
   } good[] = {
       {"115200 baud", [&] { port->SetBaudRate(115200); }},
+      // Rates without a B-constant go through termios2.
+      {"14400 baud", [&] { port->SetBaudRate(14400); }},
+      {"56000 baud", [&] { port->SetBaudRate(56000); }},
+      {"256000 baud", [&] { port->SetBaudRate(256000); }},
       {"mark parity", [&] { port->SetParityType(3); }},
       {"two stop bits", [&] { port->SetStopBits(2); }},
       {"RTS/CTS flow", [&] { port->SetFlowControl(FlowRtsCts); }},
@@ -302,6 +305,33 @@ TEST_F(PtyPortTest, DestructionLetsAThreadBlockedInAHandOverFinish) {
   port.reset();
   EXPECT_LT(MsSince(start), 5000);
   EXPECT_EQ(clusterNotices, 0);  // the notice was dropped: the port was going
+}
+
+// A rate the device cannot run is no open port: the message names it.
+TEST_F(PtyPortTest, ARateTheDeviceRefusesFailsTheOpen) {
+  port->SetBaudRate(0);
+  port->SetActive(true);
+  EXPECT_FALSE(port->Active());
+  const ReportRecord* r = FindReport(112);
+  ASSERT_NE(r, nullptr);
+  EXPECT_NE(r->msg.find("cannot run at 0 baud"), std::string::npos) << r->msg;
+}
+
+// Destroyed where nobody runs GUI work, the component still returns; the
+// left-behind thread does nothing when its hand-over runs late, then ends
+// and closes its device.
+TEST_F(PtyPortTest, DestructionGivesUpOnAHandOverNobodyRuns) {
+  port->SetRTOExtraDelayTime(10);
+  port->SetActive(true);
+  pty.Send("stuck");
+  const auto deadline = steady_clock::now() + milliseconds(3000);
+  while (port->FirstClusterSize() < 0 && steady_clock::now() < deadline)
+    std::this_thread::sleep_for(milliseconds(10));
+  ASSERT_EQ(port->FirstClusterSize(), 5);
+  std::thread([&] { port.reset(); }).join();
+  host.ProcessMessages();
+  EXPECT_EQ(clusterNotices, 0);
+  EXPECT_TRUE(pty.SlaveClosed(3000));
 }
 
 TEST_F(PtyPortTest, HangUpClosesThePortWithoutSpinning) {
