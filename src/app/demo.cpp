@@ -129,6 +129,17 @@ std::string CompanionProgram(const std::string& name) {
 }
 
 Demo::Demo(const std::string& rig, std::string simulator) : rig_(rig) {
+  // A demo that fails half-way leaves neither a simulator nor a folder.
+  try {
+    Start(simulator);
+  } catch (...) {
+    Stop();
+    throw;
+  }
+}
+
+void Demo::Start(const std::string& simulator) {
+  const std::string& rig = rig_;
   if (simulator.empty())
     throw std::runtime_error("varnek-rigsim was not found beside varnek or on PATH");
   const std::string image = DemoMemoryImage(rig);
@@ -180,6 +191,10 @@ Demo::Demo(const std::string& rig, std::string simulator) : rig_(rig) {
 }
 
 Demo::~Demo() {
+  Stop();
+}
+
+void Demo::Stop() {
   if (simulator_ > 0) {
     kill(simulator_, SIGTERM);
     int status = 0;
@@ -190,8 +205,10 @@ Demo::~Demo() {
       waitpid(simulator_, &status, 0);
     }
   }
+  simulator_ = -1;
   std::error_code ec;
   if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  folder_.clear();
 }
 
 std::string Demo::SettingsFolder() const {

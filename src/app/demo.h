@@ -40,6 +40,9 @@ class Demo {
   FolderEnvironment Environment() const;
 
  private:
+  void Start(const std::string& simulator);
+  void Stop();
+
   std::string rig_, folder_, device_;
   pid_t simulator_ = -1;
 };

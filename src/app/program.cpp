@@ -165,10 +165,9 @@ void Program::WireMenu() {
   on("Advice1", [this] { Advice1Click(); });
   on("Neuvoja1", [this] { Neuvoja1Click(); });
   on("Update1", [this] { Update1Click(); });
-  on("Close1", [this] {
-    SerialPort1.SetActive(false);
-    MainForm.Close1Click();
-  });
+  // The window's close ends a run first; closing the port here would cut
+  // the run off mid-channel.
+  on("Close1", [this] { MainForm.Close1Click(); });
 }
 
 void Program::FormCreate() {
@@ -266,6 +265,12 @@ void Program::FormClose(bool minimised) {
   Profile settings = Settings();
   RigForm.FormClose(settings);
   SerialPort1.SetActive(false);
+}
+
+bool Program::ReadyToClose() {
+  if (!transfers.Busy()) return true;
+  transfers.EndForClose();
+  return false;
 }
 
 void Program::Advice1Click() {

@@ -56,6 +56,9 @@ class Program {
   // Program end: position, rig selection and its settings line saved; the
   // port closed. `minimised`: the window is not in its normal state.
   void FormClose(bool minimised);
+  // Asked before the window closes: false while a run is still going (it
+  // is told to end at once; ask again shortly).
+  bool ReadyToClose();
   void Advice1Click();
   void Neuvoja1Click();
   void Update1Click();

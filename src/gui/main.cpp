@@ -1,15 +1,22 @@
 // varnek: the desktop program.
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/demo.h"
+#include "app/end_signals.h"
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"
@@ -55,11 +62,26 @@ int HeadlessDemo(const varnek::Demo& demo) {
     std::cerr << "varnek: varnek-cli was not found beside varnek or on PATH\n";
     return 1;
   }
-  const std::string settings = demo.SettingsFolder();
-  const std::string cmd = "'" + cli + "' --settings-dir '" + settings + "' --rig '" + demo.Rig() +
-                          "' --port '" + demo.Device() + "' read 0-99";
-  const int rc = std::system(cmd.c_str());
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : 1;
+  std::vector<std::string> args = {cli,         "--settings-dir", demo.SettingsFolder(),
+                                    "--rig",     demo.Rig(),       "--port",
+                                    demo.Device(), "read",         "0-99"};
+  std::vector<char*> argv;
+  for (auto& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, cli.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    std::cerr << "varnek: could not start " << cli << '\n';
+    return 1;
+  }
+  // A signal to us ends the reader too, so the demo can clean up after it.
+  int status = 0;
+  while (waitpid(pid, &status, 0) != pid) {
+    if (errno != EINTR) return 1;
+    if (varnek::EndSignals::Raised()) kill(pid, SIGTERM);
+  }
+  if (varnek::EndSignals::Raised()) return 128 + varnek::EndSignals::Raised();
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
 }  // namespace
@@ -80,6 +102,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // Before the demo starts, so that a signal at any time still removes it.
+  varnek::EndSignals endSignals;
   std::unique_ptr<varnek::Demo> demo;
   if (demoRig) {
     try {
@@ -103,6 +127,13 @@ int main(int argc, char** argv) {
   if (demo) program.MainForm.caption = "Varnek - demo with a simulated " + demo->Rig();
   program.FormCreate();
   varnek::gui::MainWindow window(host, program);
+  // A signal closes the window as the Close command does.
+  QSocketNotifier onSignal(endSignals.Fd(), QSocketNotifier::Read);
+  QObject::connect(&onSignal, &QSocketNotifier::activated, &window, [&] {
+    char drained[16];
+    [[maybe_unused]] const ssize_t n = read(endSignals.Fd(), drained, sizeof drained);
+    window.close();
+  });
   window.show();
   // First show runs once the window is on screen, from the event loop.
   QTimer::singleShot(0, [&] {
@@ -112,5 +143,6 @@ int main(int argc, char** argv) {
                                   " with sample channels. Check channels, then Load > All "
                                   "checked from Rig.");
   });
-  return app.exec();
+  const int rc = app.exec();
+  return varnek::EndSignals::Raised() ? 128 + varnek::EndSignals::Raised() : rc;
 }

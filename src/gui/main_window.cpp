@@ -1,11 +1,13 @@
 #include "gui/main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/program.h"
@@ -177,11 +179,26 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (program_) {
-    const bool minimised = windowState() & Qt::WindowMinimized;
-    Guarded(host_, [&] { program_->FormClose(minimised); });
+  if (!program_) {
+    event->accept();
+    return;
   }
+  // A run still going is told to end (the request on the line may
+  // complete, nothing new is sent) and the close is tried again shortly:
+  // the run may be below us on this very stack, waiting in the event loop.
+  // After a while the program ends anyway; a load's worker is then stopped
+  // by the program's own end.
+  if (!closeAsked_.isValid()) closeAsked_.start();
+  if (!program_->ReadyToClose() && closeAsked_.elapsed() < kCloseWaitMs) {
+    event->ignore();
+    QTimer::singleShot(20, this, [this] { close(); });
+    return;
+  }
+  const bool minimised = windowState() & Qt::WindowMinimized;
+  Guarded(host_, [&] { program_->FormClose(minimised); });
   event->accept();
+  // The terminal or settings window left open must not keep the program.
+  QCoreApplication::quit();
 }
 
 }  // namespace varnek::gui

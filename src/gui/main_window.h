@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 
@@ -43,6 +44,8 @@ class MainWindow : public QMainWindow {
   ModelDialog* settings_ = nullptr;
   ModelDialog* update_ = nullptr;
   bool settingsPlaced_ = false;
+  QElapsedTimer closeAsked_;  // since the first close while a run was going
+  static constexpr int kCloseWaitMs = 5000;
 };
 
 // The font the layout was drawn for (MS Sans Serif at 11 px), or the

@@ -177,18 +177,33 @@ void Transfers::SetRun(Run run) {
 }
 
 void Transfers::EndRun() {
-  // The channels a run refused, in one message at its end.
+  // The channels a run refused, in one message at its end; rows the rig
+  // never answered for must not pass for rows it confirmed. Shown while the
+  // run still counts as running, so nothing can start (and join a worker
+  // that waits for these boxes) until they are closed.
   const std::string refused = notices_.EndCollecting();
-  SetRun(Run::None);
-  if (!refused.empty()) host_.ShowMessage(refused);
-  // Rows the rig never answered for must not pass for rows it confirmed.
+  if (!refused.empty()) Tell(refused);
   const std::string missing = NoAnswerReport();
-  if (!missing.empty()) host_.ShowMessage(missing);
+  if (!missing.empty()) Tell(missing);
+  SetRun(Run::None);
+}
+
+void Transfers::Tell(const std::string& text) {
+  if (!closing_) host_.ShowMessage(text);
+}
+
+void Transfers::Complain(const std::string& text) {
+  if (!closing_) host_.ReportError(text);
+}
+
+void Transfers::EndForClose() {
+  closing_ = true;
+  form_.shared.StopRequested = true;
 }
 
 bool Transfers::RefuseWhileBusy(const std::string& what) {
   if (!Busy()) return false;
-  host_.ShowMessage(what + " has to wait: a transfer is running (Stop ends it).");
+  Tell(what + " has to wait: a transfer is running (Stop ends it).");
   return true;
 }
 
@@ -291,7 +306,11 @@ void Transfers::LogTranscript() {
 // --- one channel ----------------------------------------------------------
 
 void Transfers::LabelClick(int channel) {
-  if (RefuseWhileBusy("A channel click")) return;
+  if (closing_ || RefuseWhileBusy("A channel click")) return;
+  // A transfer of its own: the GUI runs during its waits, and a run or a
+  // second click started there would interleave its frames with these.
+  SetRun(Run::Click);
+  Finally end{[this] { SetRun(Run::None); }};
   ApplyAnswerFraming();
   BeginReport();
   bool read = false;
@@ -305,7 +324,7 @@ void Transfers::LabelClick(int channel) {
     NoteExchange(e, ChannelText(channel), Asked::Write);
   }
   const std::string missing = NoAnswerReport();
-  if (!missing.empty()) host_.ShowMessage(missing);
+  if (!missing.empty()) Tell(missing);
 }
 
 void Transfers::MemoryModeBeforeReads() {
@@ -420,7 +439,7 @@ void Transfers::Cancel1Click() {
 // --- load -------------------------------------------------------------------
 
 void Transfers::LoadFromRig1Click() {
-  if (RefuseWhileBusy("Loading")) return;
+  if (closing_ || RefuseWhileBusy("Loading")) return;
   if (worker_.joinable()) worker_.join();  // the last run's worker has ended
   // A rig's late answers come in before the transcript is cleared: with
   // fixed pacing by waiting one interval, answer-paced by taking what has
@@ -453,7 +472,7 @@ void Transfers::LoadWorker() {
     });
     int done = 0;
     bool stopped = false;
-    for (int n = 0; n < TMainForm::kChannels && !stopped; ++n) {
+    for (int n = 0; n < TMainForm::kChannels && !stopped && !closing_; ++n) {
       bool checked = false;
       host_.RunOnGuiThread([&] { checked = form_.cb[n].Checked(); });
       if (checked) {
@@ -473,7 +492,7 @@ void Transfers::LoadWorker() {
       // read still reads 99 and ends the run normally.
       if (n % 2 == 1 && n <= 97 && form_.shared.StopRequested) stopped = true;
     }
-    if (!stopped) {
+    if (!stopped && !closing_) {
       host_.RunOnGuiThread([&] {
         form_.lbChan.SetCaption("Ready");
         form_.shared.OperationState = "Once";
@@ -489,7 +508,7 @@ void Transfers::LoadWorker() {
     // the interval is what the edit shows, and an error is not swallowed.
     form_.shared.LoadFinished = true;
     RestoreChannelInterval();
-    if (!error.empty()) host_.ReportError(error);
+    if (!error.empty()) Complain(error);
     EndRun();
   });
   workerDone_ = true;
@@ -514,7 +533,7 @@ bool Transfers::WaitForLoad(int timeoutMs) {
 // --- save -------------------------------------------------------------------
 
 void Transfers::SaveToRig1Click() {
-  if (RefuseWhileBusy("Saving")) return;
+  if (closing_ || RefuseWhileBusy("Saving")) return;
   if (StartsWith(form_.shared.ModelCode.Get(), "FT-1")) {
     // The FT-1000 paces its answers by this command; it is not echoed.
     io_.Send(HexTextToBytes(kYaesuPacing));
@@ -546,7 +565,7 @@ void Transfers::SaveToRig1Click() {
 void Transfers::SaveChannels() {
   const int total = CheckedCount(0);
   int done = 0;
-  for (int n = 0; n < TMainForm::kChannels; ++n) {
+  for (int n = 0; n < TMainForm::kChannels && !closing_; ++n) {
     const bool take = form_.cb[n].Checked() && (n > 0 || form_.cb[0].Enabled());
     if (take) {
       const Exchange e = WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(),
@@ -555,25 +574,26 @@ void Transfers::SaveChannels() {
       NoteExchange(e, ChannelText(n), Asked::Write);
       Progress(ChannelText(n), ++done, total);
       if (LineLost()) {
-        host_.ReportError(LostLine(ChannelText(n)));
+        Complain(LostLine(ChannelText(n)));
         return;
       }
     }
     if ((n == 9 || (n > 9 && n % 2 == 1 && n <= 97)) && form_.shared.StopRequested) return;
   }
+  if (closing_) return;
   form_.lbChan.SetCaption("Ready");
   form_.lbChan.SetVisible(true);
   // Checked channels that were all refused are not "none checked": the
   // run's list of refusals follows this message.
   if (!form_.shared.ChannelSent)
-    host_.ShowMessage(done == 0 ? "No saves, no channels checked!"
-                                : "No saves: every checked channel was refused.");
+    Tell(done == 0 ? "No saves, no channels checked!"
+                   : "No saves: every checked channel was refused.");
 }
 
 // --- clear ------------------------------------------------------------------
 
 void Transfers::ClrMemory1Click() {
-  if (RefuseWhileBusy("Clearing")) return;
+  if (closing_ || RefuseWhileBusy("Clearing")) return;
   if (!host_.Confirm("Reset Memory Channels?", MessageIcon::Question)) return;
   io_.ClearTranscript();
   form_.shared.OperationState = "Reset";
@@ -605,7 +625,7 @@ void Transfers::ClearChannels() {
   const int total = CheckedCount(first);
   const bool paced = form_.shared.WaitForAnswers;
   int done = 0;
-  for (int n = first; n < TMainForm::kChannels; ++n) {
+  for (int n = first; n < TMainForm::kChannels && !closing_; ++n) {
     if (!form_.CheckBoxList[static_cast<size_t>(n)]->Checked()) continue;
     std::string caption = ChannelText(n);
     Exchange e = Exchange::Sent;
@@ -632,7 +652,7 @@ void Transfers::ClearChannels() {
     NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
     if (LineLost()) {
-      host_.ReportError(LostLine(ChannelText(n)));
+      Complain(LostLine(ChannelText(n)));
       return;
     }
     if (form_.shared.StopRequested) break;
@@ -710,7 +730,7 @@ void Transfers::ReadBackWritten() {
     std::lock_guard lock(answeredMutex_);
     differences_ = differences;
   }
-  host_.ShowMessage(text);
+  Tell(text);
 }
 
 }  // namespace varnek

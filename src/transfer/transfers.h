@@ -24,7 +24,8 @@ class TSerialPort;
 
 class Transfers {
  public:
-  enum class Run { None, Load, Save, Clear };
+  // Click: one channel clicked, its read or write waiting for the rig.
+  enum class Run { None, Load, Save, Clear, Click };
 
   Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io);
   // Stops a running load and waits for its worker.
@@ -70,7 +71,13 @@ class Transfers {
   void Cancel1Click();
 
   Run Current() const { return run_; }
-  bool Busy() const { return run_ != Run::None; }
+  // A load's worker counts until it has ended, its last messages included.
+  bool Busy() const { return run_ != Run::None || !workerDone_; }
+  // The program is closing: the run sends no new request (the one on the
+  // line may complete) and shows no message, as there is no window left
+  // to show it over.
+  void EndForClose();
+  bool Closing() const { return closing_; }
   // True (after telling the user) when a run is going and `what` must wait.
   bool RefuseWhileBusy(const std::string& what);
   // Waits, letting GUI work run, until a started load has ended; for the
@@ -92,6 +99,9 @@ class Transfers {
   bool LineLost();
   void SetRun(Run run);
   void EndRun();
+  // The run's messages; none while the program closes.
+  void Tell(const std::string& text);
+  void Complain(const std::string& text);
   void Progress(const std::string& channel, int done, int total);
   int CheckedCount(int first);
   void LoadWorker();
@@ -143,6 +153,7 @@ class Transfers {
   std::atomic<Run> run_{Run::None};
   std::thread worker_;
   std::atomic<bool> workerDone_{true};
+  std::atomic<bool> closing_{false};
 };
 
 }  // namespace varnek

@@ -2,12 +2,16 @@
 // window as a new user would.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTest>
+#include <QTimer>
 #include <thread>
 
 #include "app/demo.h"
 #include "app/headless_host.h"
+#include "app/text.h"
 #include "app/program.h"
 #include "gui/main_window.h"
 
@@ -40,6 +44,43 @@ TEST(Demo, SampleChannelsLoadIntoTheWindow) {
   QApplication::processEvents();
   QDir().mkpath(VARNEK_SCREENSHOT_DIR);
   EXPECT_TRUE(window.grab().save(VARNEK_SCREENSHOT_DIR "/demo.png"));
+}
+
+// The GUI's own event loop turns while a run waits, as in the program.
+class PumpingHost : public HeadlessHost {
+ public:
+  void ProcessMessages() override {
+    HeadlessHost::ProcessMessages();
+    QCoreApplication::processEvents();
+  }
+};
+
+// "Close" while a save runs: the save ends at its next channel, the
+// settings are saved and the window goes, with no message box after it.
+TEST(Demo, CloseDuringASaveEndsTheRunThenTheProgram) {
+  Demo demo(kDemoDefaultRig, VARNEK_RIGSIM);
+  PumpingHost host;
+  Program program(host, demo.Environment());
+  program.FormCreate();
+  MainWindow window(host, program);
+  window.show();
+  program.FormShow();
+  ASSERT_TRUE(program.SerialPort1.Active()) << demo.Device();
+  program.MainForm.edIntval.UserInput("60");
+  for (int n = 1; n <= 40; ++n) {
+    program.MainForm.SetChannel(ChannelText(n), "7.050.000", "LSB", "");
+    program.MainForm.cb[n].SetChecked(true);
+  }
+  QTimer::singleShot(400, &window, [&] { window.findChild<QAction*>("Close1")->trigger(); });
+  window.findChild<QAction*>("SaveToRig1")->trigger();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 10000));
+  EXPECT_FALSE(program.transfers.Busy());
+  EXPECT_GT(program.transfers.SentChannels().size(), 0u);
+  EXPECT_LT(program.transfers.SentChannels().size(), 40u);
+  EXPECT_FALSE(program.SerialPort1.Active());
+  EXPECT_TRUE(host.Messages().empty()) << ::testing::PrintToString(host.Messages());
+  EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(host.Errors());
+  EXPECT_FALSE(Profile(demo.SettingsFolder() + "settings.ini").ReadString("MainForm", "fMain").empty());
 }
 
 TEST(Demo, EveryRigHasSampleChannelsItCanHold) {

@@ -99,6 +99,72 @@ TEST_F(KenwoodFlows, OneTransferAtATime) {
   EXPECT_TRUE(Form().MenuItem("SaveToRig1").enabled);
 }
 
+// Closing mid-run: the run ends at its next channel, nothing more reaches
+// the rig, and no message is shown (there is no window left for one).
+TEST_F(KenwoodFlows, ClosingEndsEveryRunAtOnceAndSilently) {
+  struct Case {
+    const char* run;
+    std::function<void()> prepare, start;
+    std::function<bool(int)> reached;  // channel n was transferred
+  };
+  const std::vector<Case> cases = {
+      {"load", [] {}, [&] { program->transfers.LoadFromRig1Click(); },
+       [&](int n) { return !Form().A[n].Text().empty(); }},
+      {"save",
+       [&] {
+         for (int n = 20; n <= 25; ++n)
+           Form().SetChannel(std::to_string(n), "7.050.000", "LSB", "");
+       },
+       [&] { program->transfers.SaveToRig1Click(); },
+       [&](int n) { return sim->GetChannel(n).has_value(); }},
+      {"clear", [] {}, [&] { program->transfers.ClrMemory1Click(); },
+       [&](int n) { return !sim->GetChannel(n).has_value(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.run);
+    TearDown();
+    SetUp();
+    if (std::string(c.run) != "save")
+      for (int n = 20; n <= 25; ++n)
+        sim->SetChannel(n, Ch(7050000, "1"));
+    c.prepare();
+    Check({20, 21, 22, 23, 24, 25});
+    program->transfers.OnProgress = [&](const std::string&, int done, int) {
+      if (done == 2) program->transfers.EndForClose();
+    };
+    c.start();
+    ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+    Settle();
+    EXPECT_FALSE(program->transfers.Busy());
+    EXPECT_TRUE(c.reached(21));
+    EXPECT_FALSE(c.reached(22));
+    EXPECT_TRUE(host.Messages().empty()) << ::testing::PrintToString(host.Messages());
+    EXPECT_TRUE(host.Errors().empty()) << ::testing::PrintToString(host.Errors());
+  }
+}
+
+// While a click waits for the rig, the GUI runs: a load or a second click
+// started there would interleave its frames with the click's.
+TEST_F(KenwoodFlows, AClickIsATransferOfItsOwn) {
+  Check({3});
+  bool tried = false;
+  const int token = Form().lbChan.Subscribe([&] {
+    if (tried) return;
+    tried = true;
+    program->transfers.LoadFromRig1Click();
+    program->transfers.LabelClick(4);
+  });
+  program->transfers.LabelClick(5);
+  Form().lbChan.Unsubscribe(token);
+  ASSERT_TRUE(program->transfers.WaitForLoad(20000));
+  Settle();
+  EXPECT_EQ(host.Messages().size(), 2u) << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(Form().A[5].Text(), "  3.699.000");
+  EXPECT_TRUE(Form().A[3].Text().empty());
+  EXPECT_TRUE(Form().A[4].Text().empty());
+  EXPECT_FALSE(program->transfers.Busy());
+}
+
 TEST_F(KenwoodFlows, SaveWritesCheckedRowsAndLogsWhileItRuns) {
   Form().SetChannel("01", "51.500.000", "FM", "S20");
   Form().SetChannel("02", "7.074.000", "USB", "FT8");
@@ -239,6 +305,24 @@ TEST_F(AnsweredFlows, ALoadNamesTheChannelsThatGotNoAnswer) {
     EXPECT_EQ(Form().A[4].Text(), "1.000.000");
     EXPECT_EQ(Form().A[5].Text(), "  3.699.000");
   }
+}
+
+// A load's last messages are shown while its worker waits for them: a new
+// load started from there must not wait for that worker (it waits for us).
+TEST_F(AnsweredFlows, ALoadStartedWhileTheLastOneReportsIsRefused) {
+  DropEvery(2);
+  bool again = false;
+  host.SetMessageSink(
+      [&](const std::string&) {
+        if (again) return;
+        again = true;
+        program->transfers.LoadFromRig1Click();
+      },
+      nullptr);
+  Load({3, 4, 5});
+  EXPECT_TRUE(again);
+  EXPECT_EQ(MessagesWith("has to wait").size(), 1u) << ::testing::PrintToString(host.Messages());
+  EXPECT_FALSE(program->transfers.Busy());
 }
 
 TEST_F(AnsweredFlows, AnAnswerPacedLoadWaitsForAnswersInsteadOfChannelIntervals) {
