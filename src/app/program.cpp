@@ -287,6 +287,10 @@ void Program::Update1Click() {
                                            if (OpenUrl) OpenUrl(url);
                                          });
     VerForm->FormCreate();
+    // On screen first, then the check, so "Connecting to …" is seen.
+    if (ShowVerForm) ShowVerForm();
+    VerForm->Check();  // the window may be gone when this returns
+    return;
   }
   if (ShowVerForm) ShowVerForm();
 }

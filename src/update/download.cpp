@@ -42,7 +42,10 @@ DownloadResult CurlDownloader::Fetch(const std::string& url, const std::string& 
   char error[CURL_ERROR_SIZE] = {};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A check begun over https is not to be talked down to plain http by a
+  // redirect: that would let anyone on the path answer for the server.
+  const bool secure = url.rfind("https://", 0) == 0;
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);

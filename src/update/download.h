@@ -17,7 +17,8 @@ class Downloader {
   virtual DownloadResult Fetch(const std::string& url, const std::string& path) = 0;
 };
 
-// HTTP and HTTPS through libcurl: redirects followed, 10 s at most, at most
+// HTTP and HTTPS through libcurl: redirects followed (never from https down
+// to http), 10 s at most, at most
 // 64 KiB accepted (a version file is a few lines), an HTTP error status is
 // a failure.
 class CurlDownloader : public Downloader {

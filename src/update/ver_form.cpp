@@ -1,6 +1,9 @@
 #include "update/ver_form.h"
 
+#include <atomic>
 #include <cstdio>
+#include <memory>
+#include <thread>
 
 #include "app/text.h"
 #include "update/version.h"
@@ -97,18 +100,39 @@ void TVerForm::FormCreate() {
   lbVersion2.SetVisible(false);
   lbLoad.SetVisible(false);
   lbThisVersion.SetCaption("Version: " + ProgramVersion());
-  Check();
+}
+
+TVerForm::~TVerForm() {
+  *alive_ = false;
 }
 
 void TVerForm::Check() {
   const std::string running = Piece(lbThisVersion.Caption(), " ", 2, 1);
   const std::string base = servers_[static_cast<size_t>(ChosenServer())].base;
   StatusBar1.SetCaption("Connecting to " + base);
-  host_.ProcessMessages();  // let the status text show during the download
-  const std::string file = settingsFolder_ + "varnek.ini";
-  const DownloadResult got = downloader_.Fetch(base + "varnek.ini", file);
+  // The download runs beside the GUI, which keeps turning (a server may
+  // take the whole time-out to say nothing). The window may be closed
+  // meanwhile: then nothing of it is touched afterwards.
+  struct Job {
+    std::string url, file;
+    DownloadResult result;
+    std::atomic<bool> done{false};
+  };
+  const auto job = std::make_shared<Job>();
+  job->url = base + "varnek.ini";
+  job->file = settingsFolder_ + "varnek.ini";
+  const std::shared_ptr<bool> alive = alive_;
+  std::thread fetch([job, &downloader = downloader_] {
+    job->result = downloader.Fetch(job->url, job->file);
+    job->done = true;
+  });
+  host_.WaitUntil([&job] { return job->done.load(); }, kCheckWaitMs);
+  fetch.join();
+  if (!*alive) return;
+  const DownloadResult& got = job->result;
+  const std::string file = job->file;
   if (!got.ok) {
-    StatusBar1.SetCaption("Contact not got");
+    StatusBar1.SetCaption("Contact not got" + (got.error.empty() ? "" : ": " + got.error));
     return;
   }
   const Profile versionFile(file);

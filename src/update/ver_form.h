@@ -3,6 +3,7 @@
 // from the chosen server and says whether a newer release exists.
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,14 @@ class TVerForm {
 
   std::vector<TControl*> Controls();
 
-  // Reads the chosen server, shows the running version and runs the check.
+  ~TVerForm();
+  TVerForm(const TVerForm&) = delete;
+  TVerForm& operator=(const TVerForm&) = delete;
+
+  // Reads the chosen server and shows the running version.
   void FormCreate();
+  // Fetches the version file and shows what it says; the GUI turns
+  // meanwhile. Run it once the window is on screen.
   void Check();
   void FormClose();
   void lbHttpClick();
@@ -65,6 +72,10 @@ class TVerForm {
   std::function<void(const std::string&)> openUrl_;
   std::array<UpdateServer, 2> servers_;
   bool switching_ = false;
+  // False once this window is gone (a check waiting below may find out).
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  // Beyond the downloader's own time-out: the fetch always ends first.
+  static constexpr int kCheckWaitMs = 60000;
 };
 
 }  // namespace varnek

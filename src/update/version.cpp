@@ -27,7 +27,8 @@ std::vector<unsigned long long> VersionNumber(std::string_view text) {
 
 bool IsNewerVersion(std::string_view candidate, std::string_view running) {
   const auto a = VersionNumber(candidate), b = VersionNumber(running);
-  for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+  // major.minor.patch: a fourth part is a build number, no release.
+  for (size_t i = 0; i < 3; ++i) {
     const unsigned long long x = i < a.size() ? a[i] : 0, y = i < b.size() ? b[i] : 0;
     if (x != y) return x > y;
   }

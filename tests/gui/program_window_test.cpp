@@ -27,8 +27,10 @@ namespace {
 class NoNetwork : public Downloader {
  public:
   DownloadResult Fetch(const std::string&, const std::string&) override {
+    if (during) during();
     return {false, "offline"};
   }
+  std::function<void()> during;  // runs while the "download" lasts
 };
 
 class ProgramWindows : public ::testing::Test {
@@ -119,11 +121,25 @@ TEST_F(ProgramWindows, SettingsDialogAndIndicator) {
 }
 
 TEST_F(ProgramWindows, UpdateWindowOneAtATime) {
+  // While the server is asked the window is on screen saying so, and the
+  // GUI thread is free to turn (the download is not on it).
+  bool shownDuring = false, offGuiThread = false;
+  std::string statusDuring;
+  static_cast<NoNetwork&>(*program->downloader).during = [&] {
+    offGuiThread = !host.IsGuiThread();
+    host.RunOnGuiThread([&] {
+      shownDuring = window->updateWindow() && window->updateWindow()->isVisible();
+      statusDuring = program->VerForm->StatusBar1.Caption();
+    });
+  };
   Trigger("Update1");
+  EXPECT_TRUE(shownDuring);
+  EXPECT_TRUE(offGuiThread);
+  EXPECT_EQ(statusDuring.rfind("Connecting to ", 0), 0u) << statusDuring;
   auto* first = window->updateWindow();
   ASSERT_NE(first, nullptr);
   EXPECT_TRUE(first->windowFlags() & Qt::WindowStaysOnTopHint);
-  EXPECT_EQ(program->VerForm->StatusBar1.Caption(), "Contact not got");
+  EXPECT_EQ(program->VerForm->StatusBar1.Caption(), "Contact not got: offline");
   Trigger("Update1");
   EXPECT_EQ(window->updateWindow(), first);
   Shoot(first, "update.png");

@@ -135,6 +135,7 @@ class VerFormTest : public ::testing::Test {
     auto f = std::make_unique<TVerForm>(host, Profile(folder + "settings.ini"), folder, downloader,
                                         [this](const std::string& url) { opened.push_back(url); });
     f->FormCreate();
+    f->Check();
     return f;
   }
   static std::string VersionFile(const std::string& version) {
@@ -171,7 +172,10 @@ TEST_F(VerFormTest, Outcomes) {
     { std::ofstream(folder + "varnek.ini", std::ios::binary) << previous; }
     main.Set(c.mode, c.body);
     auto form = Open();
-    EXPECT_EQ(form->StatusBar1.Caption(), c.status) << c.body.substr(0, 40);
+    // A failure says why after the short text.
+    EXPECT_EQ(form->StatusBar1.Caption().rfind(c.status, 0), 0u) << form->StatusBar1.Caption();
+    EXPECT_EQ(form->StatusBar1.Caption().size() > c.status.size(), c.status == "Contact not got")
+        << form->StatusBar1.Caption();
     EXPECT_EQ(form->lbVersion2.Visible(), c.newShown) << c.body.substr(0, 40);
     EXPECT_EQ(form->lbLoad.Visible(), c.loadShown) << c.body.substr(0, 40);
     EXPECT_EQ(form->lbVersion.Visible(), c.status == "No new PgmVersion");

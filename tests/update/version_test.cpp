@@ -12,7 +12,8 @@ TEST(Version, Comparison) {
   };
   const std::vector<Case> cases = {
       {"1.2.3", "1.2.3.4", false},
-      {"1.2.3.4", "1.2.3", true},
+      {"1.2.3.4", "1.2.3", false},  // a build number is no release
+      {"1.2.3.9", "1.2.3.4", false},
       {"1.10.0", "1.9.0.0", true},
       {"1.10.0", "2.0.0.0", false},
       {"2.0.0.0", "1.10.0", true},
