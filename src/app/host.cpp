@@ -4,6 +4,13 @@
 
 namespace varnek {
 
+void Host::ShowReport(const std::string& summary, const std::vector<std::string>& lines) {
+  std::string text = summary;
+  for (const std::string& line : lines)
+    text += "\r" + line;
+  ShowMessage(text);
+}
+
 bool Guarded(Host& host, const std::function<void()>& handler) {
   try {
     handler();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace varnek {
 
@@ -32,6 +33,10 @@ class Host {
   virtual bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) = 0;
 
   virtual void ShowMessage(const std::string& text) = 0;
+  // A summary and a list of lines that may be long (an import's report):
+  // the Qt host shows it in a box that scrolls. By default one message, the
+  // lines after the summary.
+  virtual void ShowReport(const std::string& summary, const std::vector<std::string>& lines);
   // Yes/No question; true for Yes.
   virtual bool Confirm(const std::string& text, MessageIcon icon) = 0;
   // The general error report: what the original's default exception handler

@@ -317,11 +317,8 @@ void Program::ImportCsv(CsvFormat format, const std::string& path) {
     return;
   }
   ApplyImport(r, MainForm);
-  // Everything the table could not take, in one message.
-  std::string text = r.message;
-  for (const std::string& line : r.report)
-    text += "\r" + line;
-  host.ShowMessage(text);
+  // Everything the table could not take, and what the rig will refuse.
+  host.ShowReport(r.message, r.report);
 }
 
 void Program::ExportCsv(CsvFormat format, const std::string& path) {
@@ -329,13 +326,14 @@ void Program::ExportCsv(CsvFormat format, const std::string& path) {
   const ChannelTable table = TableOf(MainForm);
   const ChannelExport r = format == CsvFormat::Chirp ? ExportChirpCsv(path, table, code)
                                                      : ExportRigmemCsv(path, table, code);
+  if (r.ok) {
+    host.ShowReport(r.message, r.report);
+    return;
+  }
   std::string text = r.message;
   for (const std::string& line : r.report)
     text += "\r" + line;
-  if (r.ok)
-    host.ShowMessage(text);
-  else
-    host.ReportError(text);
+  host.ReportError(text);
 }
 
 void Program::LoadFromFile1Click(const std::string& path) {

@@ -9,7 +9,11 @@
 #include "app/cp1252.h"
 #include "app/main_form.h"
 #include "app/text.h"
+#include "rig/coverage.h"
+#include "rig/family.h"
 #include "rig/freq.h"
+#include "rig/modes.h"
+#include "rig/rig_io.h"
 #include "rig/kenwood.h"
 
 namespace varnek {
@@ -235,6 +239,51 @@ std::string ImportedName(std::string_view text, size_t maxLength, std::vector<st
     name.resize(maxLength);
   }
   return name;
+}
+
+namespace {
+
+bool RigHasModeCode(RigFamily family, const std::string& mode, long long hertz,
+                    std::string_view code) {
+  switch (family) {
+    case RigFamily::Kenwood:
+    case RigFamily::Ft2000:
+      return !KenwoodModeCode(rigops::ModeToSend(mode), code).empty();
+    case RigFamily::Icom:
+      return !IcomModeCode(mode, code).empty();
+    case RigFamily::Yaesu: {
+      const std::string c = YaesuModeCode(mode, hertz < 10000000, code);
+      return !c.empty() && c != "?";
+    }
+    case RigFamily::None:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> RigWillRefuse(const ImportedChannel& channel, std::string_view modelCode) {
+  std::vector<std::string> lines;
+  const RigFamily family = FamilyOf(modelCode);
+  if (family == RigFamily::None) return lines;
+  const std::string model(modelCode);
+  const std::string number = ChannelText(channel.channel);
+  // The table's row 00 serves only the Kenwoods.
+  if (channel.channel == 0 && !StartsWith(model, "TS"))
+    lines.push_back("the " + model + " has no channel 00; row 00 is never written to it");
+  const std::optional<long long> read = FreqHertz(channel.freq);
+  if (!read) return lines;
+  const long long hertz = *read;
+  const Coverage coverage = CoverageOf(modelCode);
+  if (!Covers(coverage, hertz))
+    lines.push_back("frequency " + Trim(channel.freq) + " is outside what the " + model +
+                    " can store (" + DescribeRanges(coverage) + "); a save refuses channel " +
+                    number);
+  if (!channel.mode.empty() && !RigHasModeCode(family, channel.mode, hertz, modelCode))
+    lines.push_back("mode " + channel.mode + " is not one the " + model +
+                    " stores; a save refuses channel " + number);
+  return lines;
 }
 
 std::string ReportText(std::string_view text) {

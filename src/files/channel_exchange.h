@@ -70,6 +70,12 @@ void DescribeImport(const std::string& path, ChannelImport& import);
 ChannelImport ImportFile(const std::string& path, std::string_view modelCode,
                          ChannelImport (*parse)(std::string_view bytes, std::string_view model));
 
+// What the selected rig will refuse of a channel taken from a file, said at
+// the import instead of at the save: a mode it has no code for, a frequency
+// outside what it stores, channel 00 where it has none. Lines without the
+// row's prefix; none for a rig of no family.
+std::vector<std::string> RigWillRefuse(const ImportedChannel& channel, std::string_view modelCode);
+
 // Longest name the rig keeps: 8 on the TS-2000, 0 (no limit) on rigs that
 // keep no names, since there the name lives only in the table and its file.
 size_t RigNameLength(std::string_view modelCode);

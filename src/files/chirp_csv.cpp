@@ -148,6 +148,8 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
     if (lineOf[static_cast<size_t>(number)] > 0)
       report.Add(at + "location " + location + " again (first on line " +
                  std::to_string(lineOf[static_cast<size_t>(number)]) + "); this row is taken");
+    for (const std::string& why : RigWillRefuse(ch, modelCode))
+      report.Add(at + why);
     lineOf[static_cast<size_t>(number)] = rec.line;
     result.channels.push_back(std::move(ch));
   }

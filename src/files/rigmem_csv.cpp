@@ -241,6 +241,8 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
     if (lineOf[static_cast<size_t>(n)] > 0)
       report.Add(where + "channel " + number + " again (first on line " +
                  std::to_string(lineOf[static_cast<size_t>(n)]) + "); this row is taken");
+    for (const std::string& why : RigWillRefuse(ch, modelCode))
+      report.Add(where + why);
     lineOf[static_cast<size_t>(n)] = rec.line;
     result.channels.push_back(std::move(ch));
   }

@@ -1,7 +1,12 @@
 #include "gui/qt_host.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QThread>
 #include <exception>
 #include <iostream>
@@ -50,6 +55,35 @@ void QtHost::RunOnGuiThread(const std::function<void()>& work) {
   QMetaObject::invokeMethod(
       qApp, [&] { error = CrossThreadError::Run(work); }, Qt::BlockingQueuedConnection);
   error.Rethrow();
+}
+
+void QtHost::ShowReport(const std::string& summary, const std::vector<std::string>& lines) {
+  if (lines.empty()) {
+    ShowMessage(summary);
+    return;
+  }
+  // A report of hundreds of lines would make a message box taller than the
+  // screen, its OK button out of reach.
+  QDialog box(QApplication::activeWindow());
+  box.setWindowTitle("Varnek");
+  auto* layout = new QVBoxLayout(&box);
+  auto* head = new QLabel(ToQ(summary), &box);
+  head->setWordWrap(true);
+  layout->addWidget(head);
+  auto* list = new QPlainTextEdit(&box);
+  list->setObjectName("report");
+  list->setReadOnly(true);
+  list->setLineWrapMode(QPlainTextEdit::NoWrap);
+  QString text;
+  for (const std::string& line : lines)
+    text += ToQ(line) + '\n';
+  list->setPlainText(text);
+  layout->addWidget(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  layout->addWidget(buttons);
+  box.resize(640, 360);
+  box.exec();
 }
 
 void QtHost::ShowMessage(const std::string& text) {

@@ -17,6 +17,7 @@ class QtHost : public Host {
   bool IsGuiThread() const override;
   bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) override;
   void ShowMessage(const std::string& text) override;
+  void ShowReport(const std::string& summary, const std::vector<std::string>& lines) override;
   bool Confirm(const std::string& text, MessageIcon icon) override;
   void ReportError(const std::string& text) override;
   uint32_t TickCount() const override;

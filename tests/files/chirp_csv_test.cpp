@@ -64,7 +64,9 @@ TEST(ChirpCsv, RoundTripKeepsFrequencyModeAndName) {
     EXPECT_TRUE(out.report.empty()) << c.model << "\n" << Joined(out.report);
     const ChannelImport in = ParseChirpCsv(out.bytes, c.model);
     ASSERT_TRUE(in.ok) << in.message;
-    EXPECT_TRUE(in.report.empty()) << c.model << "\n" << Joined(in.report);
+    // The table keeps rows the rig cannot store; the import says so.
+    for (const std::string& line : in.report)
+      EXPECT_NE(line.find("a save refuses"), std::string::npos) << c.model << ": " << line;
     ChannelTable back;
     ApplyImport(in, back);
     EXPECT_EQ(Trimmed(back), table) << c.model << "\n" << out.bytes;
@@ -195,7 +197,22 @@ TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
        "Location,Name,Frequency,Duplex,Offset,Mode\n1,Rpt,145.600000,-,0.600000,FM\n"
        "1,Again,145.650000,off,0,FM\n",
        {{1, "145.600.000", "FM", "Rpt"}, {1, "145.650.000", "FM", "Again"}},
-       {"line 2: duplex - is not kept", "line 3: location 1 again (first on line 2)"}},
+       {"line 2: duplex - is not kept",
+        "line 2: frequency 145.600.000 is outside what the TS-570 can store",
+        "line 3: location 1 again (first on line 2)",
+        "line 3: frequency 145.650.000 is outside what the TS-570 can store"}},
+      {"what the rig will refuse is said at the import",
+       "FT-1000",
+       "Location,Frequency,Mode\n0,14.070000,CW\n1,7.030000,CWR\n2,7.1,NFM\n",
+       {{0, "14.070.000", "CW", ""}, {1, "  7.030.000", "CW-R", ""}, {2, "  7.100.000", "FM-N", ""}},
+       {"line 2: the FT-1000 has no channel 00", "line 3: mode CW-R is not one the FT-1000 stores",
+        "line 4: mode FM-N is not one the FT-1000 stores"}},
+      {"modes and frequencies of the TS-570 and FT-2000",
+       "FT-2000",
+       "Location,Frequency,Mode\n1,14.0,PKT\n2,145.0,FM\n",
+       {{1, "14.000.000", "PKT", ""}, {2, "145.000.000", "FM", ""}},
+       {"line 2: mode PKT is not one the FT-2000 stores; a save refuses channel 01",
+        "line 3: frequency 145.000.000 is outside what the FT-2000 can store"}},
       {"short rows",
        "TS-570",
        "Location,Name,Frequency,Mode\n3\n4,,7.1\n",

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QComboBox>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include "app/headless_host.h"
 #include "app/program.h"
 #include "gui/main_window.h"
+#include "gui/qt_host.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 
@@ -248,6 +250,28 @@ TEST_F(ProgramWindows, SettingsOpenTwiceKeepsTheUsersChangesAndPlace) {
   EXPECT_NE(shownBaud, changed);
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(program->SerialPort1.BaudRate(), BaudOfItem(program->SetDLG.CBBaud.Items()[changed]));
+}
+
+// An import's report of hundreds of lines stays a box of its own size
+// that scrolls, its OK button on the screen.
+TEST(QtHostReport, ALongReportScrolls) {
+  QtHost qt;
+  const std::vector<std::string> lines(
+      400, "line 2: mode FM-N is not one the TS-570 stores; a save refuses channel 01");
+  int height = 0;
+  bool scrolls = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box) return;
+    auto* list = box->findChild<QPlainTextEdit*>("report");
+    scrolls = list && list->verticalScrollBar()->maximum() > 0;
+    height = box->height();
+    box->close();
+  });
+  qt.ShowReport("400 channels from channels.csv", lines);
+  EXPECT_TRUE(scrolls);
+  EXPECT_GT(height, 0);
+  EXPECT_LT(height, 600);
 }
 
 }  // namespace
