@@ -57,10 +57,12 @@ void HeadlessHost::RunOnGuiThread(const std::function<void()>& work) {
   std::promise<CrossThreadError> done;
   auto finished = done.get_future();
   {
+    // Notified under the lock: whoever takes the work afterwards also sees
+    // that this thread is done with the host until the work has run.
     std::lock_guard lock(mutex_);
     queue_.push_back([&] { done.set_value(CrossThreadError::Run(work)); });
+    queued_.notify_all();
   }
-  queued_.notify_all();
   finished.get().Rethrow();
 }
 

@@ -115,8 +115,13 @@ void TWorkThread::ServicePass() {
 }
 
 void TWorkThread::HandOver(const std::function<void()>& work) {
+  Host& host = port_.host_;
   port_.inHandOver_ = true;
   SerialThreadLife& life = *life_;
+  // Everything this thread read of the component so far happens before a
+  // destructor that gives up on it (it takes this lock first): from here
+  // until the hand-over returns, nothing of the component is touched.
+  { std::lock_guard lock(life.mutex); }
   // Run late, after the component is gone, the work does nothing.
   const auto guarded = [&life, &work] {
     {
@@ -126,7 +131,7 @@ void TWorkThread::HandOver(const std::function<void()>& work) {
     work();
   };
   try {
-    port_.host_.RunOnGuiThread(guarded);
+    host.RunOnGuiThread(guarded);
   } catch (const std::exception& e) {
     std::cerr << "varnek: serial event handler failed: " << e.what() << '\n';
   } catch (...) {
