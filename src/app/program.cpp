@@ -1,9 +1,9 @@
 #include "app/program.h"
 
 #include "app/main_form_settings.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 
 #include <tuple>
 #include "files/channel_file.h"

@@ -13,14 +13,14 @@
 #include <iostream>
 #include <mutex>
 
-#include "app/cp1252.h"
-#include "app/folders.h"
-#include "app/headless_host.h"
-#include "app/profile.h"
+#include "base/cp1252.h"
+#include "base/folders.h"
+#include "base/headless_host.h"
+#include "base/profile.h"
 #include "app/program.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "cli/answer_watch.h"
 #include "files/channel_file.h"
 #include "files/chirp_csv.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/main_form.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"

@@ -2,9 +2,9 @@
 
 #include <chrono>
 
-#include "app/main_form.h"
-#include "app/startup.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/folders.h"
+#include "base/text.h"
 #include "rig/answer_framing.h"
 #include "rig/family.h"
 #include "rig/icom.h"
@@ -146,7 +146,7 @@ std::string Transfers::NoAnswerReport() const {
   return text;
 }
 
-Transfers::Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io)
+Transfers::Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io)
     : host_(host), form_(form), port_(port), rig_(rig), io_(io) {}
 
 Transfers::~Transfers() {
@@ -222,8 +222,8 @@ void Transfers::Progress(const std::string& channel, int done, int total) {
 
 int Transfers::CheckedCount(int first) {
   int n = 0;
-  for (int i = first; i < TMainForm::kChannels; ++i)
-    if (form_.cb[i].Checked() && form_.cb[i].Enabled()) ++n;
+  for (int i = first; i < ChannelWindow::kChannels; ++i)
+    if (form_.RowChecked(i) && form_.RowAvailable(i)) ++n;
   return n;
 }
 
@@ -338,9 +338,9 @@ Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
   bool toRig = false;
   std::string freq, mode, name;
   host_.RunOnGuiThread([&] {
-    freq = form_.A[n].Text();
-    mode = form_.M[n].Text();
-    name = form_.T[n].Text();
+    freq = form_.RowFreq(n);
+    mode = form_.RowMode(n);
+    name = form_.RowName(n);
     toRig = form_.cbCcr.Checked() && !freq.empty();
   });
   read = !toRig;
@@ -472,9 +472,9 @@ void Transfers::LoadWorker() {
     });
     int done = 0;
     bool stopped = false;
-    for (int n = 0; n < TMainForm::kChannels && !stopped && !closing_; ++n) {
+    for (int n = 0; n < ChannelWindow::kChannels && !stopped && !closing_; ++n) {
       bool checked = false;
-      host_.RunOnGuiThread([&] { checked = form_.cb[n].Checked(); });
+      host_.RunOnGuiThread([&] { checked = form_.RowChecked(n); });
       if (checked) {
         bool read = false;
         DoClick(n, read, done == 0);
@@ -516,7 +516,7 @@ void Transfers::LoadWorker() {
 
 void Transfers::RestoreChannelInterval() {
   int v = 0;
-  if (TryStrToInt(form_.edIntval.Text(), v)) form_.shared.ChannelInterval = std::max(0, v);
+  if (TryStrToInt(form_.IntervalText(), v)) form_.shared.ChannelInterval = std::max(0, v);
 }
 
 bool Transfers::WaitForLoad(int timeoutMs) {
@@ -565,11 +565,11 @@ void Transfers::SaveToRig1Click() {
 void Transfers::SaveChannels() {
   const int total = CheckedCount(0);
   int done = 0;
-  for (int n = 0; n < TMainForm::kChannels && !closing_; ++n) {
-    const bool take = form_.cb[n].Checked() && (n > 0 || form_.cb[0].Enabled());
+  for (int n = 0; n < ChannelWindow::kChannels && !closing_; ++n) {
+    const bool take = form_.RowChecked(n) && (n > 0 || form_.RowAvailable(0));
     if (take) {
-      const Exchange e = WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(),
-                                           form_.T[n].Text());
+      const Exchange e = WriteChannelToRig(ChannelText(n), form_.RowFreq(n), form_.RowMode(n),
+                                           form_.RowName(n));
       if (e != Exchange::NotSent) written_.push_back(n);
       NoteExchange(e, ChannelText(n), Asked::Write);
       Progress(ChannelText(n), ++done, total);
@@ -625,8 +625,8 @@ void Transfers::ClearChannels() {
   const int total = CheckedCount(first);
   const bool paced = form_.shared.WaitForAnswers;
   int done = 0;
-  for (int n = first; n < TMainForm::kChannels && !closing_; ++n) {
-    if (!form_.CheckBoxList[static_cast<size_t>(n)]->Checked()) continue;
+  for (int n = first; n < ChannelWindow::kChannels && !closing_; ++n) {
+    if (!form_.RowChecked(n)) continue;
     std::string caption = ChannelText(n);
     Exchange e = Exchange::Sent;
     switch (family) {
@@ -717,7 +717,7 @@ void Transfers::ReadBackWritten() {
         break;
     }
     const std::string d =
-        VerifyDifference(channel, form_.A[n].Text(), form_.M[n].Text(), held, code);
+        VerifyDifference(channel, form_.RowFreq(n), form_.RowMode(n), held, code);
     if (!d.empty()) differences.push_back(d);
   }
   JudgeReads();

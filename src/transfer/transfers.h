@@ -18,7 +18,7 @@
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 class TRigForm;
 class TSerialPort;
 
@@ -27,7 +27,7 @@ class Transfers {
   // Click: one channel clicked, its read or write waiting for the rig.
   enum class Run { None, Load, Save, Clear, Click };
 
-  Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io);
+  Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io);
   // Stops a running load and waits for its worker.
   ~Transfers();
   Transfers(const Transfers&) = delete;
@@ -131,7 +131,7 @@ class Transfers {
   void ReadBackWritten();
 
   Host& host_;
-  TMainForm& form_;
+  ChannelWindow& form_;
   TSerialPort& port_;
   TRigForm& rig_;
   RigIo& io_;

@@ -1,6 +1,6 @@
 #include "transfer/verify.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "update/version.h"
 
 namespace varnek {

@@ -34,6 +34,10 @@ bool TryStrToInt(std::string_view s, int& value);
 std::string IntToStr(long long v);
 // Two-digit channel text "00".."99".
 std::string ChannelText(int channel);
+// True for one or more ASCII digits and nothing else.
+bool IsAllDigits(std::string_view s);
+// The channel of "00".."99"; -1 for any other text.
+int ChannelIndexOf(const std::string& number);
 // Leading and trailing bytes up to the blank (control characters included).
 std::string Trim(std::string_view s);
 std::string UpperCase(std::string_view s);

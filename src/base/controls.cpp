@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "base/controls.h"
 
 #include <algorithm>
 
