@@ -6,6 +6,7 @@
 #include "base/folders.h"
 #include "base/text.h"
 #include "rig/answer_framing.h"
+#include "rig/command_set.h"
 #include "rig/family.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"
@@ -232,7 +233,7 @@ int Transfers::CheckedCount(int first) {
 void Transfers::SerialPort1RxClusterEvent() {
   if (port_.FirstClusterSize() < 0) return;
   const RigContext ctx = Context();
-  const RigFamily family = FamilyOf(form_.shared.ModelCode.Get());
+  const CommandSet& commands = Commands();
   // Answer-paced, every request waits for its answer itself: the pauses
   // here only gave fixed-paced runs their rhythm.
   const bool paced = form_.shared.WaitForAnswers;
@@ -240,21 +241,15 @@ void Transfers::SerialPort1RxClusterEvent() {
   std::string cluster;
   ChannelAnswer answer;
   bool parsed = true;
-  if (IsAscii(family)) {
-    cluster = port_.TakeFirstCluster();
-    io_.AddTranscriptLine("#" + cluster);
-    if (store) answer = KenwoodParseAnswer(ctx);
-  } else if (family == RigFamily::Icom || family == RigFamily::Yaesu) {
-    if (family == RigFamily::Icom && !paced) host_.Sleep(form_.shared.ChannelInterval);
-    cluster = port_.TakeFirstCluster();
-    std::vector<std::string> lines;
-    HexDumpLines(cluster, lines);
-    for (auto& line : lines)
-      io_.AddTranscriptLine(line);
-    if (!paced) host_.Sleep(form_.shared.CommandInterval);
-    if (store) answer = family == RigFamily::Icom ? IcomParseAnswer(ctx) : YaesuParseAnswer(ctx);
-  } else {
+  if (commands.Family() == RigFamily::None) {
     parsed = false;  // no rig: the cluster stays queued
+  } else {
+    if (commands.PausesBeforeClusters() && !paced) host_.Sleep(form_.shared.ChannelInterval);
+    cluster = port_.TakeFirstCluster();
+    for (const std::string& line : commands.TranscriptLines(cluster))
+      io_.AddTranscriptLine(line);
+    if (commands.PausesAfterClusters() && !paced) host_.Sleep(form_.shared.CommandInterval);
+    if (store) answer = commands.ParseAnswer(ctx);
   }
   if (parsed) {
     // Counted after the row is stored: an answer-paced read goes on the
@@ -328,10 +323,11 @@ void Transfers::LabelClick(int channel) {
 }
 
 void Transfers::MemoryModeBeforeReads() {
-  // A CI-V channel select leaves some models on the VFO, and a read there
-  // answers the VFO for every channel. In memory mode the select changes
-  // the channel on every model.
-  if (FamilyOf(form_.shared.ModelCode.Get()) == RigFamily::Icom) IcomMemoryMode(Context());
+  Commands().BeforeReads(Context());
+}
+
+const CommandSet& Transfers::Commands() const {
+  return CommandSetOf(form_.shared.ModelCode.Get());
 }
 
 Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
@@ -367,22 +363,7 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
     form_.shared.ChannelSent = true;
     io_.RefreshPortIndicator();
   });
-  bool sent = true;
-  switch (FamilyOf(form_.shared.ModelCode.Get())) {
-    case RigFamily::Kenwood:
-    case RigFamily::Ft2000:
-      KenwoodReadChannel(ctx, channel);
-      break;
-    case RigFamily::Icom:
-      IcomReadChannel(ctx, channel);
-      break;
-    case RigFamily::Yaesu:
-      sent = YaesuReadChannel(ctx, channel);
-      break;
-    case RigFamily::None:
-      sent = false;
-      break;
-  }
+  const bool sent = Commands().ReadChannel(ctx, channel);
   // A read that sent nothing (no such channel on the rig, a rig without a
   // command set) waits for no answer, and none is missing.
   if (!sent) {
@@ -402,21 +383,7 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
   rigops::Pump(ctx);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   const std::string f = Trim(freq), m = Trim(mode);
-  Exchange e = Exchange::NotSent;
-  switch (FamilyOf(form_.shared.ModelCode.Get())) {
-    case RigFamily::Kenwood:
-    case RigFamily::Ft2000:
-      e = KenwoodWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::Icom:
-      e = IcomWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::Yaesu:
-      e = YaesuWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::None:
-      break;
-  }
+  const Exchange e = Commands().WriteChannel(ctx, channel, f, m, name);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   return e;
 }
@@ -534,11 +501,7 @@ bool Transfers::WaitForLoad(int timeoutMs) {
 
 void Transfers::SaveToRig1Click() {
   if (closing_ || RefuseWhileBusy("Saving")) return;
-  if (StartsWith(form_.shared.ModelCode.Get(), "FT-1")) {
-    // The FT-1000 paces its answers by this command; it is not echoed.
-    io_.Send(HexTextToBytes(kYaesuPacing));
-    host_.Sleep(form_.shared.CommandInterval);
-  }
+  Commands().BeforeSave(Context());
   io_.ClearTranscript();
   rig_.cbSave.SetChecked(true);
   form_.shared.OperationState = "Save";
@@ -614,40 +577,22 @@ void Transfers::ClrMemory1Click() {
 
 void Transfers::ClearChannels() {
   const RigContext ctx = Context();
-  const std::string code = form_.shared.ModelCode.Get();
-  const RigFamily family = FamilyOf(code);
-  if (family == RigFamily::None) return;
-  if (family == RigFamily::Yaesu && !YaesuClearStart(ctx)) {
+  const CommandSet& commands = Commands();
+  if (commands.Family() == RigFamily::None) return;
+  if (!commands.BeginClear(ctx)) {
     form_.lbChan.SetCaption("Ready");
     return;
   }
-  const int first = family == RigFamily::Icom ? 1 : 0;  // CI-V never clears 00
+  const int first = commands.FirstClearable();
   const int total = CheckedCount(first);
   const bool paced = form_.shared.WaitForAnswers;
   int done = 0;
   for (int n = first; n < ChannelWindow::kChannels && !closing_; ++n) {
     if (!form_.RowChecked(n)) continue;
-    std::string caption = ChannelText(n);
-    Exchange e = Exchange::Sent;
-    switch (family) {
-      case RigFamily::Kenwood:
-        e = KenwoodClearChannel(ctx, n);
-        break;
-      case RigFamily::Ft2000:
-        e = KenwoodClearChannel(ctx, n);
-        caption = "0" + caption;
-        break;
-      case RigFamily::Icom:
-        e = IcomClearChannel(ctx, n);
-        break;
-      case RigFamily::Yaesu:
-        // The FT-1000 family has no channel 00: nothing was sent for it.
-        if (!YaesuClearChannel(ctx, n)) continue;
-        caption = std::to_string(n);
-        break;
-      case RigFamily::None:
-        break;
-    }
+    const std::optional<Exchange> cleared = commands.ClearChannel(ctx, n);
+    if (!cleared) continue;  // the rig has no such channel
+    const Exchange e = *cleared;
+    const std::string caption = commands.ClearCaption(n);
     if (e != Exchange::NotSent) written_.push_back(n);
     NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
@@ -661,10 +606,11 @@ void Transfers::ClearChannels() {
     host_.ProcessMessages();
     // Answer-paced, the clear has already waited for its answer (or its
     // line time on the rigs that give none).
-    if (!paced) host_.Sleep((family == RigFamily::Icom ? 4 : 1) * form_.shared.ChannelInterval);
+    if (!paced) host_.Sleep(commands.ClearIntervalsBefore() * form_.shared.ChannelInterval);
     form_.lbChan.SetCaption("Empty");
     host_.ProcessMessages();
-    if (family == RigFamily::Yaesu && !paced) host_.Sleep(form_.shared.ChannelInterval);
+    if (commands.ClearIntervalsAfter() > 0 && !paced)
+      host_.Sleep(commands.ClearIntervalsAfter() * form_.shared.ChannelInterval);
   }
   form_.lbChan.SetCaption("Ready");
 }
@@ -674,7 +620,7 @@ void Transfers::ClearChannels() {
 void Transfers::ReadBackWritten() {
   if (written_.empty()) return;
   const std::string code = form_.shared.ModelCode.Get();
-  const RigFamily family = FamilyOf(code);
+  const CommandSet& commands = Commands();
   const bool wasPaced = form_.shared.WaitForAnswers;
   {
     std::lock_guard lock(answeredMutex_);
@@ -701,21 +647,7 @@ void Transfers::ReadBackWritten() {
     Progress(channel, ++done, total);
     if (!EndWatch(Asked::ReadBack)) continue;
     const std::vector<std::string> lines = io_.TranscriptLines();
-    ChannelAnswer held;
-    switch (family) {
-      case RigFamily::Kenwood:
-      case RigFamily::Ft2000:
-        held = ParseKenwoodAnswer(lines, code);
-        break;
-      case RigFamily::Icom:
-        held = ParseIcomAnswer(lines, code, channel);
-        break;
-      case RigFamily::Yaesu:
-        held = ParseYaesuRecord(lines, code);
-        break;
-      case RigFamily::None:
-        break;
-    }
+    const ChannelAnswer held = commands.ParseHeld(lines, code, channel);
     const std::string d =
         VerifyDifference(channel, form_.RowFreq(n), form_.RowMode(n), held, code);
     if (!d.empty()) differences.push_back(d);

@@ -19,6 +19,7 @@
 namespace varnek {
 
 class ChannelWindow;
+class CommandSet;
 class TRigForm;
 class TSerialPort;
 
@@ -95,6 +96,9 @@ class Transfers {
   // CI-V rig into memory mode first.
   Exchange DoClick(int channel, bool& read, bool firstRead);
   void MemoryModeBeforeReads();
+  // The selected rig's command set, taken afresh for each operation (a rig
+  // change takes effect with the next one).
+  const CommandSet& Commands() const;
   // The port closed under the run (a hang-up).
   bool LineLost();
   void SetRun(Run run);
