@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/main_form_settings.h"
+#include "rig/family.h"
 
 #include <algorithm>
 
@@ -13,10 +14,6 @@ namespace {
 constexpr int kColumnOffset = 225;
 constexpr std::array<int, 4> kCheckBoxLeft = {199, 423, 648, 873};
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 }  // namespace
 
@@ -314,7 +311,7 @@ void TMainForm::UpKeyPress(char& key) {
 }
 
 void TMainForm::edAddrExit() {
-  shared.CivAddress = edAddr.Text().empty() ? std::string("00") : edAddr.Text();
+  shared.CivAddress = CivAddressOrDefault(edAddr.Text());
 }
 
 void TMainForm::edIntvalChange() {

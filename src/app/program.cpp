@@ -87,7 +87,7 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   };
   RigForm.OnRead = [this] {
     if (!SerialPort1.Active()) SerialPort1.SetActive(true);
-    MainForm.shared.CivAddress = MainForm.edAddr.Text().empty() ? "00" : MainForm.edAddr.Text();
+    MainForm.shared.CivAddress = CivAddressOrDefault(MainForm.edAddr.Text());
     const std::string code = MainForm.shared.ModelCode.Get();
     const RigContext ctx = transfers.Context();
     const CommandSet& commands = CommandSetOf(code);

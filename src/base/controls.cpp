@@ -157,4 +157,10 @@ Bitmap MakeLampBitmap(Color fill) {
   return b;
 }
 
+void Place(TControl& c, std::string name, Rect r, TControl* parent) {
+  c.SetName(std::move(name));
+  c.bounds = r;
+  if (parent) c.parent = parent;
+}
+
 }  // namespace varnek

@@ -158,6 +158,11 @@ std::string IntToStr(long long v) {
   return std::to_string(v);
 }
 
+std::string HexByte(unsigned value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+}
+
 bool IsAllDigits(std::string_view s) {
   if (s.empty()) return false;
   for (char c : s)

@@ -22,6 +22,8 @@ std::string PiecesWithDelims(std::string_view s, std::string_view d, int n, int 
 // Hex digit string to a number, wrapping in 32 bits; empty gives 0.
 // Throws EConvertError on any non-hex character.
 uint32_t HexValue(std::string_view h);
+// Two upper-case hex digits of the low byte of `value`.
+std::string HexByte(unsigned value);
 // "FE FE 00 E0 03 FD" to the six bytes; an empty token gives a 00 byte.
 std::string HexTextToBytes(std::string_view x);
 

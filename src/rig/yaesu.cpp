@@ -13,9 +13,7 @@ namespace varnek {
 namespace {
 
 std::string Hex2(int value) {
-  char s[8];
-  std::snprintf(s, sizeof s, "%02X", value & 0xFF);
-  return s;
+  return HexByte(static_cast<unsigned>(value));
 }
 
 // What an unanswered command costs answer-paced: its line time and the

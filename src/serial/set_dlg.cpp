@@ -7,11 +7,6 @@
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r, TControl* parent = nullptr) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-  c.parent = parent;
-}
 
 // The flow list by position.
 constexpr int32_t kFlowByPosition[] = {FlowNone, FlowXonXoff, FlowRtsCts, FlowDsrDtr};

@@ -12,10 +12,6 @@
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "rig/answer_framing.h"
 #include "rig/command_set.h"
+#include "rig/family.h"
 #include "rig/single_commands.h"
 #include "serial/serial_port.h"
 #include "terminal/rig_form.h"
@@ -148,7 +149,7 @@ Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
 void Transfers::ReadChannelFromRig(const std::string& channel) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
-    if (form_.shared.CivAddress.Get().empty()) form_.shared.CivAddress = "00";
+    form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
   });
@@ -175,7 +176,7 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
                                       const std::string& mode, const std::string& name) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
-    if (form_.shared.CivAddress.Get().empty()) form_.shared.CivAddress = "00";
+    form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
   });

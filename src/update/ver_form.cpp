@@ -11,10 +11,6 @@
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 bool IsWebAddress(const std::string& url) {
   return StartsWith(url, "http://") || StartsWith(url, "https://");
