@@ -35,10 +35,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/program.h"
-#include "app/rig_settings.h"
-#include "app/text.h"
+#include "settings/rig_settings.h"
+#include "base/text.h"
 #include "bench_support.h"
 #include "serial/serial_device.h"
 #include "serial/serial_port.h"

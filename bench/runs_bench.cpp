@@ -30,10 +30,10 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/program.h"
-#include "app/rig_settings.h"
-#include "app/text.h"
+#include "settings/rig_settings.h"
+#include "base/text.h"
 #include "bench_support.h"
 #include "paced_bench.h"
 #include "rig/family.h"

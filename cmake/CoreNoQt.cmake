@@ -5,8 +5,9 @@
 function(varnek_forbid_qt_in_core target sources)
   set(check_script ${CMAKE_CURRENT_BINARY_DIR}/check_core_no_qt.cmake)
   file(WRITE ${check_script} [=[
-file(GLOB_RECURSE files ${ROOT}/src/app/* ${ROOT}/src/rig/* ${ROOT}/src/transfer/*
-     ${ROOT}/src/files/* ${ROOT}/src/serial/* ${ROOT}/src/terminal/* ${ROOT}/src/update/*)
+file(GLOB_RECURSE files ${ROOT}/src/base/* ${ROOT}/src/settings/* ${ROOT}/src/window/*
+     ${ROOT}/src/serial/* ${ROOT}/src/rig/* ${ROOT}/src/files/* ${ROOT}/src/terminal/*
+     ${ROOT}/src/transfer/* ${ROOT}/src/update/* ${ROOT}/src/app/*)
 foreach(f IN LISTS files)
   file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]Q[A-Za-z]")
   if(hits)

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "files/channel_file.h"
 #include "fuzz_support.h"
 #include "rig/freq.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "files/channel_exchange.h"
 #include "files/chirp_csv.h"
 #include "files/rigmem_csv.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "fuzz_support.h"
 #include "rig/coverage.h"
 #include "rig/freq.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 
 using namespace varnek;

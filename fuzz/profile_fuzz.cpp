@@ -3,8 +3,8 @@
 // fail, and a write must read back without disturbing another key.
 #include <string>
 
-#include "app/profile.h"
-#include "app/text.h"
+#include "base/profile.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "temp_file.h"
 

@@ -2,8 +2,8 @@
 // of a rig selection, over arbitrary settings.ini values.
 #include <string>
 
-#include "app/errors.h"
-#include "app/rig_settings.h"
+#include "base/errors.h"
+#include "settings/rig_settings.h"
 #include "fuzz_support.h"
 
 using namespace varnek;

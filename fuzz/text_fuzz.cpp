@@ -1,8 +1,8 @@
 // The byte-string helpers over arbitrary text, delimiters and piece numbers.
 #include <string>
 
-#include "app/errors.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 
 using namespace varnek;

@@ -2,8 +2,8 @@
 // its halves are compared with each other as version texts.
 #include <string>
 
-#include "app/profile.h"
-#include "app/text.h"
+#include "base/profile.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "temp_file.h"
 #include "update/version.h"

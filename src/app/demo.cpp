@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/profile.h"
+#include "base/file_io.h"
+#include "base/profile.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"

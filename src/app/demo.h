@@ -5,7 +5,7 @@
 #include <sys/types.h>
 #include <string>
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 namespace varnek {
 

@@ -1,8 +1,11 @@
 #include "app/main_form.h"
 
+#include "app/main_form_settings.h"
+#include "rig/family.h"
+
 #include <algorithm>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/freq.h"
 
 namespace varnek {
@@ -11,14 +14,10 @@ namespace {
 constexpr int kColumnOffset = 225;
 constexpr std::array<int, 4> kCheckBoxLeft = {199, 423, 648, 873};
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 }  // namespace
 
-TMainForm::TMainForm(Host& h) : host(h) {
+TMainForm::TMainForm(Host& h) : ChannelWindow(h) {
   BuildTable();
   BuildBottomBar();
   BuildMenu();
@@ -234,8 +233,7 @@ TMenuItem& TMainForm::MenuItem(const std::string& name) {
 }
 
 int TMainForm::ChannelIndex(const std::string& number) {
-  if (number.size() != 2 || !IsAllDigits(number)) return -1;
-  return (number[0] - '0') * 10 + (number[1] - '0');
+  return ChannelIndexOf(number);
 }
 
 void TMainForm::SetChannel(const std::string& number, const std::string& freq,
@@ -313,7 +311,7 @@ void TMainForm::UpKeyPress(char& key) {
 }
 
 void TMainForm::edAddrExit() {
-  shared.CivAddress = edAddr.Text().empty() ? std::string("00") : edAddr.Text();
+  shared.CivAddress = CivAddressOrDefault(edAddr.Text());
 }
 
 void TMainForm::edIntvalChange() {
@@ -338,6 +336,18 @@ void TMainForm::ApplyRow00Rule(bool rigChange) {
 
 void TMainForm::NotAvailableYet() {
   host.ShowMessage("Not available yet");
+}
+
+void TMainForm::ReadSettingsInto(RigSettings& s) const {
+  ReadMainFormInto(*this, s);
+}
+
+void TMainForm::ApplySettings(const RigSettings& s) {
+  ApplyRigSettingsToMainForm(s, *this);
+}
+
+RigSettingsShown TMainForm::ShownSettings(bool icomPanelVisible) const {
+  return ShownOn(*this, icomPanelVisible);
 }
 
 void TMainForm::ShowStatus(const std::string& text) {

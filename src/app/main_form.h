@@ -7,23 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/host.h"
-#include "app/shared_values.h"
+#include "base/controls.h"
+#include "base/host.h"
+#include "base/shared_values.h"
+#include "window/channel_window.h"
 
 namespace varnek {
 
-class TMainForm {
+class TMainForm : public ChannelWindow {
  public:
-  static constexpr int kChannels = 100;
   static constexpr int kRows = 25;
 
   explicit TMainForm(Host& host);
-  TMainForm(const TMainForm&) = delete;
-  TMainForm& operator=(const TMainForm&) = delete;
-
-  Host& host;
-  SharedValues shared;
 
   std::string caption = "Varnek";
   Rect bounds{196, 104, 898, 641};
@@ -43,10 +38,6 @@ class TMainForm {
 
   // The bottom bar.
   TLabel Label107;
-  TImage Led, NoLed;
-  TLabel lbChan;
-  TCheckBox cbAddLf, cbCcr;
-  TEdit edStatus;
   TLabel Label110;
   TComboBox cbxRig;
   TLabel lbAddr;
@@ -64,7 +55,6 @@ class TMainForm {
   // The status strip under the bottom bar: what went wrong on the line or in
   // the settings, and how far a transfer run has got.
   TLabel lbStatusLine;
-  TProgressBar pbTransfer;
 
   TMenuItem menu{"MainMenu1", ""};
 
@@ -72,11 +62,21 @@ class TMainForm {
   std::vector<TControl*> Controls();
   TMenuItem& MenuItem(const std::string& name);
 
-  // Table writers. A number that is not "00".."99" changes nothing.
+  // What the subsystems reach.
+  std::string RowFreq(int n) const override { return A[static_cast<size_t>(n)].Text(); }
+  std::string RowMode(int n) const override { return M[static_cast<size_t>(n)].Text(); }
+  std::string RowName(int n) const override { return T[static_cast<size_t>(n)].Text(); }
+  bool RowChecked(int n) const override { return cb[static_cast<size_t>(n)].Checked(); }
+  bool RowAvailable(int n) const override { return cb[static_cast<size_t>(n)].Enabled(); }
   void SetChannel(const std::string& number, const std::string& freq, const std::string& mode,
-                  const std::string& name);
+                  const std::string& name) override;
   void SetChannelFreqMode(const std::string& number, const std::string& freq,
-                          const std::string& mode);
+                          const std::string& mode) override;
+  std::string RigName() const override { return cbxRig.Text(); }
+  std::string IntervalText() const override { return edIntval.Text(); }
+  void ReadSettingsInto(RigSettings& s) const override;
+  void ApplySettings(const RigSettings& s) override;
+  RigSettingsShown ShownSettings(bool icomPanelVisible) const override;
   // -1 when the text is not one of "00".."99".
   static int ChannelIndex(const std::string& number);
 
@@ -104,11 +104,8 @@ class TMainForm {
   std::function<void()> OnCloseWindow;
   // Called when the user picks a menu item whose function has not been built.
   void NotAvailableYet();
-  // Shows a line in the status strip (empty hides it).
-  void ShowStatus(const std::string& text);
-  // While a transfer runs, everything that would start another one, send
-  // to the rig or change the rig or port under it is disabled.
-  void SetTransferBusy(bool busy);
+  void ShowStatus(const std::string& text) override;
+  void SetTransferBusy(bool busy) override;
   bool TransferBusy() const { return transferBusy_; }
 
  private:

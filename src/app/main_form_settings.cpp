@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_form.h"
-#include "app/text.h"
+#include "base/text.h"
 
 namespace varnek {
 

@@ -3,7 +3,7 @@
 // hides in the bottom bar and row 00, and the address and timing edits that
 // a settings line or a reset fills. The settings dialog's lists, line boxes,
 // loop-wait edit and notation buttons are the dialog's side.
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 
 namespace varnek {
 

@@ -1,14 +1,15 @@
 #include "app/program.h"
 
 #include "app/main_form_settings.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 
 #include <tuple>
 #include "files/channel_file.h"
 #include "files/chirp_csv.h"
 #include "files/rigmem_csv.h"
+#include "rig/command_set.h"
 #include "rig/family.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"
@@ -86,17 +87,14 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   };
   RigForm.OnRead = [this] {
     if (!SerialPort1.Active()) SerialPort1.SetActive(true);
-    MainForm.shared.CivAddress = MainForm.edAddr.Text().empty() ? "00" : MainForm.edAddr.Text();
+    MainForm.shared.CivAddress = CivAddressOrDefault(MainForm.edAddr.Text());
     const std::string code = MainForm.shared.ModelCode.Get();
     const RigContext ctx = transfers.Context();
-    if (StartsWith(code, "TS") || StartsWith(code, "FT-2"))
-      KenwoodParseAnswer(ctx);
-    else if (StartsWith(code, "FT-1") || StartsWith(code, "FT-8"))
-      YaesuParseAnswer(ctx);
-    else if (StartsWith(code, "IC"))
-      IcomParseAnswer(ctx);
-    else if (StartsWith(code, "FT-9"))
+    const CommandSet& commands = CommandSetOf(code);
+    if (commands.ReadsStatusRecord(code))
       RigForm.ReadFt920StatusRecord();
+    else
+      commands.ParseAnswer(ctx);
   };
   transfers.OnRunChanged = [this](Transfers::Run run) {
     const bool idle = run == Transfers::Run::None;

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/folders.h"
-#include "app/host.h"
+#include "base/folders.h"
+#include "base/host.h"
 #include "app/main_form.h"
 #include "files/channel_file.h"
 #include "serial/serial_port.h"

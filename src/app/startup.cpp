@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_form.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 
 namespace varnek {
 

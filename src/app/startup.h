@@ -5,16 +5,14 @@
 // the settings dialog) is wired around these.
 #include <string>
 
-#include "app/file_io.h"
-#include "app/folders.h"
-#include "app/profile.h"
+#include "base/file_io.h"
+#include "base/folders.h"
+#include "base/profile.h"
 
 namespace varnek {
 
 class TMainForm;
 
-inline constexpr const char* kSettingsFile = "settings.ini";
-inline constexpr const char* kTerminalFile = "terminal.ini";
 
 // settings.ini in the form's SettingsFolder.
 Profile SettingsOf(const TMainForm& form);

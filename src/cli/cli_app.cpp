@@ -13,14 +13,14 @@
 #include <iostream>
 #include <mutex>
 
-#include "app/cp1252.h"
-#include "app/folders.h"
-#include "app/headless_host.h"
-#include "app/profile.h"
+#include "base/cp1252.h"
+#include "base/folders.h"
+#include "base/headless_host.h"
+#include "base/profile.h"
 #include "app/program.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 #include "app/startup.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "cli/answer_watch.h"
 #include "files/channel_file.h"
 #include "files/chirp_csv.h"
@@ -204,6 +204,38 @@ class Reporter {
 struct UsageError {
   std::string text;
 };
+
+// The subcommands, named once: everything after the parse asks the verb,
+// never the command's text.
+enum class Verb { Read, Write, Clear, Click, VfoA, Memory, Send, Rigs, Import, Export };
+
+struct VerbName {
+  Verb verb;
+  const char* name;
+};
+constexpr VerbName kVerbs[] = {
+    {Verb::Read, "read"},     {Verb::Write, "write"},   {Verb::Clear, "clear"},
+    {Verb::Click, "click"},   {Verb::VfoA, "vfo-a"},    {Verb::Memory, "memory"},
+    {Verb::Send, "send"},     {Verb::Rigs, "rigs"},     {Verb::Import, "import"},
+    {Verb::Export, "export"},
+};
+
+Verb VerbOf(const std::string& name) {
+  for (const VerbName& v : kVerbs)
+    if (name == v.name) return v.verb;
+  throw UsageError{"unknown command " + name};
+}
+
+const char* NameOf(Verb verb) {
+  for (const VerbName& v : kVerbs)
+    if (v.verb == verb) return v.name;
+  return "";
+}
+
+// A load, save or clear run over a channel list.
+bool IsRun(Verb v) {
+  return v == Verb::Read || v == Verb::Write || v == Verb::Clear;
+}
 
 // --- option values ---------------------------------------------------------
 
@@ -438,10 +470,9 @@ void AddOptions(CLI::App& app, Options& o) {
 
 class Run {
  public:
-  Run(const Options& o, const std::string& command, std::ostream& out, std::ostream& err,
-      const Console& console)
+  Run(const Options& o, Verb verb, std::ostream& out, std::ostream& err, const Console& console)
       : o_(o),
-        command_(command),
+        verb_(verb),
         out_(out),
         console_(console),
         reporter_(err),
@@ -458,12 +489,17 @@ class Run {
   void Pause(int ms);
   void Settle();
   int Command();
+  void ReadRun();
+  void WriteRun();
+  bool ClearRun();  // false: the user said No
+  void Click();
+  void Send();
   void CheckReaction();
   bool WriteTable(bool toStdoutByDefault);
   void WriteTranscript();
 
   const Options& o_;
-  const std::string command_;
+  const Verb verb_;
   std::ostream& out_;
   const Console& console_;
   Reporter reporter_;
@@ -689,60 +725,35 @@ int Run::Command() {
   Transfers& t = p.transfers;
   // The runs gather the rig's refusals themselves; a single command would
   // show each as a plain message, so its refusals are gathered here.
-  const bool single = command_ != "read" && command_ != "write" && command_ != "clear";
+  const bool single = !IsRun(verb_);
   if (single) t.Notices().BeginCollecting();
   watch_->Restart();
-  if (command_ == "read") {
-    CheckChannels(o_.channelList);
-    if (Guarded(host_, [&] { t.LoadFromRig1Click(); })) WaitUntilIdle();
-  } else if (command_ == "write") {
-    CheckChannels(o_.channelList);
-    // On the ASCII rigs a checked row without a frequency empties the rig's
-    // channel, as in the GUI; from a sparse file that is easily more than
-    // was meant. The other families refuse such rows in the run's report.
-    std::string empty;
-    if (IsAscii(FamilyOf(p.MainForm.shared.ModelCode.Get())))
-      for (int n : o_.channelList)
-        if (p.MainForm.cb[static_cast<size_t>(n)].Checked() &&
-            Trim(p.MainForm.A[static_cast<size_t>(n)].Text()).empty())
-          empty += (empty.empty() ? "" : " ") + ChannelText(n);
-    if (!empty.empty())
-      reporter_.Message("no frequency in the table, written as empty channels: " + empty);
-    Guarded(host_, [&] { t.SaveToRig1Click(); });
-  } else if (command_ == "clear") {
-    CheckChannels(o_.channelList);
-    host_.assumeYes = o_.yes;
-    Guarded(host_, [&] { t.ClrMemory1Click(); });
-    if (host_.declined) {
-      reporter_.Message("nothing cleared");
-      return kExitOk;
-    }
-  } else if (command_ == "click") {
-    const int n = o_.clickChannel;
-    if (!p.MainForm.cb[static_cast<size_t>(n)].Enabled())
-      throw UsageError{"channel " + ChannelText(n) + " does not exist on the " +
-                       p.MainForm.cbxRig.Text()};
-    if (o_.toRig) {
-      // Without a frequency the click would read instead, and a script that
-      // meant to write would be told it had succeeded.
-      if (Trim(p.MainForm.A[static_cast<size_t>(n)].Text()).empty())
-        throw UsageError{"click --to-rig: channel " + ChannelText(n) +
-                         " has no frequency in the table (give --table)"};
-      p.SetDLG.cbCcr.SetChecked(true);
-      p.MainForm.cbCcr.SetChecked(true);
-    }
-    Guarded(host_, [&] { t.LabelClick(n); });
-  } else if (command_ == "vfo-a") {
-    Guarded(host_, [&] { t.VfoA1Click(); });
-  } else if (command_ == "memory") {
-    Guarded(host_, [&] { t.Memory1Click(); });
-  } else if (command_ == "send") {
-    TRigForm& r = p.RigForm;
-    for (size_t i = 0; i < r.Edit.size(); ++i)
-      r.Edit[i].SetText(i < o_.lines.size() ? o_.lines[i] : std::string());
-    r.cbWorm.SetChecked(o_.worm);
-    r.cbAddLF.SetChecked(o_.addLf);
-    if (Guarded(host_, [&] { r.SendBtnClick(); })) Pause(o_.waitMs);
+  switch (verb_) {
+    case Verb::Read:
+      ReadRun();
+      break;
+    case Verb::Write:
+      WriteRun();
+      break;
+    case Verb::Clear:
+      if (!ClearRun()) return kExitOk;
+      break;
+    case Verb::Click:
+      Click();
+      break;
+    case Verb::VfoA:
+      Guarded(host_, [&] { t.VfoA1Click(); });
+      break;
+    case Verb::Memory:
+      Guarded(host_, [&] { t.Memory1Click(); });
+      break;
+    case Verb::Send:
+      Send();
+      break;
+    case Verb::Rigs:
+    case Verb::Import:
+    case Verb::Export:
+      break;  // these need no rig
   }
   Settle();
   reporter_.EndProgress();
@@ -752,12 +763,69 @@ int Run::Command() {
   }
   // A read that nothing answered leaves the table as it was; a wrong port,
   // baud rate or address must not pass for an empty rig.
-  const bool reads = command_ == "read" || (command_ == "click" && !o_.toRig);
+  const bool reads = verb_ == Verb::Read || (verb_ == Verb::Click && !o_.toRig);
   if (reads && !watch_->HeardRig() && !host_.stopped)
     reporter_.Error("no answer from the rig on " + p.SerialPort1.DevicePath() +
                     "; check the rig, the port and the line settings");
   if (!reads && !host_.stopped) CheckReaction();
   return kExitOk;
+}
+
+void Run::ReadRun() {
+  CheckChannels(o_.channelList);
+  if (Guarded(host_, [&] { program_->transfers.LoadFromRig1Click(); })) WaitUntilIdle();
+}
+
+void Run::WriteRun() {
+  Program& p = *program_;
+  CheckChannels(o_.channelList);
+  // On the ASCII rigs a checked row without a frequency empties the rig's
+  // channel, as in the GUI; from a sparse file that is easily more than
+  // was meant. The other families refuse such rows in the run's report.
+  std::string empty;
+  if (IsAscii(FamilyOf(p.MainForm.shared.ModelCode.Get())))
+    for (int n : o_.channelList)
+      if (p.MainForm.RowChecked(n) && Trim(p.MainForm.RowFreq(n)).empty())
+        empty += (empty.empty() ? "" : " ") + ChannelText(n);
+  if (!empty.empty())
+    reporter_.Message("no frequency in the table, written as empty channels: " + empty);
+  Guarded(host_, [&] { p.transfers.SaveToRig1Click(); });
+}
+
+bool Run::ClearRun() {
+  CheckChannels(o_.channelList);
+  host_.assumeYes = o_.yes;
+  Guarded(host_, [&] { program_->transfers.ClrMemory1Click(); });
+  if (!host_.declined) return true;
+  reporter_.Message("nothing cleared");
+  return false;
+}
+
+void Run::Click() {
+  Program& p = *program_;
+  const int n = o_.clickChannel;
+  if (!p.MainForm.RowAvailable(n))
+    throw UsageError{"channel " + ChannelText(n) + " does not exist on the " +
+                     p.MainForm.RigName()};
+  if (o_.toRig) {
+    // Without a frequency the click would read instead, and a script that
+    // meant to write would be told it had succeeded.
+    if (Trim(p.MainForm.RowFreq(n)).empty())
+      throw UsageError{"click --to-rig: channel " + ChannelText(n) +
+                       " has no frequency in the table (give --table)"};
+    p.SetDLG.cbCcr.SetChecked(true);
+    p.MainForm.cbCcr.SetChecked(true);
+  }
+  Guarded(host_, [&] { p.transfers.LabelClick(n); });
+}
+
+void Run::Send() {
+  TRigForm& r = program_->RigForm;
+  for (size_t i = 0; i < r.Edit.size(); ++i)
+    r.Edit[i].SetText(i < o_.lines.size() ? o_.lines[i] : std::string());
+  r.cbWorm.SetChecked(o_.worm);
+  r.cbAddLF.SetChecked(o_.addLf);
+  if (Guarded(host_, [&] { r.SendBtnClick(); })) Pause(o_.waitMs);
 }
 
 // What a command that changes the rig can tell of the rig's reaction. A CI-V
@@ -767,8 +835,8 @@ int Run::Command() {
 // unless it was paced by the rig's answers or read back.
 void Run::CheckReaction() {
   Program& p = *program_;
-  const bool single = command_ == "vfo-a" || command_ == "memory";
-  const bool write = command_ == "write" || command_ == "click";
+  const bool single = verb_ == Verb::VfoA || verb_ == Verb::Memory;
+  const bool write = verb_ == Verb::Write || verb_ == Verb::Click;
   std::string channels;
   for (int n : p.transfers.SentChannels())
     channels += (channels.empty() ? "" : ", ") + ChannelText(n);
@@ -780,7 +848,7 @@ void Run::CheckReaction() {
       silentRig_ = true;
       reporter_.Message(
           "no answer from the rig on " + p.SerialPort1.DevicePath() + " " +
-          (single ? "to " + command_
+          (single ? "to " + std::string(NameOf(verb_))
                   : std::string(write ? "after writing" : "after clearing") + " channel" + many +
                         " " + channels) +
           " (only the bus echo came back); check that the rig is on and its CI-V address");
@@ -822,12 +890,12 @@ int Run::Execute() {
   if (status != kExitOk) return status;
 
   bool written = true;
-  if (command_ == "send") {
+  if (verb_ == Verb::Send) {
     for (const std::string& line : p.RigForm.Terminal.Lines())
       out_ << line << '\n';
     out_ << std::flush;
   } else {
-    written = WriteTable(command_ == "read" || command_ == "click");
+    written = WriteTable(verb_ == Verb::Read || verb_ == Verb::Click);
   }
   WriteTranscript();
   p.FormClose(false);
@@ -839,6 +907,38 @@ int Run::Execute() {
   if (!p.transfers.VerifyDifferences().empty()) return kExitTransferError;
   if (silentRig_ || !p.transfers.Unanswered().empty()) return kExitNoAnswer;
   return kExitOk;
+}
+
+// Every check of the arguments after the parse, in one place; fills in the
+// channel lists. Throws UsageError.
+void CheckArguments(Verb verb, Options& o, const Console& console) {
+  if (verb == Verb::Export && !o.oTable->count())
+    throw UsageError{"export needs the channels in a --table file"};
+  if (verb == Verb::Import || verb == Verb::Export) return;
+  std::string problem;
+  if (IsRun(verb)) {
+    auto list = ParseChannelList(o.channels, problem);
+    if (!list) throw UsageError{problem};
+    o.channelList = *list;
+  }
+  if (verb == Verb::Click) {
+    auto list = ParseChannelList(o.click, problem);
+    if (!list || list->size() != 1 || o.click.find_first_of(",-") != std::string::npos)
+      throw UsageError{list ? "click takes one channel" : problem};
+    o.clickChannel = list->front();
+  }
+  if (verb == Verb::Write && !o.oTable->count())
+    throw UsageError{"write needs the channels in a --table file"};
+  if (verb == Verb::Clear && !o.yes && !console.stdinTerminal)
+    throw UsageError{"clear asks before it clears; without a terminal give --yes"};
+  if (verb == Verb::Send && o.lines.size() > 4) throw UsageError{"send takes at most four lines"};
+  if (o.oBaud->count() && BaudPosition(o.baud) < 0) {
+    std::string all;
+    for (const std::string& b : BaudItems())
+      all += (all.empty() ? "" : " ") + (b == "115000" ? std::string("115200") : b);
+    throw UsageError{"--baud: " + IntToStr(o.baud) + " is not one of the rates " + all};
+  }
+  if (o.oPort->count()) ResolvePortOption(o.port);
 }
 
 }  // namespace
@@ -1045,53 +1145,21 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
 
   const CLI::App* chosen = app.get_subcommands().front();
-  const std::string command = chosen->get_name();
+  const Verb verb = VerbOf(chosen->get_name());
   const auto usage = [&](const std::string& problem) {
     err << "varnek-cli: " << problem << "\n\n" << chosen->help();
     return kExitUsage;
   };
 
-  if (command == "rigs") {
+  if (verb == Verb::Rigs) {
     for (const std::string& rig : RigList())
       out << rig << '\n';
     return kExitOk;
   }
-  if (command == "import" || command == "export") {
-    if (command == "export" && !o.oTable->count())
-      return usage("export needs the channels in a --table file");
-    try {
-      return ExchangeCsv(o, command == "import", out, err);
-    } catch (const UsageError& e) {
-      return usage(e.text);
-    }
-  }
-  if (command == "read" || command == "write" || command == "clear") {
-    std::string problem;
-    auto list = ParseChannelList(o.channels, problem);
-    if (!list) return usage(problem);
-    o.channelList = *list;
-  }
-  if (command == "click") {
-    std::string problem;
-    auto list = ParseChannelList(o.click, problem);
-    if (!list || list->size() != 1 || o.click.find_first_of(",-") != std::string::npos)
-      return usage(list ? "click takes one channel" : problem);
-    o.clickChannel = list->front();
-  }
-  if (command == "write" && !o.oTable->count())
-    return usage("write needs the channels in a --table file");
-  if (command == "clear" && !o.yes && !console.stdinTerminal)
-    return usage("clear asks before it clears; without a terminal give --yes");
-  if (command == "send" && o.lines.size() > 4) return usage("send takes at most four lines");
-  if (o.oBaud->count() && BaudPosition(o.baud) < 0)
-    return usage("--baud: " + IntToStr(o.baud) + " is not one of the rates " + [] {
-      std::string all;
-      for (const std::string& b : BaudItems())
-        all += (all.empty() ? "" : " ") + (b == "115000" ? std::string("115200") : b);
-      return all;
-    }());
   try {
-    if (o.oPort->count()) ResolvePortOption(o.port);
+    CheckArguments(verb, o, console);
+    if (verb == Verb::Import || verb == Verb::Export)
+      return ExchangeCsv(o, verb == Verb::Import, out, err);
   } catch (const UsageError& e) {
     return usage(e.text);
   }
@@ -1099,7 +1167,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   g_stopRequested = false;
   InterruptGuard interrupt(console.catchInterrupt);
   try {
-    Run run(o, command, out, err, console);
+    Run run(o, verb, out, err, console);
     return run.Execute();
   } catch (const UsageError& e) {
     return usage(e.text);

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/cp1252.h"
-#include "app/main_form.h"
-#include "app/text.h"
+#include "base/cp1252.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
@@ -97,7 +97,7 @@ void ApplyImport(const ChannelImport& import, ChannelTable& table) {
       table[static_cast<size_t>(c.channel)] = {c.freq, c.mode, c.name};
 }
 
-void ApplyImport(const ChannelImport& import, TMainForm& form) {
+void ApplyImport(const ChannelImport& import, ChannelWindow& form) {
   for (const ImportedChannel& c : import.channels)
     form.SetChannel(ChannelText(c.channel), c.freq, c.mode, c.name);
 }

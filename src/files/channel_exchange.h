@@ -48,8 +48,8 @@ struct ChannelExport {
 
 // Puts the imported channels into the table, in order.
 void ApplyImport(const ChannelImport& import, ChannelTable& table);
-// The same through TMainForm::SetChannel, so the usual change reactions run.
-void ApplyImport(const ChannelImport& import, TMainForm& form);
+// The same through ChannelWindow::SetChannel, so the usual change reactions run.
+void ApplyImport(const ChannelImport& import, ChannelWindow& form);
 
 // The file dialogs of both formats: "CSV file (*.csv)", starting in the
 // documents folder.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/main_form.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/freq.h"
 
 namespace varnek {
@@ -159,7 +159,7 @@ void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
 
 void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table) {
   ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
-    const int n = TMainForm::ChannelIndex(c.number);
+    const int n = ChannelIndexOf(c.number);
     if (n >= 0) table[static_cast<size_t>(n)] = {c.freq, c.mode, c.name};
   });
 }
@@ -188,25 +188,25 @@ ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation
   }
   ChannelFileResult r{true, {}, 0};
   ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
-    if (TMainForm::ChannelIndex(c.number) >= 0) ++r.lines;
+    if (ChannelIndexOf(c.number) >= 0) ++r.lines;
     setChannel(c);
   });
   return r;
 }
 
-ChannelTable TableOf(const TMainForm& form) {
+ChannelTable TableOf(const ChannelWindow& form) {
   ChannelTable t;
   for (size_t n = 0; n < t.size(); ++n)
-    t[n] = {form.A[n].Text(), form.M[n].Text(), form.T[n].Text()};
+    t[n] = {form.RowFreq(n), form.RowMode(n), form.RowName(n)};
   return t;
 }
 
-ChannelFileResult SaveChannelFile(const std::string& path, const TMainForm& form,
+ChannelFileResult SaveChannelFile(const std::string& path, const ChannelWindow& form,
                                   FreqNotation notation) {
   return SaveChannelFile(path, TableOf(form), notation);
 }
 
-ChannelFileResult LoadChannelFile(const std::string& path, TMainForm& form, FreqNotation notation) {
+ChannelFileResult LoadChannelFile(const std::string& path, ChannelWindow& form, FreqNotation notation) {
   return LoadChannelFile(path, notation, [&](const ChannelLine& c) {
     form.SetChannel(c.number, c.freq, c.mode, c.name);
   });

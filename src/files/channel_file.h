@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/rig_settings.h"
+#include "base/file_io.h"
+#include "settings/rig_settings.h"
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 
 struct ChannelRow {
   std::string freq, mode, name;
@@ -73,10 +73,10 @@ ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation
 
 // The same over the main window: save reads the frequency, mode and name
 // boxes; load goes through SetChannel, so the usual change reactions run.
-ChannelTable TableOf(const TMainForm& form);
-ChannelFileResult SaveChannelFile(const std::string& path, const TMainForm& form,
+ChannelTable TableOf(const ChannelWindow& form);
+ChannelFileResult SaveChannelFile(const std::string& path, const ChannelWindow& form,
                                   FreqNotation notation);
-ChannelFileResult LoadChannelFile(const std::string& path, TMainForm& form, FreqNotation notation);
+ChannelFileResult LoadChannelFile(const std::string& path, ChannelWindow& form, FreqNotation notation);
 
 // What the file dialogs offer.
 struct FileFilter {

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "app/cp1252.h"
-#include "app/text.h"
+#include "base/cp1252.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/kenwood.h"

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 #include "gui/qt_text.h"
 
 namespace varnek::gui {

@@ -8,8 +8,8 @@
 #include <map>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/host.h"
+#include "base/controls.h"
+#include "base/host.h"
 
 namespace varnek::gui {
 

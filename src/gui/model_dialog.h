@@ -2,8 +2,8 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/controls.h"
-#include "app/host.h"
+#include "base/controls.h"
+#include "base/host.h"
 #include "gui/form_view.h"
 
 namespace varnek::gui {

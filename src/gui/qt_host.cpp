@@ -11,7 +11,7 @@
 #include <exception>
 #include <iostream>
 
-#include "app/cross_thread_error.h"
+#include "base/cross_thread_error.h"
 #include "gui/qt_text.h"
 
 namespace varnek::gui {

@@ -2,7 +2,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
-#include "app/host.h"
+#include "base/host.h"
 
 namespace varnek::gui {
 

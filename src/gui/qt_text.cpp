@@ -1,6 +1,6 @@
 #include "gui/qt_text.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 namespace varnek::gui {
 

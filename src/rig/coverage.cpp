@@ -1,6 +1,6 @@
 #include "rig/coverage.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace varnek {
 
@@ -58,16 +58,18 @@ void HexDumpLines(std::string_view bytes, std::vector<std::string>& lines) {
 std::string BytesToHexText(std::string_view bytes) {
   std::string text;
   for (const char c : bytes) {
-    char pair[4];
-    std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(c));
     if (!text.empty()) text += ' ';
-    text += pair;
+    text += HexByte(static_cast<unsigned char>(c));
   }
   return text;
 }
 
+std::string CivAddressOrDefault(std::string_view civAddress) {
+  return civAddress.empty() ? std::string("00") : std::string(civAddress);
+}
+
 uint8_t CivAddressByte(std::string_view civAddress) {
-  return static_cast<uint8_t>(HexValue(civAddress.empty() ? "00" : civAddress) & 0xFFu);
+  return static_cast<uint8_t>(HexValue(CivAddressOrDefault(civAddress)) & 0xFFu);
 }
 
 }  // namespace varnek

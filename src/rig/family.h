@@ -39,6 +39,8 @@ void HexDumpLines(std::string_view bytes, std::vector<std::string>& lines);
 std::string BytesToHexText(std::string_view bytes);
 // The address byte of a CI-V frame: the low 8 bits of the address text's hex
 // value, "00" when empty. Throws EConvertError for a non-hex character.
+// An empty CI-V address stands for 00, the broadcast address.
+std::string CivAddressOrDefault(std::string_view civAddress);
 uint8_t CivAddressByte(std::string_view civAddress);
 
 }  // namespace varnek

@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace varnek {
 namespace {
@@ -134,13 +134,6 @@ std::string KeepMhzDigit(std::string s) {
 }
 
 }  // namespace
-
-bool IsAllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 std::string BandPlanMode(std::string_view freq, std::string_view modelCode) {
   if (freq.empty()) return {};

@@ -70,6 +70,5 @@ std::string IcomFreqDisplay(std::string_view digits);
 // Nine decimal digits, most significant first.
 std::string YaesuFreqDisplay(std::string_view digits);
 
-bool IsAllDigits(std::string_view s);
 
 }  // namespace varnek

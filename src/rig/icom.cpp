@@ -1,7 +1,7 @@
 #include "rig/icom.h"
 
-#include "app/main_form.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
@@ -41,6 +41,9 @@ void AckWait(const RigContext& ctx, int pollMs, bool withoutPreambles) {
   }
 }
 
+// Selects memory channel `ch` ("00".."99").
+std::string SelectFrame(uint8_t address, const std::string& ch, bool addLf);
+
 }  // namespace
 
 std::string IcomFrame(uint8_t address, const std::string& body, bool addLf) {
@@ -52,6 +55,12 @@ std::string IcomFrame(uint8_t address, const std::string& body, bool addLf) {
   if (addLf) f += "\r\n";
   return f;
 }
+
+namespace {
+std::string SelectFrame(uint8_t address, const std::string& ch, bool addLf) {
+  return IcomFrame(address, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), addLf);
+}
+}  // namespace
 
 std::string IcomFrequencyText(long long hertz, const std::string& modelCode) {
   if (!StartsWith(modelCode, "IC")) return {};
@@ -86,7 +95,7 @@ IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
   const std::string f = IcomFrequencyText(freqCheck.hertz, modelCode);
   const uint8_t a = CivAddressByte(civAddress);
   const std::string head = Header(civAddress);
-  w.frames = {IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), addLf),
+  w.frames = {SelectFrame(a, ch, addLf),
               IcomFrame(a, "\x05" + HexTextToBytes(f), addLf),
               IcomFrame(a, std::string("\x06") + static_cast<char>(HexValue(m) & 0xFFu), addLf),
               IcomFrame(a, "\x09", addLf)};
@@ -170,7 +179,7 @@ void IcomReadChannel(const RigContext& ctx, const std::string& channel) {
   rigops::Pump(ctx);
   uint64_t before = tally.Answers();
   rigops::OnGui(ctx, [&] {
-    ctx.io.Send(IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf));
+    ctx.io.Send(SelectFrame(a, ch, lf));
     ctx.io.SetOutstandingRead(ch);
     if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(1, head + "08 00 " + ch + " FD");
   });
@@ -265,7 +274,7 @@ Exchange IcomClearChannel(const RigContext& ctx, int channel) {
   const AnswerTally& tally = ctx.answers.tally;
   uint64_t before = tally.Answers();
   rigops::SendEcho(
-      ctx, IcomFrame(a, std::string("\x08\x00", 2) + static_cast<char>(ChannelByte(ch)), lf), 1,
+      ctx, SelectFrame(a, ch, lf), 1,
       head + "08 00 " + ch + " FD");
   if (paced) {
     rigops::AwaitAnswer(ctx, before);

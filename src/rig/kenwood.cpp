@@ -1,7 +1,7 @@
 #include "rig/kenwood.h"
 
-#include "app/main_form.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/freq.h"
 #include "rig/modes.h"

@@ -1,6 +1,6 @@
 #include "rig/rig_io.h"
 
-#include "app/main_form.h"
+#include "window/channel_window.h"
 
 namespace varnek {
 

@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "rig/answer_framing.h"
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 
 class RigIo {
  public:
@@ -135,7 +135,7 @@ class RigAnswers {
 // What every rig operation works with.
 struct RigContext {
   Host& host;
-  TMainForm& form;
+  ChannelWindow& form;
   RigIo& io;
   RigNotices& notices;
   RigAnswers& answers;

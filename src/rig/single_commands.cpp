@@ -1,6 +1,6 @@
 #include "rig/single_commands.h"
 
-#include "app/main_form.h"
+#include "window/channel_window.h"
 #include "rig/family.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"

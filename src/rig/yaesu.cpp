@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/main_form.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
@@ -13,9 +13,7 @@ namespace varnek {
 namespace {
 
 std::string Hex2(int value) {
-  char s[8];
-  std::snprintf(s, sizeof s, "%02X", value & 0xFF);
-  return s;
+  return HexByte(static_cast<unsigned>(value));
 }
 
 // What an unanswered command costs answer-paced: its line time and the

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "serial/serial_device.h"
 
 namespace varnek {

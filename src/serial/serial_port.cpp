@@ -7,7 +7,7 @@
 #include <iostream>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "serial/work_thread.h"
 
 namespace varnek {

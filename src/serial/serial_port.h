@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "serial/serial_device.h"
 
 namespace varnek {

@@ -1,18 +1,12 @@
 #include "serial/set_dlg.h"
 
-#include "app/errors.h"
-#include "app/main_form.h"
-#include "app/main_form_settings.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "window/channel_window.h"
+#include "base/text.h"
 
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r, TControl* parent = nullptr) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-  c.parent = parent;
-}
 
 // The flow list by position.
 constexpr int32_t kFlowByPosition[] = {FlowNone, FlowXonXoff, FlowRtsCts, FlowDsrDtr};
@@ -46,7 +40,7 @@ uint32_t BaudOfItem(const std::string& item) {
   return static_cast<uint32_t>(v);
 }
 
-TSetDLG::TSetDLG(TMainForm& main, TSerialPort& port) : main_(main), port_(port) {
+TSetDLG::TSetDLG(ChannelWindow& main, TSerialPort& port) : main_(main), port_(port) {
   Build();
   main_.Led.OnClick = [this] { LedClick(); };
   main_.NoLed.OnClick = [this] { NoLedClick(); };
@@ -282,7 +276,7 @@ RigSettings TSetDLG::FromControls() const {
   s.rts = chkRTS.Checked();
   s.loopWait = edLoopWait.Text();
   s.notation = Notation();
-  ReadMainFormInto(main_, s);
+  main_.ReadSettingsInto(s);
   return s;
 }
 
@@ -297,7 +291,7 @@ void TSetDLG::ListsFrom(const RigSettings& s) {
 }
 
 std::string TSetDLG::BuildRigSettings() const {
-  return RigSettingsString(FromControls(), ShownOn(main_, pnIcom.Visible()));
+  return RigSettingsString(FromControls(), main_.ShownSettings(pnIcom.Visible()));
 }
 
 void TSetDLG::SaveSettings() {
@@ -305,7 +299,7 @@ void TSetDLG::SaveSettings() {
   // it is (closing and reopening it here would open a port the user had
   // closed).
   const std::string line = BuildRigSettings();
-  if (SaveRigLine) SaveRigLine(main_.cbxRig.Text(), line);
+  if (SaveRigLine) SaveRigLine(main_.RigName(), line);
 }
 
 void TSetDLG::ParseRigSettings(const std::string& text) {
@@ -335,7 +329,7 @@ void TSetDLG::ParseRigSettings(const std::string& text) {
   // the device the port had (the previous rig's) would raise DTR and RTS
   // there, which can key that rig or power its interface.
   ApplyDialogToPort(port_);
-  ApplyRigSettingsToMainForm(s, main_);
+  main_.ApplySettings(s);
 }
 
 void TSetDLG::RefreshPortIndicator() {

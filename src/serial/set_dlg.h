@@ -8,20 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/rig_settings.h"
+#include "base/controls.h"
+#include "settings/rig_settings.h"
 #include "serial/port_paths.h"
 #include "serial/serial_port.h"
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 
 class TSetDLG {
  public:
   // Connects the main window's Led and NoLed clicks, and gives the port this
   // dialog's port paths as its resolver.
-  TSetDLG(TMainForm& main, TSerialPort& port);
+  TSetDLG(ChannelWindow& main, TSerialPort& port);
   // Gives the port back its default resolver: the port must outlive the
   // dialog.
   ~TSetDLG();
@@ -116,7 +116,7 @@ class TSetDLG {
   RigSettings FromControls() const;
   void ListsFrom(const RigSettings& s);
 
-  TMainForm& main_;
+  ChannelWindow& main_;
   TSerialPort& port_;
   bool visible_ = false;
 };

@@ -2,9 +2,9 @@
 
 #include <cctype>
 
-#include "app/main_form.h"
-#include "app/rig_settings.h"
-#include "app/text.h"
+#include "window/channel_window.h"
+#include "settings/rig_settings.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "serial/serial_port.h"
@@ -12,14 +12,10 @@
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 }  // namespace
 
-TRigForm::TRigForm(Host& host, TMainForm& main, TSerialPort& port)
+TRigForm::TRigForm(Host& host, ChannelWindow& main, TSerialPort& port)
     : host_(host), main_(main), port_(port) {
   Place(Label1, "Label1", {8, 6, 80, 13});
   Label1.SetCaption("Sendstring");

@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/host.h"
-#include "app/profile.h"
+#include "base/controls.h"
+#include "base/host.h"
+#include "base/profile.h"
 #include "terminal/samples.h"
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 class TSerialPort;
 
 class TRigForm {
  public:
-  TRigForm(Host& host, TMainForm& main, TSerialPort& port);
+  TRigForm(Host& host, ChannelWindow& main, TSerialPort& port);
 
   std::string caption = "Terminal";
   Rect bounds{120, 140, 566, 420};
@@ -86,7 +86,7 @@ class TRigForm {
   bool PutIntoFirstEmpty(const std::string& text, int first, int last);
 
   Host& host_;
-  TMainForm& main_;
+  ChannelWindow& main_;
   TSerialPort& port_;
 };
 

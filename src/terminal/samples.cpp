@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
@@ -44,11 +44,7 @@ std::vector<std::string> SampleCommand(Sample sample, const std::string& code,
   if (UsesChannel(sample, col) && f.channel.empty()) return {};
   const std::string nn = f.channel.size() == 1 ? "0" + f.channel : f.channel;
   const std::string& ch = f.channel;
-  auto hh = [&] {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(StrToInt(f.channel)));
-    return std::string(buf);
-  };
+  auto hh = [&] { return HexByte(static_cast<unsigned>(StrToInt(f.channel))); };
   std::string text;
   switch (sample) {
     case Sample::Status:

@@ -1,6 +1,6 @@
 #include "transfer/main_rig_io.h"
 
-#include "app/main_form.h"
+#include "window/channel_window.h"
 #include "serial/serial_port.h"
 #include "terminal/rig_form.h"
 

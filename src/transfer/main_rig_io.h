@@ -5,13 +5,13 @@
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
 class TRigForm;
 class TSerialPort;
 
 class MainRigIo : public RigIo {
  public:
-  MainRigIo(TMainForm& form, TSerialPort& port, TRigForm& rig)
+  MainRigIo(ChannelWindow& form, TSerialPort& port, TRigForm& rig)
       : form_(form), port_(port), rig_(rig) {}
 
   bool PortActive() const override;
@@ -31,7 +31,7 @@ class MainRigIo : public RigIo {
   void DoClearTranscript() override;
 
  private:
-  TMainForm& form_;
+  ChannelWindow& form_;
   TSerialPort& port_;
   TRigForm& rig_;
 };

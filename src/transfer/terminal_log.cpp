@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/profile.h"
+#include "base/profile.h"
 
 namespace varnek {
 namespace {

@@ -1,152 +1,23 @@
 #include "transfer/transfers.h"
 
 #include <chrono>
+#include <mutex>
 
-#include "app/main_form.h"
-#include "app/startup.h"
-#include "app/text.h"
+#include "base/finally.h"
+#include "base/folders.h"
+#include "base/text.h"
 #include "rig/answer_framing.h"
+#include "rig/command_set.h"
 #include "rig/family.h"
-#include "rig/icom.h"
-#include "rig/kenwood.h"
 #include "rig/single_commands.h"
-#include "rig/yaesu.h"
 #include "serial/serial_port.h"
 #include "terminal/rig_form.h"
 #include "transfer/verify.h"
+#include "window/channel_window.h"
 
 namespace varnek {
-namespace {
 
-// Runs `f` when the scope ends, however it ends.
-template <class F>
-struct Finally {
-  F f;
-  ~Finally() { f(); }
-};
-template <class F>
-Finally(F) -> Finally<F>;
-
-// The port closed under a run (the rig's line hung up and could not be
-// opened again): every later channel would go nowhere while the run still
-// ended in "Ready". The run stops there and says so.
-std::string LostLine(const std::string& channel) {
-  return "The line to the rig closed at channel " + channel +
-         "; the run stopped, the channels after it were not transferred.";
-}
-
-std::string ChannelList(const std::vector<std::string>& channels) {
-  std::string s;
-  for (const std::string& c : channels)
-    s += (s.empty() ? "" : ", ") + c;
-  return s;
-}
-
-}  // namespace
-
-// --- who answered -------------------------------------------------------------
-
-void Transfers::ApplyAnswerFraming() {
-  const AnswerFraming framing = FramingFor(form_.shared.ModelCode.Get());
-  answers_.tally.Restart(framing);
-  if (form_.shared.WaitForAnswers && framing.kind != AnswerFraming::Kind::None)
-    port_.SetAnswerFramer(
-        [framing](std::string_view bytes) { return CompleteAnswersLength(framing, bytes); });
-  else
-    port_.SetAnswerFramer(nullptr);
-}
-
-void Transfers::BeginReport() {
-  std::lock_guard lock(answeredMutex_);
-  answered_.clear();
-  watched_.clear();
-  asked_.clear();
-  unanswered_.clear();
-  differences_.clear();
-}
-
-void Transfers::WatchRead(const std::string& channel) {
-  std::lock_guard lock(answeredMutex_);
-  watched_ = rigops::TwoDigits(channel);
-}
-
-bool Transfers::EndWatch(Asked asked) {
-  std::lock_guard lock(answeredMutex_);
-  if (watched_.empty()) return true;
-  asked_.push_back({asked, watched_});
-  const bool answered = answered_.count(watched_) > 0;
-  watched_.clear();
-  return answered;
-}
-
-void Transfers::JudgeReads() {
-  const auto allHeard = [&] {
-    std::lock_guard lock(answeredMutex_);
-    for (const auto& [asked, channel] : asked_)
-      if (!answered_.count(channel)) return false;
-    return true;
-  };
-  // With fixed pacing the last answers may still be on their way (the
-  // cluster rule hands them over only after the line has been quiet).
-  if (!allHeard() && !form_.shared.WaitForAnswers)
-    host_.WaitUntil(allHeard, port_.RTOExtraDelayTime() + form_.shared.ChannelInterval);
-  std::lock_guard lock(answeredMutex_);
-  for (const auto& [asked, channel] : asked_)
-    if (!answered_.count(channel)) unanswered_.push_back({asked, channel});
-  asked_.clear();
-}
-
-void Transfers::NoteExchange(Exchange e, const std::string& channel, Asked asked) {
-  if (e != Exchange::Unanswered) return;
-  std::lock_guard lock(answeredMutex_);
-  unanswered_.push_back({asked, rigops::TwoDigits(channel)});
-}
-
-std::vector<std::string> Transfers::Unanswered() const {
-  std::lock_guard lock(answeredMutex_);
-  std::vector<std::string> channels;
-  for (const auto& [asked, channel] : unanswered_)
-    channels.push_back(channel);
-  return channels;
-}
-
-std::vector<std::string> Transfers::VerifyDifferences() const {
-  std::lock_guard lock(answeredMutex_);
-  return differences_;
-}
-
-std::string Transfers::NoAnswerReport() const {
-  struct Kind {
-    Asked asked;
-    const char* one;
-    const char* many;
-  };
-  static constexpr Kind kKinds[] = {
-      {Asked::Read, "No answer from the rig for channel %s; its row is as it was.",
-       "No answer from the rig for channels %s; their rows are as they were."},
-      {Asked::Write, "No answer from the rig after writing channel %s; it may not hold it.",
-       "No answer from the rig after writing channels %s; it may not hold them."},
-      {Asked::Clear, "No answer from the rig after clearing channel %s; it may not be empty.",
-       "No answer from the rig after clearing channels %s; they may not be empty."},
-      {Asked::ReadBack, "No answer from the rig when reading back channel %s; it is not verified.",
-       "No answer from the rig when reading back channels %s; they are not verified."},
-  };
-  std::lock_guard lock(answeredMutex_);
-  std::string text;
-  for (const Kind& k : kKinds) {
-    std::vector<std::string> channels;
-    for (const auto& [asked, channel] : unanswered_)
-      if (asked == k.asked) channels.push_back(channel);
-    if (channels.empty()) continue;
-    const std::string pattern = channels.size() == 1 ? k.one : k.many;
-    const size_t at = pattern.find("%s");
-    if (!text.empty()) text += "\n";
-    text += pattern.substr(0, at) + ChannelList(channels) + pattern.substr(at + 2);
-  }
-  return text;
-}
-
-Transfers::Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io)
+Transfers::Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io)
     : host_(host), form_(form), port_(port), rig_(rig), io_(io) {}
 
 Transfers::~Transfers() {
@@ -222,85 +93,9 @@ void Transfers::Progress(const std::string& channel, int done, int total) {
 
 int Transfers::CheckedCount(int first) {
   int n = 0;
-  for (int i = first; i < TMainForm::kChannels; ++i)
-    if (form_.cb[i].Checked() && form_.cb[i].Enabled()) ++n;
+  for (int i = first; i < ChannelWindow::kChannels; ++i)
+    if (form_.RowChecked(i) && form_.RowAvailable(i)) ++n;
   return n;
-}
-
-// --- the receive path ---------------------------------------------------
-
-void Transfers::SerialPort1RxClusterEvent() {
-  if (port_.FirstClusterSize() < 0) return;
-  const RigContext ctx = Context();
-  const RigFamily family = FamilyOf(form_.shared.ModelCode.Get());
-  // Answer-paced, every request waits for its answer itself: the pauses
-  // here only gave fixed-paced runs their rhythm.
-  const bool paced = form_.shared.WaitForAnswers;
-  const bool store = !answers_.LookOnly();
-  std::string cluster;
-  ChannelAnswer answer;
-  bool parsed = true;
-  if (IsAscii(family)) {
-    cluster = port_.TakeFirstCluster();
-    io_.AddTranscriptLine("#" + cluster);
-    if (store) answer = KenwoodParseAnswer(ctx);
-  } else if (family == RigFamily::Icom || family == RigFamily::Yaesu) {
-    if (family == RigFamily::Icom && !paced) host_.Sleep(form_.shared.ChannelInterval);
-    cluster = port_.TakeFirstCluster();
-    std::vector<std::string> lines;
-    HexDumpLines(cluster, lines);
-    for (auto& line : lines)
-      io_.AddTranscriptLine(line);
-    if (!paced) host_.Sleep(form_.shared.CommandInterval);
-    if (store) answer = family == RigFamily::Icom ? IcomParseAnswer(ctx) : YaesuParseAnswer(ctx);
-  } else {
-    parsed = false;  // no rig: the cluster stays queued
-  }
-  if (parsed) {
-    // Counted after the row is stored: an answer-paced read goes on the
-    // moment the count moves.
-    std::lock_guard lock(answeredMutex_);
-    const uint64_t before = answers_.tally.Answers();
-    answers_.tally.Feed(cluster);
-    if (answers_.tally.Answers() > before) {
-      using S = ChannelAnswer::Status;
-      const bool named =
-          (answer.status == S::Channel || answer.status == S::Empty) && !answer.channel.empty();
-      if (named)
-        answered_.insert(answer.channel);
-      else if (!watched_.empty())
-        answered_.insert(watched_);
-    }
-  }
-  // The read-back after a save parses the transcript itself after the
-  // answer: "Clear T" must not empty it first.
-  if (parsed && rig_.cbClear.Checked() && !answers_.LookOnly()) io_.ClearTranscript();
-  if (rig_.cbSave.Checked())
-    LogTranscript();
-  else if (form_.shared.OperationState.Get() == "Reset" && !paced)
-    host_.Sleep(5 * form_.shared.ChannelInterval);
-}
-
-void Transfers::LogTranscript() {
-  // Each transcript line is logged once. Logging the whole memo after every
-  // answer (as the log once did) repeated every earlier line again and
-  // again: a 99-channel CI-V save wrote thousands of duplicates and spent
-  // most of its time rewriting the file.
-  const auto& lines = rig_.Terminal.Lines();
-  if (rig_.Terminal.Replaced() != loggedReplaced_ || lines.size() < loggedLines_) {
-    loggedReplaced_ = rig_.Terminal.Replaced();
-    loggedLines_ = 0;
-  }
-  if (loggedLines_ == lines.size()) return;
-  const std::vector<std::string> fresh(lines.begin() + static_cast<std::ptrdiff_t>(loggedLines_),
-                                       lines.end());
-  const FileResult r =
-      terminalLog_.Append(form_.shared.DocumentsFolder.Get() + kTerminalFile, fresh);
-  if (!r.ok) {
-    form_.ShowStatus(r.message);
-    return;
-  }
-  loggedLines_ = lines.size();
 }
 
 // --- one channel ----------------------------------------------------------
@@ -328,19 +123,20 @@ void Transfers::LabelClick(int channel) {
 }
 
 void Transfers::MemoryModeBeforeReads() {
-  // A CI-V channel select leaves some models on the VFO, and a read there
-  // answers the VFO for every channel. In memory mode the select changes
-  // the channel on every model.
-  if (FamilyOf(form_.shared.ModelCode.Get()) == RigFamily::Icom) IcomMemoryMode(Context());
+  Commands().BeforeReads(Context());
+}
+
+const CommandSet& Transfers::Commands() const {
+  return CommandSetOf(form_.shared.ModelCode.Get());
 }
 
 Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
   bool toRig = false;
   std::string freq, mode, name;
   host_.RunOnGuiThread([&] {
-    freq = form_.A[n].Text();
-    mode = form_.M[n].Text();
-    name = form_.T[n].Text();
+    freq = form_.RowFreq(n);
+    mode = form_.RowMode(n);
+    name = form_.RowName(n);
     toRig = form_.cbCcr.Checked() && !freq.empty();
   });
   read = !toRig;
@@ -353,7 +149,7 @@ Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
 void Transfers::ReadChannelFromRig(const std::string& channel) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
-    if (form_.shared.CivAddress.Get().empty()) form_.shared.CivAddress = "00";
+    form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
   });
@@ -367,22 +163,7 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
     form_.shared.ChannelSent = true;
     io_.RefreshPortIndicator();
   });
-  bool sent = true;
-  switch (FamilyOf(form_.shared.ModelCode.Get())) {
-    case RigFamily::Kenwood:
-    case RigFamily::Ft2000:
-      KenwoodReadChannel(ctx, channel);
-      break;
-    case RigFamily::Icom:
-      IcomReadChannel(ctx, channel);
-      break;
-    case RigFamily::Yaesu:
-      sent = YaesuReadChannel(ctx, channel);
-      break;
-    case RigFamily::None:
-      sent = false;
-      break;
-  }
+  const bool sent = Commands().ReadChannel(ctx, channel);
   // A read that sent nothing (no such channel on the rig, a rig without a
   // command set) waits for no answer, and none is missing.
   if (!sent) {
@@ -395,28 +176,14 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
                                       const std::string& mode, const std::string& name) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
-    if (form_.shared.CivAddress.Get().empty()) form_.shared.CivAddress = "00";
+    form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
   });
   rigops::Pump(ctx);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   const std::string f = Trim(freq), m = Trim(mode);
-  Exchange e = Exchange::NotSent;
-  switch (FamilyOf(form_.shared.ModelCode.Get())) {
-    case RigFamily::Kenwood:
-    case RigFamily::Ft2000:
-      e = KenwoodWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::Icom:
-      e = IcomWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::Yaesu:
-      e = YaesuWriteChannel(ctx, channel, f, m, name);
-      break;
-    case RigFamily::None:
-      break;
-  }
+  const Exchange e = Commands().WriteChannel(ctx, channel, f, m, name);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   return e;
 }
@@ -434,303 +201,6 @@ void Transfers::Memory1Click() {
 void Transfers::Cancel1Click() {
   form_.shared.StopRequested = true;
   io_.RefreshPortIndicator();
-}
-
-// --- load -------------------------------------------------------------------
-
-void Transfers::LoadFromRig1Click() {
-  if (closing_ || RefuseWhileBusy("Loading")) return;
-  if (worker_.joinable()) worker_.join();  // the last run's worker has ended
-  // A rig's late answers come in before the transcript is cleared: with
-  // fixed pacing by waiting one interval, answer-paced by taking what has
-  // arrived (the interval is only a time-out there).
-  if (form_.shared.WaitForAnswers)
-    host_.ProcessMessages();
-  else
-    host_.Sleep(form_.shared.ChannelInterval);
-  io_.ClearTranscript();
-  form_.shared.OperationState = "Load";
-  form_.lbChan.SetVisible(false);
-  form_.shared.LoadFinished = false;
-  form_.shared.StopRequested = false;
-  form_.cbCcr.SetChecked(false);
-  ApplyAnswerFraming();
-  BeginReport();
-  SetRun(Run::Load);
-  notices_.BeginCollecting();
-  workerDone_ = false;
-  worker_ = std::thread([this] { LoadWorker(); });
-}
-
-void Transfers::LoadWorker() {
-  std::string error;
-  try {
-    int total = 0;
-    host_.RunOnGuiThread([&] {
-      form_.lbChan.SetVisible(true);
-      total = CheckedCount(0);
-    });
-    int done = 0;
-    bool stopped = false;
-    for (int n = 0; n < TMainForm::kChannels && !stopped && !closing_; ++n) {
-      bool checked = false;
-      host_.RunOnGuiThread([&] { checked = form_.cb[n].Checked(); });
-      if (checked) {
-        bool read = false;
-        DoClick(n, read, done == 0);
-        EndWatch(Asked::Read);
-        ++done;
-        host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
-        if (LineLost()) {
-          error = LostLine(ChannelText(n));
-          stopped = true;
-          break;
-        }
-      }
-      if (n == 49) form_.shared.ChannelInterval += 100;
-      // Tested after every odd channel but the last: a stop while 98 is
-      // read still reads 99 and ends the run normally.
-      if (n % 2 == 1 && n <= 97 && form_.shared.StopRequested) stopped = true;
-    }
-    if (!stopped && !closing_) {
-      host_.RunOnGuiThread([&] {
-        form_.lbChan.SetCaption("Ready");
-        form_.shared.OperationState = "Once";
-      });
-    }
-  } catch (const std::exception& e) {
-    error = e.what();
-  }
-  // Answers that came late still count for the channel they name.
-  if (error.empty()) JudgeReads();
-  host_.RunOnGuiThread([&] {
-    // However the run ended: clicked Kenwood reads select the channel again,
-    // the interval is what the edit shows, and an error is not swallowed.
-    form_.shared.LoadFinished = true;
-    RestoreChannelInterval();
-    if (!error.empty()) Complain(error);
-    EndRun();
-  });
-  workerDone_ = true;
-}
-
-void Transfers::RestoreChannelInterval() {
-  int v = 0;
-  if (TryStrToInt(form_.edIntval.Text(), v)) form_.shared.ChannelInterval = std::max(0, v);
-}
-
-bool Transfers::WaitForLoad(int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!workerDone_) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    host_.ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  if (worker_.joinable()) worker_.join();
-  return true;
-}
-
-// --- save -------------------------------------------------------------------
-
-void Transfers::SaveToRig1Click() {
-  if (closing_ || RefuseWhileBusy("Saving")) return;
-  if (StartsWith(form_.shared.ModelCode.Get(), "FT-1")) {
-    // The FT-1000 paces its answers by this command; it is not echoed.
-    io_.Send(HexTextToBytes(kYaesuPacing));
-    host_.Sleep(form_.shared.CommandInterval);
-  }
-  io_.ClearTranscript();
-  rig_.cbSave.SetChecked(true);
-  form_.shared.OperationState = "Save";
-  form_.shared.ChannelSent = false;
-  form_.shared.StopRequested = false;
-  form_.lbChan.SetCaption("0");
-  form_.lbChan.SetVisible(true);
-  ApplyAnswerFraming();
-  BeginReport();
-  written_.clear();
-  SetRun(Run::Save);
-  notices_.BeginCollecting();
-  Finally end{[this] {
-    // However the run ends, the terminal log stops with it.
-    rig_.cbSave.SetChecked(false);
-    form_.shared.OperationState = "Once";
-    EndRun();
-  }};
-  SaveChannels();
-  if (form_.shared.VerifyAfterWrite && !form_.shared.StopRequested && port_.Active())
-    ReadBackWritten();
-}
-
-void Transfers::SaveChannels() {
-  const int total = CheckedCount(0);
-  int done = 0;
-  for (int n = 0; n < TMainForm::kChannels && !closing_; ++n) {
-    const bool take = form_.cb[n].Checked() && (n > 0 || form_.cb[0].Enabled());
-    if (take) {
-      const Exchange e = WriteChannelToRig(ChannelText(n), form_.A[n].Text(), form_.M[n].Text(),
-                                           form_.T[n].Text());
-      if (e != Exchange::NotSent) written_.push_back(n);
-      NoteExchange(e, ChannelText(n), Asked::Write);
-      Progress(ChannelText(n), ++done, total);
-      if (LineLost()) {
-        Complain(LostLine(ChannelText(n)));
-        return;
-      }
-    }
-    if ((n == 9 || (n > 9 && n % 2 == 1 && n <= 97)) && form_.shared.StopRequested) return;
-  }
-  if (closing_) return;
-  form_.lbChan.SetCaption("Ready");
-  form_.lbChan.SetVisible(true);
-  // Checked channels that were all refused are not "none checked": the
-  // run's list of refusals follows this message.
-  if (!form_.shared.ChannelSent)
-    Tell(done == 0 ? "No saves, no channels checked!"
-                   : "No saves: every checked channel was refused.");
-}
-
-// --- clear ------------------------------------------------------------------
-
-void Transfers::ClrMemory1Click() {
-  if (closing_ || RefuseWhileBusy("Clearing")) return;
-  if (!host_.Confirm("Reset Memory Channels?", MessageIcon::Question)) return;
-  io_.ClearTranscript();
-  form_.shared.OperationState = "Reset";
-  form_.shared.StopRequested = false;
-  ApplyAnswerFraming();
-  BeginReport();
-  written_.clear();
-  SetRun(Run::Clear);
-  notices_.BeginCollecting();
-  Finally end{[this] {
-    // Left at "Reset", every later answer would pause the GUI thread for
-    // five channel intervals until the next load or save.
-    form_.shared.OperationState = "Once";
-    EndRun();
-  }};
-  ClearChannels();
-}
-
-void Transfers::ClearChannels() {
-  const RigContext ctx = Context();
-  const std::string code = form_.shared.ModelCode.Get();
-  const RigFamily family = FamilyOf(code);
-  if (family == RigFamily::None) return;
-  if (family == RigFamily::Yaesu && !YaesuClearStart(ctx)) {
-    form_.lbChan.SetCaption("Ready");
-    return;
-  }
-  const int first = family == RigFamily::Icom ? 1 : 0;  // CI-V never clears 00
-  const int total = CheckedCount(first);
-  const bool paced = form_.shared.WaitForAnswers;
-  int done = 0;
-  for (int n = first; n < TMainForm::kChannels && !closing_; ++n) {
-    if (!form_.CheckBoxList[static_cast<size_t>(n)]->Checked()) continue;
-    std::string caption = ChannelText(n);
-    Exchange e = Exchange::Sent;
-    switch (family) {
-      case RigFamily::Kenwood:
-        e = KenwoodClearChannel(ctx, n);
-        break;
-      case RigFamily::Ft2000:
-        e = KenwoodClearChannel(ctx, n);
-        caption = "0" + caption;
-        break;
-      case RigFamily::Icom:
-        e = IcomClearChannel(ctx, n);
-        break;
-      case RigFamily::Yaesu:
-        // The FT-1000 family has no channel 00: nothing was sent for it.
-        if (!YaesuClearChannel(ctx, n)) continue;
-        caption = std::to_string(n);
-        break;
-      case RigFamily::None:
-        break;
-    }
-    if (e != Exchange::NotSent) written_.push_back(n);
-    NoteExchange(e, ChannelText(n), Asked::Clear);
-    Progress(caption, ++done, total);
-    if (LineLost()) {
-      Complain(LostLine(ChannelText(n)));
-      return;
-    }
-    if (form_.shared.StopRequested) break;
-    form_.lbChan.SetCaption(caption);
-    form_.lbChan.SetVisible(true);
-    host_.ProcessMessages();
-    // Answer-paced, the clear has already waited for its answer (or its
-    // line time on the rigs that give none).
-    if (!paced) host_.Sleep((family == RigFamily::Icom ? 4 : 1) * form_.shared.ChannelInterval);
-    form_.lbChan.SetCaption("Empty");
-    host_.ProcessMessages();
-    if (family == RigFamily::Yaesu && !paced) host_.Sleep(form_.shared.ChannelInterval);
-  }
-  form_.lbChan.SetCaption("Ready");
-}
-
-// --- read-back after a save ---------------------------------------------------
-
-void Transfers::ReadBackWritten() {
-  if (written_.empty()) return;
-  const std::string code = form_.shared.ModelCode.Get();
-  const RigFamily family = FamilyOf(code);
-  const bool wasPaced = form_.shared.WaitForAnswers;
-  {
-    std::lock_guard lock(answeredMutex_);
-    answered_.clear();
-  }
-  // The read-back waits for every answer whatever the pacing of the run,
-  // and the answers are compared with the table, never stored into it.
-  answers_.SetLookOnly(true);
-  form_.shared.WaitForAnswers = true;
-  ApplyAnswerFraming();
-  Finally restore{[&] {
-    answers_.SetLookOnly(false);
-    form_.shared.WaitForAnswers = wasPaced;
-    ApplyAnswerFraming();
-  }};
-  MemoryModeBeforeReads();
-  std::vector<std::string> differences;
-  int done = 0;
-  const int total = static_cast<int>(written_.size());
-  for (int n : written_) {
-    if (form_.shared.StopRequested || !port_.Active()) break;
-    const std::string channel = ChannelText(n);
-    ReadChannelFromRig(channel);
-    Progress(channel, ++done, total);
-    if (!EndWatch(Asked::ReadBack)) continue;
-    const std::vector<std::string> lines = io_.TranscriptLines();
-    ChannelAnswer held;
-    switch (family) {
-      case RigFamily::Kenwood:
-      case RigFamily::Ft2000:
-        held = ParseKenwoodAnswer(lines, code);
-        break;
-      case RigFamily::Icom:
-        held = ParseIcomAnswer(lines, code, channel);
-        break;
-      case RigFamily::Yaesu:
-        held = ParseYaesuRecord(lines, code);
-        break;
-      case RigFamily::None:
-        break;
-    }
-    const std::string d =
-        VerifyDifference(channel, form_.A[n].Text(), form_.M[n].Text(), held, code);
-    if (!d.empty()) differences.push_back(d);
-  }
-  JudgeReads();
-  form_.lbChan.SetCaption("Ready");
-  if (differences.empty()) return;
-  std::string text = kVerifyHeading;
-  for (const std::string& d : differences)
-    text += "\n" + d;
-  {
-    std::lock_guard lock(answeredMutex_);
-    differences_ = differences;
-  }
-  Tell(text);
 }
 
 }  // namespace varnek

@@ -18,7 +18,8 @@
 
 namespace varnek {
 
-class TMainForm;
+class ChannelWindow;
+class CommandSet;
 class TRigForm;
 class TSerialPort;
 
@@ -27,7 +28,7 @@ class Transfers {
   // Click: one channel clicked, its read or write waiting for the rig.
   enum class Run { None, Load, Save, Clear, Click };
 
-  Transfers(Host& host, TMainForm& form, TSerialPort& port, TRigForm& rig, RigIo& io);
+  Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io);
   // Stops a running load and waits for its worker.
   ~Transfers();
   Transfers(const Transfers&) = delete;
@@ -95,6 +96,9 @@ class Transfers {
   // CI-V rig into memory mode first.
   Exchange DoClick(int channel, bool& read, bool firstRead);
   void MemoryModeBeforeReads();
+  // The selected rig's command set, taken afresh for each operation (a rig
+  // change takes effect with the next one).
+  const CommandSet& Commands() const;
   // The port closed under the run (a hang-up).
   bool LineLost();
   void SetRun(Run run);
@@ -131,7 +135,7 @@ class Transfers {
   void ReadBackWritten();
 
   Host& host_;
-  TMainForm& form_;
+  ChannelWindow& form_;
   TSerialPort& port_;
   TRigForm& rig_;
   RigIo& io_;

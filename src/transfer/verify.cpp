@@ -1,6 +1,7 @@
 #include "transfer/verify.h"
 
-#include "app/text.h"
+#include "base/text.h"
+#include "rig/command_set.h"
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
@@ -11,24 +12,7 @@ namespace varnek {
 
 std::string HeldMode(std::string_view mode, std::string_view modelCode) {
   const std::string sent = rigops::ModeToSend(std::string(mode));
-  switch (FamilyOf(modelCode)) {
-    case RigFamily::Kenwood:
-    case RigFamily::Ft2000: {
-      const std::string code = KenwoodModeCode(sent, modelCode);
-      return code.empty() ? sent : KenwoodModeName(code[0]);
-    }
-    case RigFamily::Icom: {
-      const std::string code = IcomModeCode(sent, modelCode);
-      return code.empty() ? sent : IcomModeName(static_cast<int>(HexValue(code)));
-    }
-    case RigFamily::Yaesu:
-      if (sent == "LSB" || sent == "USB" || sent == "CW" || sent == "AM" || sent == "FM")
-        return sent;
-      return "DIGI";
-    case RigFamily::None:
-      break;
-  }
-  return sent;
+  return CommandSetOf(modelCode).HeldMode(sent, modelCode);
 }
 
 std::string VerifyDifference(const std::string& channel, const std::string& freq,

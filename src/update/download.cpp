@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "app/file_io.h"
+#include "base/file_io.h"
 
 namespace varnek {
 namespace {

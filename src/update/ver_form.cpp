@@ -5,16 +5,12 @@
 #include <memory>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "update/version.h"
 
 namespace varnek {
 namespace {
 
-void Place(TControl& c, std::string name, Rect r) {
-  c.SetName(std::move(name));
-  c.bounds = r;
-}
 
 bool IsWebAddress(const std::string& url) {
   return StartsWith(url, "http://") || StartsWith(url, "https://");

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/host.h"
-#include "app/profile.h"
+#include "base/controls.h"
+#include "base/host.h"
+#include "base/profile.h"
 #include "update/download.h"
 
 namespace varnek {

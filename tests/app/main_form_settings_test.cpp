@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
-#include "app/headless_host.h"
+#include "base/errors.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
 
 namespace varnek {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 
 namespace varnek {
 namespace {

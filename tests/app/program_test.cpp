@@ -6,9 +6,9 @@
 
 #include <fstream>
 
-#include "app/headless_host.h"
-#include "app/rig_settings.h"
-#include "app/text.h"
+#include "base/headless_host.h"
+#include "settings/rig_settings.h"
+#include "base/text.h"
 #include "../serial/pty_fixture.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 #include "support/temp_folder.h"
 
 namespace varnek {

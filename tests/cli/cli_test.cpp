@@ -11,8 +11,8 @@
 #include <sstream>
 #include <thread>
 
-#include "app/profile.h"
-#include "app/rig_settings.h"
+#include "base/profile.h"
+#include "settings/rig_settings.h"
 #include "cli/cli_app.h"
 #include "sim/simulator.h"
 #include "support/temp_folder.h"

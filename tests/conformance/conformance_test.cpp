@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "app/host.h"
+#include "base/host.h"
 #include "rig/coverage.h"
 #include "rig/rig_io.h"
 #include "rig_bench.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/freq.h"
 #include "rig_profiles.h"
 #include "transfer/program_fixture.h"

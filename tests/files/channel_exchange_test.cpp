@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
 #include "support/temp_folder.h"
 

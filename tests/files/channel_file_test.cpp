@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
 #include "support/temp_folder.h"
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "support/temp_folder.h"
 
 namespace varnek {

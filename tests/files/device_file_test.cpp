@@ -2,8 +2,8 @@
 // read forever.
 #include <gtest/gtest.h>
 
-#include "app/file_io.h"
-#include "app/profile.h"
+#include "base/file_io.h"
+#include "base/profile.h"
 #include "files/channel_file.h"
 
 namespace varnek {

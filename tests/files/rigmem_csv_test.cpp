@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "tests/sim/harness.h"
 #include "tests/sim/process.h"
 

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "app/demo.h"
-#include "app/headless_host.h"
-#include "app/text.h"
+#include "base/headless_host.h"
+#include "base/text.h"
 #include "app/program.h"
 #include "gui/main_window.h"
 

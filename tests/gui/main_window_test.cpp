@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "gui/main_window.h"
 
 namespace varnek::gui {

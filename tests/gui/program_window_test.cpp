@@ -16,7 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
 #include "rig/family.h"
 #include "rig/rig_io.h"

@@ -206,12 +206,5 @@ TEST(DisplayForms, ReadBackAsTheSameHertz) {
   }
 }
 
-TEST(Digits, IsAllDigits) {
-  EXPECT_TRUE(IsAllDigits("0123456789"));
-  EXPECT_FALSE(IsAllDigits(""));
-  EXPECT_FALSE(IsAllDigits("12 3"));
-  EXPECT_FALSE(IsAllDigits("FF"));
-}
-
 }  // namespace
 }  // namespace varnek

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/main_form.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/icom.h"

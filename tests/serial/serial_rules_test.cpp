@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "serial/serial_port.h"
 
 namespace varnek {

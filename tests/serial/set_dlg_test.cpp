@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_form.h"
 #include "pty_fixture.h"
 

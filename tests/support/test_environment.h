@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/folders.h"
+#include "base/folders.h"
 
 namespace varnek::testing {
 

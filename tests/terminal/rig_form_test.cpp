@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "../serial/pty_fixture.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_form.h"
 #include "rig/family.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varnek {
 namespace {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "app/program.h"
 #include "sim/simulator.h"
 #include "support/temp_folder.h"

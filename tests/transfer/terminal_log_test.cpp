@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "app/profile.h"
+#include "base/profile.h"
 #include "support/temp_folder.h"
 
 namespace varnek {

@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "program_fixture.h"
 #include "transfer/verify.h"
 

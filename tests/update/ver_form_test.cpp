@@ -13,7 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 #include "update/version.h"
 
 namespace varnek {

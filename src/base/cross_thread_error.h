@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varnek {
 

@@ -1,9 +1,9 @@
-#include "app/text.h"
+#include "base/text.h"
 
 #include <cstdio>
 #include <limits>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varnek {
 namespace {
@@ -156,6 +156,23 @@ int StrToInt(std::string_view s) {
 
 std::string IntToStr(long long v) {
   return std::to_string(v);
+}
+
+std::string HexByte(unsigned value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+}
+
+bool IsAllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+int ChannelIndexOf(const std::string& number) {
+  if (number.size() != 2 || !IsAllDigits(number)) return -1;
+  return (number[0] - '0') * 10 + (number[1] - '0');
 }
 
 std::string ChannelText(int channel) {

@@ -42,4 +42,7 @@ Folders FindFolders(const FolderEnvironment& env);
 // files in them then simply cannot be written).
 void CreateFolders(const Folders& folders);
 
+inline constexpr const char* kSettingsFile = "settings.ini";
+inline constexpr const char* kTerminalFile = "terminal.ini";
+
 }  // namespace varnek

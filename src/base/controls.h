@@ -333,4 +333,8 @@ class TMenuItem {
 // A 14 × 15 lamp: a filled circle with a black outline on light grey.
 Bitmap MakeLampBitmap(Color fill);
 
+// Names a control and puts it where the layout says, inside `parent` when
+// given.
+void Place(TControl& c, std::string name, Rect r, TControl* parent = nullptr);
+
 }  // namespace varnek

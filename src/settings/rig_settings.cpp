@@ -1,10 +1,10 @@
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 
 #include <algorithm>
 
-#include "app/errors.h"
-#include "app/profile.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/profile.h"
+#include "base/text.h"
 
 namespace varnek {
 namespace {

@@ -1,8 +1,8 @@
-#include "app/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace varnek {
 namespace {
@@ -129,6 +129,13 @@ TEST(TextIntegers, StrToInt) {
   } catch (const EConvertError& e) {
     EXPECT_STREQ(e.what(), "'4x' is not a valid integer value");
   }
+}
+
+TEST(Digits, IsAllDigits) {
+  EXPECT_TRUE(IsAllDigits("0123456789"));
+  EXPECT_FALSE(IsAllDigits(""));
+  EXPECT_FALSE(IsAllDigits("12 3"));
+  EXPECT_FALSE(IsAllDigits("FF"));
 }
 
 }  // namespace

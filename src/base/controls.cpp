@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "base/controls.h"
 
 #include <algorithm>
 
@@ -155,6 +155,12 @@ Bitmap MakeLampBitmap(Color fill) {
     }
   }
   return b;
+}
+
+void Place(TControl& c, std::string name, Rect r, TControl* parent) {
+  c.SetName(std::move(name));
+  c.bounds = r;
+  if (parent) c.parent = parent;
 }
 
 }  // namespace varnek

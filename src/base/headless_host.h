@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/host.h"
+#include "base/host.h"
 
 namespace varnek {
 

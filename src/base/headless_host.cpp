@@ -1,9 +1,9 @@
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 
 #include <chrono>
 #include <future>
 
-#include "app/cross_thread_error.h"
+#include "base/cross_thread_error.h"
 
 namespace varnek {
 

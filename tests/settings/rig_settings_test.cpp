@@ -1,9 +1,9 @@
-#include "app/rig_settings.h"
+#include "settings/rig_settings.h"
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
-#include "app/profile.h"
+#include "base/errors.h"
+#include "base/profile.h"
 #include "support/temp_folder.h"
 
 namespace varnek {

@@ -22,6 +22,8 @@ std::string PiecesWithDelims(std::string_view s, std::string_view d, int n, int 
 // Hex digit string to a number, wrapping in 32 bits; empty gives 0.
 // Throws EConvertError on any non-hex character.
 uint32_t HexValue(std::string_view h);
+// Two upper-case hex digits of the low byte of `value`.
+std::string HexByte(unsigned value);
 // "FE FE 00 E0 03 FD" to the six bytes; an empty token gives a 00 byte.
 std::string HexTextToBytes(std::string_view x);
 
@@ -34,6 +36,10 @@ bool TryStrToInt(std::string_view s, int& value);
 std::string IntToStr(long long v);
 // Two-digit channel text "00".."99".
 std::string ChannelText(int channel);
+// True for one or more ASCII digits and nothing else.
+bool IsAllDigits(std::string_view s);
+// The channel of "00".."99"; -1 for any other text.
+int ChannelIndexOf(const std::string& number);
 // Leading and trailing bytes up to the blank (control characters included).
 std::string Trim(std::string_view s);
 std::string UpperCase(std::string_view s);

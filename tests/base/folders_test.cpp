@@ -1,10 +1,10 @@
-#include "app/folders.h"
+#include "base/folders.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "app/file_io.h"
+#include "base/file_io.h"
 #include "support/temp_folder.h"
 
 namespace varnek {

@@ -1,11 +1,11 @@
-#include "app/headless_host.h"
+#include "base/headless_host.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "app/cp1252.h"
-#include "app/errors.h"
+#include "base/cp1252.h"
+#include "base/errors.h"
 
 namespace varnek {
 namespace {

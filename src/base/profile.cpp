@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "base/profile.h"
 
 // Bytes in, bytes out: the files are cp1252, which no converter must touch.
 #define SI_NO_CONVERSION
@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace varnek {
 namespace {

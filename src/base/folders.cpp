@@ -1,4 +1,4 @@
-#include "app/folders.h"
+#include "base/folders.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/file_io.h"
-#include "app/text.h"
+#include "base/file_io.h"
+#include "base/text.h"
 
 namespace varnek {
 namespace {

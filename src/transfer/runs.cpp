@@ -1,0 +1,292 @@
+// The load, save and clear runs and the read-back after a save.
+#include "transfer/transfers.h"
+
+#include <chrono>
+#include <mutex>
+
+#include "base/finally.h"
+#include "base/folders.h"
+#include "base/text.h"
+#include "rig/answer_framing.h"
+#include "rig/command_set.h"
+#include "serial/serial_port.h"
+#include "terminal/rig_form.h"
+#include "transfer/verify.h"
+#include "window/channel_window.h"
+
+namespace varnek {
+namespace {
+
+// The port closed under a run (the rig's line hung up and could not be
+// opened again): every later channel would go nowhere while the run still
+// ended in "Ready". The run stops there and says so.
+std::string LostLine(const std::string& channel) {
+  return "The line to the rig closed at channel " + channel +
+         "; the run stopped, the channels after it were not transferred.";
+}
+
+}  // namespace
+
+// --- load -------------------------------------------------------------------
+
+void Transfers::LoadFromRig1Click() {
+  if (closing_ || RefuseWhileBusy("Loading")) return;
+  if (worker_.joinable()) worker_.join();  // the last run's worker has ended
+  // A rig's late answers come in before the transcript is cleared: with
+  // fixed pacing by waiting one interval, answer-paced by taking what has
+  // arrived (the interval is only a time-out there).
+  if (form_.shared.WaitForAnswers)
+    host_.ProcessMessages();
+  else
+    host_.Sleep(form_.shared.ChannelInterval);
+  io_.ClearTranscript();
+  form_.shared.OperationState = "Load";
+  form_.lbChan.SetVisible(false);
+  form_.shared.LoadFinished = false;
+  form_.shared.StopRequested = false;
+  form_.cbCcr.SetChecked(false);
+  ApplyAnswerFraming();
+  BeginReport();
+  SetRun(Run::Load);
+  notices_.BeginCollecting();
+  workerDone_ = false;
+  worker_ = std::thread([this] { LoadWorker(); });
+}
+
+void Transfers::LoadWorker() {
+  std::string error;
+  try {
+    int total = 0;
+    host_.RunOnGuiThread([&] {
+      form_.lbChan.SetVisible(true);
+      total = CheckedCount(0);
+    });
+    int done = 0;
+    bool stopped = false;
+    for (int n = 0; n < ChannelWindow::kChannels && !stopped && !closing_; ++n) {
+      bool checked = false;
+      host_.RunOnGuiThread([&] { checked = form_.RowChecked(n); });
+      if (checked) {
+        bool read = false;
+        DoClick(n, read, done == 0);
+        EndWatch(Asked::Read);
+        ++done;
+        host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
+        if (LineLost()) {
+          error = LostLine(ChannelText(n));
+          stopped = true;
+          break;
+        }
+      }
+      if (n == 49) form_.shared.ChannelInterval += 100;
+      // Tested after every odd channel but the last: a stop while 98 is
+      // read still reads 99 and ends the run normally.
+      if (n % 2 == 1 && n <= 97 && form_.shared.StopRequested) stopped = true;
+    }
+    if (!stopped && !closing_) {
+      host_.RunOnGuiThread([&] {
+        form_.lbChan.SetCaption("Ready");
+        form_.shared.OperationState = "Once";
+      });
+    }
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  // Answers that came late still count for the channel they name.
+  if (error.empty()) JudgeReads();
+  host_.RunOnGuiThread([&] {
+    // However the run ended: clicked Kenwood reads select the channel again,
+    // the interval is what the edit shows, and an error is not swallowed.
+    form_.shared.LoadFinished = true;
+    RestoreChannelInterval();
+    if (!error.empty()) Complain(error);
+    EndRun();
+  });
+  workerDone_ = true;
+}
+
+void Transfers::RestoreChannelInterval() {
+  int v = 0;
+  if (TryStrToInt(form_.IntervalText(), v)) form_.shared.ChannelInterval = std::max(0, v);
+}
+
+bool Transfers::WaitForLoad(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!workerDone_) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    host_.ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (worker_.joinable()) worker_.join();
+  return true;
+}
+
+// --- save -------------------------------------------------------------------
+
+void Transfers::SaveToRig1Click() {
+  if (closing_ || RefuseWhileBusy("Saving")) return;
+  Commands().BeforeSave(Context());
+  io_.ClearTranscript();
+  rig_.cbSave.SetChecked(true);
+  form_.shared.OperationState = "Save";
+  form_.shared.ChannelSent = false;
+  form_.shared.StopRequested = false;
+  form_.lbChan.SetCaption("0");
+  form_.lbChan.SetVisible(true);
+  ApplyAnswerFraming();
+  BeginReport();
+  written_.clear();
+  SetRun(Run::Save);
+  notices_.BeginCollecting();
+  Finally end{[this] {
+    // However the run ends, the terminal log stops with it.
+    rig_.cbSave.SetChecked(false);
+    form_.shared.OperationState = "Once";
+    EndRun();
+  }};
+  SaveChannels();
+  if (form_.shared.VerifyAfterWrite && !form_.shared.StopRequested && port_.Active())
+    ReadBackWritten();
+}
+
+void Transfers::SaveChannels() {
+  const int total = CheckedCount(0);
+  int done = 0;
+  for (int n = 0; n < ChannelWindow::kChannels && !closing_; ++n) {
+    const bool take = form_.RowChecked(n) && (n > 0 || form_.RowAvailable(0));
+    if (take) {
+      const Exchange e = WriteChannelToRig(ChannelText(n), form_.RowFreq(n), form_.RowMode(n),
+                                           form_.RowName(n));
+      if (e != Exchange::NotSent) written_.push_back(n);
+      NoteExchange(e, ChannelText(n), Asked::Write);
+      Progress(ChannelText(n), ++done, total);
+      if (LineLost()) {
+        Complain(LostLine(ChannelText(n)));
+        return;
+      }
+    }
+    if ((n == 9 || (n > 9 && n % 2 == 1 && n <= 97)) && form_.shared.StopRequested) return;
+  }
+  if (closing_) return;
+  form_.lbChan.SetCaption("Ready");
+  form_.lbChan.SetVisible(true);
+  // Checked channels that were all refused are not "none checked": the
+  // run's list of refusals follows this message.
+  if (!form_.shared.ChannelSent)
+    Tell(done == 0 ? "No saves, no channels checked!"
+                   : "No saves: every checked channel was refused.");
+}
+
+// --- clear ------------------------------------------------------------------
+
+void Transfers::ClrMemory1Click() {
+  if (closing_ || RefuseWhileBusy("Clearing")) return;
+  if (!host_.Confirm("Reset Memory Channels?", MessageIcon::Question)) return;
+  io_.ClearTranscript();
+  form_.shared.OperationState = "Reset";
+  form_.shared.StopRequested = false;
+  ApplyAnswerFraming();
+  BeginReport();
+  written_.clear();
+  SetRun(Run::Clear);
+  notices_.BeginCollecting();
+  Finally end{[this] {
+    // Left at "Reset", every later answer would pause the GUI thread for
+    // five channel intervals until the next load or save.
+    form_.shared.OperationState = "Once";
+    EndRun();
+  }};
+  ClearChannels();
+}
+
+void Transfers::ClearChannels() {
+  const RigContext ctx = Context();
+  const CommandSet& commands = Commands();
+  if (commands.Family() == RigFamily::None) return;
+  if (!commands.BeginClear(ctx)) {
+    form_.lbChan.SetCaption("Ready");
+    return;
+  }
+  const int first = commands.FirstClearable();
+  const int total = CheckedCount(first);
+  const bool paced = form_.shared.WaitForAnswers;
+  int done = 0;
+  for (int n = first; n < ChannelWindow::kChannels && !closing_; ++n) {
+    if (!form_.RowChecked(n)) continue;
+    const std::optional<Exchange> cleared = commands.ClearChannel(ctx, n);
+    if (!cleared) continue;  // the rig has no such channel
+    const Exchange e = *cleared;
+    const std::string caption = commands.ClearCaption(n);
+    if (e != Exchange::NotSent) written_.push_back(n);
+    NoteExchange(e, ChannelText(n), Asked::Clear);
+    Progress(caption, ++done, total);
+    if (LineLost()) {
+      Complain(LostLine(ChannelText(n)));
+      return;
+    }
+    if (form_.shared.StopRequested) break;
+    form_.lbChan.SetCaption(caption);
+    form_.lbChan.SetVisible(true);
+    host_.ProcessMessages();
+    // Answer-paced, the clear has already waited for its answer (or its
+    // line time on the rigs that give none).
+    if (!paced) host_.Sleep(commands.ClearIntervalsBefore() * form_.shared.ChannelInterval);
+    form_.lbChan.SetCaption("Empty");
+    host_.ProcessMessages();
+    if (commands.ClearIntervalsAfter() > 0 && !paced)
+      host_.Sleep(commands.ClearIntervalsAfter() * form_.shared.ChannelInterval);
+  }
+  form_.lbChan.SetCaption("Ready");
+}
+
+// --- read-back after a save ---------------------------------------------------
+
+void Transfers::ReadBackWritten() {
+  if (written_.empty()) return;
+  const std::string code = form_.shared.ModelCode.Get();
+  const CommandSet& commands = Commands();
+  const bool wasPaced = form_.shared.WaitForAnswers;
+  {
+    std::lock_guard lock(answeredMutex_);
+    answered_.clear();
+  }
+  // The read-back waits for every answer whatever the pacing of the run,
+  // and the answers are compared with the table, never stored into it.
+  answers_.SetLookOnly(true);
+  form_.shared.WaitForAnswers = true;
+  ApplyAnswerFraming();
+  Finally restore{[&] {
+    answers_.SetLookOnly(false);
+    form_.shared.WaitForAnswers = wasPaced;
+    ApplyAnswerFraming();
+  }};
+  MemoryModeBeforeReads();
+  std::vector<std::string> differences;
+  int done = 0;
+  const int total = static_cast<int>(written_.size());
+  for (int n : written_) {
+    if (form_.shared.StopRequested || !port_.Active()) break;
+    const std::string channel = ChannelText(n);
+    ReadChannelFromRig(channel);
+    Progress(channel, ++done, total);
+    if (!EndWatch(Asked::ReadBack)) continue;
+    const std::vector<std::string> lines = io_.TranscriptLines();
+    const ChannelAnswer held = commands.ParseHeld(lines, code, channel);
+    const std::string d =
+        VerifyDifference(channel, form_.RowFreq(n), form_.RowMode(n), held, code);
+    if (!d.empty()) differences.push_back(d);
+  }
+  JudgeReads();
+  form_.lbChan.SetCaption("Ready");
+  if (differences.empty()) return;
+  std::string text = kVerifyHeading;
+  for (const std::string& d : differences)
+    text += "\n" + d;
+  {
+    std::lock_guard lock(answeredMutex_);
+    differences_ = differences;
+  }
+  Tell(text);
+}
+
+}  // namespace varnek
