@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "base/text.h"
 #include "rig/freq.h"
 #include "rig/yaesu.h"
 
