@@ -1,3 +1,17 @@
+# Runs a check script over the sources at configure time, failing it with
+# `failure`, and again before every build of `target`.
+function(varnek_core_check target name script failure comment)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${script}
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${failure}")
+  endif()
+  add_custom_target(${target}_${name}
+    COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${script}
+    COMMENT "${comment}")
+  add_dependencies(${target} ${target}_${name})
+endfunction()
+
 # The core must stay free of Qt: it is linked by the GUI, the command-line
 # front end and the tests, and must build and run on a machine without Qt.
 # Checked at configure time and again before every build of the core, so a
@@ -15,13 +29,6 @@ foreach(f IN LISTS files)
   endif()
 endforeach()
 ]=])
-  execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
-                  RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "the core includes Qt")
-  endif()
-  add_custom_target(${target}_no_qt
-    COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
-    COMMENT "Checking that the core includes no Qt header")
-  add_dependencies(${target} ${target}_no_qt)
+  varnek_core_check(${target} no_qt ${check_script} "the core includes Qt"
+                    "Checking that the core includes no Qt header")
 endfunction()

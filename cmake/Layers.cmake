@@ -34,13 +34,6 @@ if(bad)
   message(FATAL_ERROR "layer order broken (${layers}):${bad}")
 endif()
 ]=])
-  execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
-                  RESULT_VARIABLE rc)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "the core's layers include upwards")
-  endif()
-  add_custom_target(${target}_layers
-    COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR} -P ${check_script}
-    COMMENT "Checking that no core folder includes one above it")
-  add_dependencies(${target} ${target}_layers)
+  varnek_core_check(${target} layers ${check_script} "the core's layers include upwards"
+                    "Checking that no core folder includes one above it")
 endfunction()

@@ -291,20 +291,38 @@ TEST_F(PtyPortTest, QuietModeQueuesClustersWithoutNoticesAndDestructionFreesThem
   port.reset();
 }
 
-TEST_F(PtyPortTest, DestructionLetsAThreadBlockedInAHandOverFinish) {
-  port->SetRTOExtraDelayTime(10);
-  port->SetActive(true);
-  pty.Send("stuck");
-  // Nobody runs GUI work: the thread queues the cluster and blocks handing
-  // its notice over.
-  const auto deadline = steady_clock::now() + milliseconds(3000);
-  while (port->FirstClusterSize() < 0 && steady_clock::now() < deadline)
-    std::this_thread::sleep_for(milliseconds(10));
-  ASSERT_EQ(port->FirstClusterSize(), 5);
+// Nobody runs GUI work: the I/O thread queues the rig's cluster and blocks
+// handing its notice over.
+class BlockedHandOver : public PtyPortTest {
+ protected:
+  void Block() {
+    port->SetRTOExtraDelayTime(10);
+    port->SetActive(true);
+    pty.Send("stuck");
+    const auto deadline = steady_clock::now() + milliseconds(3000);
+    while (port->FirstClusterSize() < 0 && steady_clock::now() < deadline)
+      std::this_thread::sleep_for(milliseconds(10));
+    ASSERT_EQ(port->FirstClusterSize(), 5);
+  }
+};
+
+TEST_F(BlockedHandOver, DestructionOnTheGuiThreadLetsTheThreadFinish) {
+  Block();
   const auto start = steady_clock::now();
   port.reset();
   EXPECT_LT(MsSince(start), 5000);
   EXPECT_EQ(clusterNotices, 0);  // the notice was dropped: the port was going
+}
+
+// Destroyed where nobody runs GUI work, the component still returns; the
+// left-behind thread does nothing when its hand-over runs late, then ends
+// and closes its device.
+TEST_F(BlockedHandOver, DestructionElsewhereGivesUpOnTheThread) {
+  Block();
+  std::thread([&] { port.reset(); }).join();
+  host.ProcessMessages();
+  EXPECT_EQ(clusterNotices, 0);
+  EXPECT_TRUE(pty.SlaveClosed(3000));
 }
 
 // A rate the device cannot run is no open port: the message names it.
@@ -315,23 +333,6 @@ TEST_F(PtyPortTest, ARateTheDeviceRefusesFailsTheOpen) {
   const ReportRecord* r = FindReport(112);
   ASSERT_NE(r, nullptr);
   EXPECT_NE(r->msg.find("cannot run at 0 baud"), std::string::npos) << r->msg;
-}
-
-// Destroyed where nobody runs GUI work, the component still returns; the
-// left-behind thread does nothing when its hand-over runs late, then ends
-// and closes its device.
-TEST_F(PtyPortTest, DestructionGivesUpOnAHandOverNobodyRuns) {
-  port->SetRTOExtraDelayTime(10);
-  port->SetActive(true);
-  pty.Send("stuck");
-  const auto deadline = steady_clock::now() + milliseconds(3000);
-  while (port->FirstClusterSize() < 0 && steady_clock::now() < deadline)
-    std::this_thread::sleep_for(milliseconds(10));
-  ASSERT_EQ(port->FirstClusterSize(), 5);
-  std::thread([&] { port.reset(); }).join();
-  host.ProcessMessages();
-  EXPECT_EQ(clusterNotices, 0);
-  EXPECT_TRUE(pty.SlaveClosed(3000));
 }
 
 TEST_F(PtyPortTest, HangUpClosesThePortWithoutSpinning) {
