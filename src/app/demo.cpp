@@ -91,7 +91,7 @@ std::string DemoMemoryImage(const std::string& rig) {
   const RigFamily family = FamilyOf(code);
   if (family == RigFamily::None) return {};
   // Of these rigs only the TS-2000 keeps names in its memory.
-  const bool names = code.rfind("TS-2", 0) == 0;
+  const bool names = IsTs2000(code);
   std::string image = "# Varnek demonstration channels for the " + rig + "\n";
   // Only the bands the real rig covers.
   const Coverage coverage = CoverageOf(code);

@@ -281,7 +281,7 @@ void TMainForm::ClrChkColClick(int column) {
 void TMainForm::btClick(int column) {
   int first = (column - 1) * kRows;
   // Channel 00 exists only on the Kenwood rigs.
-  if (column == 1 && !StartsWith(shared.ModelCode.Get(), "TS")) first = 1;
+  if (column == 1 && !HasChannel00(shared.ModelCode.Get())) first = 1;
   for (int n = first; n < column * kRows; ++n)
     CheckBoxList[n]->SetChecked(true);
 }
@@ -326,7 +326,7 @@ void TMainForm::cbCcrClick() {
 }
 
 void TMainForm::ApplyRow00Rule(bool rigChange) {
-  const bool available = StartsWith(shared.ModelCode.Get(), "TS");
+  const bool available = HasChannel00(shared.ModelCode.Get());
   for (TControl* c : std::initializer_list<TControl*>{&Label[0], &A[0], &M[0], &T[0], &cb[0]})
     c->SetEnabled(available);
   for (TEdit* e : {&A[0], &M[0], &T[0]})

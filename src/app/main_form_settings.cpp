@@ -4,23 +4,21 @@
 
 #include "base/errors.h"
 #include "app/main_form.h"
+#include "base/rig_family.h"
 #include "base/text.h"
 
 namespace varnek {
 
 void ApplyRigFamily(TMainForm& form) {
   const std::string code = form.shared.ModelCode.Get();
-  if (StartsWith(code, "TS")) {
-    form.pnCmnd.SetVisible(false);
-  } else {
-    form.pnCmnd.SetVisible(!StartsWith(code, "FT-2"));
-  }
+  const RigFamily family = FamilyOf(code);
+  // The ASCII rigs have no command panel.
+  form.pnCmnd.SetVisible(!IsAscii(family));
   form.ApplyRow00Rule(true);
-  const bool fiveByte =
-      StartsWith(code, "FT-1") || StartsWith(code, "FT-8") || StartsWith(code, "FT-9");
+  const bool fiveByte = SingleCommandFormOf(code) == CommandForm::Yaesu;
   form.edAddr.SetBackColor(fiveByte ? colors::BtnFace : colors::Window);
   // Hidden by a start on a Yaesu; a CI-V rig needs its address typed.
-  if (StartsWith(code, "IC")) {
+  if (family == RigFamily::Icom) {
     form.lbAddr.SetVisible(true);
     form.edAddr.SetVisible(true);
   }
@@ -28,13 +26,14 @@ void ApplyRigFamily(TMainForm& form) {
 
 void ApplyFirstShowFamily(TMainForm& form) {
   const std::string code = form.shared.ModelCode.Get();
-  if (StartsWith(code, "TS"))
+  const RigFamily family = FamilyOf(code);
+  if (family == RigFamily::Kenwood)
     form.pnCmnd.SetVisible(false);
   else
     form.ApplyRow00Rule(false);
-  if (StartsWith(code, "FT-2")) {
+  if (family == RigFamily::Ft2000) {
     form.pnCmnd.SetVisible(false);
-  } else if (StartsWith(code, "FT")) {
+  } else if (family == RigFamily::Yaesu) {
     form.lbAddr.SetVisible(false);
     form.edAddr.SetVisible(false);
   }
@@ -68,7 +67,7 @@ void ReadMainFormInto(const TMainForm& form, RigSettings& s) {
 RigSettingsShown ShownOn(const TMainForm& form, bool icomPanelVisible) {
   // A CI-V rig always keeps its address and loop wait: their edits may not
   // have been shown since the start, yet the values are the user's.
-  const bool civ = StartsWith(form.shared.ModelCode.Get(), "IC");
+  const bool civ = FamilyOf(form.shared.ModelCode.Get()) == RigFamily::Icom;
   return {civ || form.edAddr.Visible(), form.pnCmnd.Visible(), civ || icomPanelVisible};
 }
 

@@ -160,7 +160,7 @@ void DescribeImport(const std::string& path, ChannelImport& import) {
 }
 
 size_t RigNameLength(std::string_view modelCode) {
-  return IsTs2000(std::string(modelCode)) ? 8 : 0;
+  return IsTs2000(modelCode) ? 8 : 0;
 }
 
 bool TableFreqHertz(std::string_view text, long long& hertz) {
@@ -270,7 +270,7 @@ std::vector<std::string> RigWillRefuse(const ImportedChannel& channel, std::stri
   const std::string model(modelCode);
   const std::string number = ChannelText(channel.channel);
   // The table's row 00 serves only the Kenwoods.
-  if (channel.channel == 0 && !StartsWith(model, "TS"))
+  if (channel.channel == 0 && !HasChannel00(model))
     lines.push_back("the " + model + " has no channel 00; row 00 is never written to it");
   const std::optional<long long> read = FreqHertz(channel.freq);
   if (!read) return lines;

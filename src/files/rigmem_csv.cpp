@@ -26,7 +26,7 @@ std::string Row(int line) {
 enum class Layout { Ts2000, Kenwood, Ft2000, Generic };
 
 Layout LayoutOf(std::string_view modelCode) {
-  if (IsTs2000(std::string(modelCode))) return Layout::Ts2000;
+  if (IsTs2000(modelCode)) return Layout::Ts2000;
   switch (FamilyOf(modelCode)) {
     case RigFamily::Kenwood:
       return Layout::Kenwood;

@@ -1,5 +1,6 @@
 #include "rig/command_set.h"
 
+#include "base/rig_family.h"
 #include "base/text.h"
 #include "rig/icom.h"
 #include "rig/kenwood.h"
@@ -112,7 +113,7 @@ class FiveByteSet : public CommandSet {
   }
   // The FT-1000 paces its answers by this command; it is not echoed.
   void BeforeSave(const RigContext& ctx) const override {
-    if (!StartsWith(ctx.form.shared.ModelCode.Get(), "FT-1")) return;
+    if (YaesuVariantOf(ctx.form.shared.ModelCode.Get()) != YaesuVariant::Ft1000) return;
     ctx.io.Send(HexTextToBytes(kYaesuPacing));
     ctx.host.Sleep(ctx.form.shared.CommandInterval);
   }

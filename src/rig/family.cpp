@@ -6,28 +6,6 @@
 
 namespace varnek {
 
-RigFamily FamilyOf(std::string_view code) {
-  if (StartsWith(code, "TS")) return RigFamily::Kenwood;
-  if (StartsWith(code, "FT-2")) return RigFamily::Ft2000;
-  if (StartsWith(code, "IC")) return RigFamily::Icom;
-  if (StartsWith(code, "FT")) return RigFamily::Yaesu;
-  return RigFamily::None;
-}
-
-CommandForm SingleCommandFormOf(std::string_view code) {
-  if (StartsWith(code, "IC")) return CommandForm::Icom;
-  if (StartsWith(code, "FT-1") || StartsWith(code, "FT-8") || StartsWith(code, "FT-9"))
-    return CommandForm::Yaesu;
-  return CommandForm::Ascii;
-}
-
-YaesuVariant YaesuVariantOf(std::string_view code) {
-  if (FamilyOf(code) != RigFamily::Yaesu) return YaesuVariant::None;
-  if (StartsWith(code, "FT-1")) return YaesuVariant::Ft1000;
-  if (StartsWith(code, "FT-9")) return YaesuVariant::Ft920;
-  return YaesuVariant::None;
-}
-
 void HexDumpLines(std::string_view bytes, std::vector<std::string>& lines) {
   while (!bytes.empty()) {
     const std::string_view chunk = bytes.substr(0, 8);

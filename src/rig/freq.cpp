@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/rig_family.h"
 #include "base/text.h"
 
 namespace varnek {
@@ -150,9 +151,10 @@ std::string BandPlanMode(std::string_view freq, std::string_view modelCode) {
   if (!ParseDecimal(k, khz)) return "Error";
   std::string name = PlanName(khz);
   if (name == "DIGI") {
-    if (StartsWith(modelCode, "TS"))
+    const RigFamily family = FamilyOf(modelCode);
+    if (family == RigFamily::Kenwood)
       name = "FSK";
-    else if (StartsWith(modelCode, "IC") || StartsWith(modelCode, "FT"))
+    else if (family != RigFamily::None)
       name = "RTTY";
   }
   return name;
@@ -229,7 +231,7 @@ std::string FreqText(long long hertz) {
 }
 
 std::string KenwoodFreqDigits(long long hertz, std::string_view modelCode) {
-  const int width = StartsWith(modelCode, "FT-2") ? 8 : 11;
+  const int width = FamilyOf(modelCode) == RigFamily::Ft2000 ? 8 : 11;
   char digits[24];
   std::snprintf(digits, sizeof digits, "%0*lld", width, hertz);
   if (hertz < 0 || static_cast<int>(std::string_view(digits).size()) != width) return {};

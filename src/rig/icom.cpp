@@ -10,10 +10,6 @@
 namespace varnek {
 namespace {
 
-bool IsIc735(const std::string& code) {
-  return code == "IC-735";
-}
-
 std::string Joined(const std::vector<std::string>& items, size_t from, size_t count) {
   std::string s;
   for (size_t i = from; i < from + count && i < items.size(); ++i)
@@ -63,16 +59,16 @@ std::string SelectFrame(uint8_t address, const std::string& ch, bool addLf) {
 }  // namespace
 
 std::string IcomFrequencyText(long long hertz, const std::string& modelCode) {
-  if (!StartsWith(modelCode, "IC")) return {};
+  if (FamilyOf(modelCode) != RigFamily::Icom) return {};
   // Codes other than the generic one name real rigs that take the same
   // five bytes; only the IC-735 is known to use four.
-  return IcomFreqBytes(hertz, IsIc735(modelCode) ? 4 : 5);
+  return IcomFreqBytes(hertz, TakesFourFreqBytes(modelCode) ? 4 : 5);
 }
 
 std::string IcomAnswerFreqDisplay(const std::string& digits, const std::string& modelCode) {
   // Four bytes end at the 10 MHz digit: a zero fifth byte gives the same
   // display as the five-byte answers.
-  return IcomFreqDisplay(IsIc735(modelCode) ? digits + "00" : digits);
+  return IcomFreqDisplay(TakesFourFreqBytes(modelCode) ? digits + "00" : digits);
 }
 
 IcomWrite IcomWriteFrames(const std::string& channel, const std::string& freq,
@@ -137,7 +133,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   }
   if (r.channel.empty()) r.channel = outstanding;
 
-  const bool four = IsIc735(modelCode);
+  const bool four = TakesFourFreqBytes(modelCode);
   std::string freq, mode;
   // Every frame the rig addressed to us, not only the first three: a late
   // acknowledgement from the request before would otherwise push the mode

@@ -9,10 +9,6 @@
 namespace varnek {
 namespace {
 
-bool IsFt2000(const std::string& code) {
-  return StartsWith(code, "FT-2");
-}
-
 std::string Sub(const std::string& s, size_t pos, size_t len) {
   return pos < s.size() ? s.substr(pos, len) : std::string();
 }
@@ -51,14 +47,10 @@ long long LeadingNumber(const std::string& field) {
 
 }  // namespace
 
-bool IsTs2000(const std::string& modelCode) {
-  return StartsWith(modelCode, "TS-2");
-}
-
 std::string KenwoodReadCommand(const std::string& channel, const std::string& modelCode,
                                bool loadFinished) {
   std::string ch = rigops::TwoDigits(channel);
-  if (IsFt2000(modelCode)) {
+  if (FamilyOf(modelCode) == RigFamily::Ft2000) {
     if (ch.size() == 2) ch = "0" + ch;
     return "MC" + ch + ";MR" + ch + ";";
   }
@@ -69,7 +61,7 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
                                const std::string& mode, const std::string& name,
                                const std::string& modelCode) {
   const std::string cc = rigops::TwoDigits(channel);
-  const bool ft2000 = IsFt2000(modelCode);
+  const bool ft2000 = FamilyOf(modelCode) == RigFamily::Ft2000;
   const RowFreq f = CheckRowFreq(cc, freq, modelCode);
   if (!f.refusal.empty()) return {{}, f.refusal};
   if (f.empty) {
@@ -119,7 +111,7 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   const size_t closed = Piece(a, ";", 1, 1).size();
   std::string field;
   char code = 0;
-  if (StartsWith(modelCode, "FT")) {
+  if (FamilyOf(modelCode) != RigFamily::Kenwood) {
     if (closed < 21 || closed == a.size()) return r;
     // Three channel digits (the FT-2000 has 001-117): one from 100 up, or
     // a field that is no number, is none of the table's rows. Taking the

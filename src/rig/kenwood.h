@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rig/channel_answer.h"
+#include "base/rig_family.h"
 #include "rig/rig_io.h"
 
 namespace varnek {
@@ -16,9 +17,6 @@ struct RigCommand {
   std::string text;
   std::string refusal;
 };
-
-// The TS-2000 keeps names and has its own 50-character memory layout.
-bool IsTs2000(const std::string& modelCode);
 
 // Read request without CR LF. The Kenwood dialect also selects the channel
 // outside a load; during a load it only reads.

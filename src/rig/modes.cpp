@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/rig_family.h"
 #include "base/text.h"
 
 namespace varnek {
@@ -66,8 +67,11 @@ constexpr std::array<AsciiModeRow, 15> kAsciiModes = {{
 }  // namespace
 
 std::string KenwoodModeCode(std::string_view name, std::string_view modelCode) {
-  const bool kenwood = StartsWith(modelCode, "TS");
-  if (!kenwood && !StartsWith(modelCode, "FT")) return {};
+  // Every "FT" code takes the FT-2000 column, as the five-byte rigs never
+  // ask for an ASCII mode.
+  const RigFamily family = FamilyOf(modelCode);
+  const bool kenwood = family == RigFamily::Kenwood;
+  if (family == RigFamily::None || family == RigFamily::Icom) return {};
   for (const auto& row : kAsciiModes)
     if (name == row.name) return kenwood ? row.kenwood : row.ft2000;
   return {};
@@ -81,7 +85,7 @@ std::string IcomModeName(int value) {
 }
 
 std::string IcomModeCode(std::string_view name, std::string_view modelCode) {
-  if (!StartsWith(modelCode, "IC")) return {};
+  if (FamilyOf(modelCode) != RigFamily::Icom) return {};
   struct Row {
     const char* name;
     const char* code;
@@ -123,9 +127,9 @@ std::string Ft920ModeName(std::string_view hex) {
 }
 
 std::string YaesuModeCode(std::string_view name, bool below10MHz, std::string_view modelCode) {
-  const std::string_view variant = modelCode.substr(0, 4);
-  const bool ft1000 = variant == "FT-1";
-  if (!ft1000 && variant != "FT-9") return {};
+  const YaesuVariant variant = YaesuVariantOf(modelCode);
+  const bool ft1000 = variant == YaesuVariant::Ft1000;
+  if (variant == YaesuVariant::None) return {};
   if (name == "LSB") return "00";
   if (name == "USB") return "01";
   if (name == "CW") return ft1000 ? "02" : (below10MHz ? "03" : "02");

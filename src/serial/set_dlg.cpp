@@ -1,6 +1,7 @@
 #include "serial/set_dlg.h"
 
 #include "base/errors.h"
+#include "base/rig_family.h"
 #include "window/channel_window.h"
 #include "base/text.h"
 
@@ -339,7 +340,7 @@ void TSetDLG::RefreshPortIndicator() {
 }
 
 void TSetDLG::FormShow() {
-  if (StartsWith(main_.shared.ModelCode.Get(), "IC")) pnIcom.SetVisible(true);
+  if (FamilyOf(main_.shared.ModelCode.Get()) == RigFamily::Icom) pnIcom.SetVisible(true);
   CBDevice.SetItems(ListSerialDevices());
   LoadDialogFromPort(port_);
 }

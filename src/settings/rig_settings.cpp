@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/profile.h"
+#include "base/rig_family.h"
 #include "base/text.h"
 
 namespace varnek {
@@ -160,16 +161,23 @@ RigDefaults DefaultsFor(std::string_view code) {
   const int one = ItemPosition(StopBitItems(), "1 Bit (*)");
   const int two = ItemPosition(StopBitItems(), "2 Bits");
   RigDefaults d;
-  if (StartsWith(code, "IC")) {
-    // The command interval is 150 in the edit and in the running value
-    // alike: a reset that shows one pause and runs another misleads.
-    d = {b9600, one, true, 300, 150, 75};
-  } else if (StartsWith(code, "TS")) {
-    d = {b9600, one, true, 400, std::nullopt, std::nullopt};
-  } else if (StartsWith(code, "FT-2")) {
-    d = {b4800, two, false, 400, std::nullopt, std::nullopt};
-  } else if (StartsWith(code, "FT")) {
-    d = {b4800, two, false, 200, 150, std::nullopt};
+  switch (FamilyOf(code)) {
+    case RigFamily::Icom:
+      // The command interval is 150 in the edit and in the running value
+      // alike: a reset that shows one pause and runs another misleads.
+      d = {b9600, one, true, 300, 150, 75};
+      break;
+    case RigFamily::Kenwood:
+      d = {b9600, one, true, 400, std::nullopt, std::nullopt};
+      break;
+    case RigFamily::Ft2000:
+      d = {b4800, two, false, 400, std::nullopt, std::nullopt};
+      break;
+    case RigFamily::Yaesu:
+      d = {b4800, two, false, 200, 150, std::nullopt};
+      break;
+    case RigFamily::None:
+      break;
   }
   return d;
 }

@@ -1,0 +1,45 @@
+#pragma once
+// Which command set, dialect and layout a model code stands for. Every rule
+// that looks at the model code's letters lives here, so a new rig or a new
+// per-family behaviour is one edit; the flows ask these rules (or the
+// command set chosen by them) and never test the code themselves. The code is
+// decided afresh for each operation, so a rig change takes effect with the
+// next one.
+#include <string_view>
+
+namespace varnek {
+
+enum class RigFamily {
+  None,     // nothing is sent, nothing received is taken
+  Kenwood,  // ASCII, Kenwood dialect ("TS…")
+  Ft2000,   // ASCII, FT-2000 dialect ("FT-2…")
+  Icom,     // CI-V ("IC…")
+  Yaesu,    // five-byte CAT (other "FT…")
+};
+
+// Tested in order: "TS", "FT-2", "IC", "FT"; case matters ("ic-706" is no rig).
+RigFamily FamilyOf(std::string_view modelCode);
+inline bool IsAscii(RigFamily f) {
+  return f == RigFamily::Kenwood || f == RigFamily::Ft2000;
+}
+
+// The VFO-A and memory-mode commands choose their form by their own rule:
+// "IC" gives CI-V, "FT-1"/"FT-8"/"FT-9" five-byte, everything else ASCII.
+enum class CommandForm { Ascii, Icom, Yaesu };
+CommandForm SingleCommandFormOf(std::string_view modelCode);
+
+// Record and frequency layouts inside the five-byte family.
+enum class YaesuVariant { None, Ft1000, Ft920 };
+YaesuVariant YaesuVariantOf(std::string_view modelCode);
+
+// The TS-2000 ("TS-2…") keeps names and a longer memory record than the
+// TS-570 and TS-870S.
+bool IsTs2000(std::string_view modelCode);
+// Channel 00 exists only on the Kenwoods; the other rigs count from 01.
+bool HasChannel00(std::string_view modelCode);
+// The IC-735 takes four frequency bytes; every other CI-V code five.
+bool TakesFourFreqBytes(std::string_view modelCode);
+// The generic CI-V entry, which names no particular rig.
+bool IsGenericCiv(std::string_view modelCode);
+
+}  // namespace varnek
