@@ -11,6 +11,7 @@
 #include "base/headless_host.h"
 #include "app/main_form.h"
 #include "rig/family.h"
+#include "rig/command_set.h"
 #include "rig/rig_io.h"
 
 namespace varnek::testing {
@@ -115,6 +116,9 @@ struct RigBench {
     host.ClearEvents();
   }
   RigContext ctx() { return {host, form, io, notices, answers}; }
+  // The operations are reached as the flows reach them: through the model
+  // code's command set.
+  const CommandSet& set() const { return CommandSetOf(form.shared.ModelCode.Get()); }
 
   HeadlessHost host;
   TMainForm form;

@@ -169,7 +169,7 @@ TEST(IcomParser, Transcripts) {
 
 TEST(IcomOperations, ReadSequence) {
   RigBench b("IC-CI-V", 100, 10, 5);
-  IcomReadChannel(b.ctx(), "5");
+  b.set().ReadChannel(b.ctx(), "5");
   EXPECT_EQ(b.io.Trace(), Cat({{"pm", "send FE FE 00 E0 08 00 05 FD 0D 0A"},
                                Repeat("sleep 5", 6),
                                {"pm", "send FE FE 00 E0 03 FD 0D 0A", "sleep 10", "refresh", "pm",
@@ -183,7 +183,7 @@ TEST(IcomOperations, ReadSequence) {
 TEST(IcomOperations, AcknowledgementEndsTheWait) {
   RigBench b("IC-CI-V", 100, 10, 5);
   b.io.onSend = [&](const std::string&) { b.io.ReceiveBytes(HexTextToBytes("FE FE E0 00 FB FD")); };
-  IcomReadChannel(b.ctx(), "05");
+  b.set().ReadChannel(b.ctx(), "05");
   EXPECT_EQ(b.host.Sleeps(), (std::vector<int>{5, 10, 200}));
 }
 
@@ -191,7 +191,7 @@ TEST(IcomOperations, WriteSequence) {
   RigBench b("IC-CI-V", 100, 10, 5);
   b.form.shared.CivAddress = "5C";
   b.form.lbChan.SetCaption("12");
-  IcomWriteChannel(b.ctx(), "12", "14.250.000", "USB", "ignored");
+  b.set().WriteChannel(b.ctx(), "12", "14.250.000", "USB", "ignored");
   EXPECT_EQ(b.io.Trace(), Cat({{"pm", "send FE FE 5C E0 08 00 12 FD 0D 0A"},
                                Repeat("sleep 5", 6),
                                {"sleep 10"},
@@ -210,27 +210,27 @@ TEST(IcomOperations, WriteSequence) {
 
 TEST(IcomOperations, RefusedWriteSendsNothing) {
   RigBench b("IC-735", 100, 10, 5);
-  IcomWriteChannel(b.ctx(), "03", "145.500.000", "FM", "");
+  b.set().WriteChannel(b.ctx(), "03", "145.500.000", "FM", "");
   EXPECT_TRUE(b.io.sent.empty());
   EXPECT_FALSE(b.form.shared.ChannelSent);
   ASSERT_EQ(b.host.Messages().size(), 1u);
   EXPECT_THAT(b.host.Messages()[0], HasSubstr("03"));
   // A malformed address stops the write before anything is sent.
   b.form.shared.CivAddress = "X";
-  EXPECT_THROW(IcomWriteChannel(b.ctx(), "03", "7.050.000", "CW", ""), EConvertError);
+  EXPECT_THROW(b.set().WriteChannel(b.ctx(), "03", "7.050.000", "CW", ""), EConvertError);
   EXPECT_TRUE(b.io.sent.empty());
 }
 
 TEST(IcomOperations, ClearSequence) {
   RigBench b("IC-CI-V", 100, 10, 5);
-  IcomClearChannel(b.ctx(), 1);
+  b.set().ClearChannel(b.ctx(), 1);
   EXPECT_EQ(b.io.Trace(), Cat({{"send FE FE 00 E0 08 00 01 FD 0D 0A"},
                                Repeat("sleep 20", 6),
                                {"sleep 20", "send FE FE 00 E0 0B FD 0D 0A"}}));
   EXPECT_EQ(b.io.edit[2], "FE FE 00 E0 0B FD");
   b.host.ClearEvents();
   b.io.ReceiveBytes(HexTextToBytes("FE FE E0 00 FB FD"));
-  IcomClearChannel(b.ctx(), 2);
+  b.set().ClearChannel(b.ctx(), 2);
   EXPECT_EQ(b.host.Sleeps(), (std::vector<int>{20, 20}));
 }
 
@@ -239,9 +239,9 @@ TEST(IcomOperations, ClearSequence) {
 TEST(IcomOperations, OutstandingReadWithoutEcho) {
   const std::string freq = "FE FE E0 00 03 00 00 25 14 00 FD";
   RigBench b("IC-CI-V");
-  IcomReadChannel(b.ctx(), "07");
+  b.set().ReadChannel(b.ctx(), "07");
   b.io.ReceiveBytes(HexTextToBytes(freq));
-  IcomParseAnswer(b.ctx());
+  b.set().ParseAnswer(b.ctx());
   EXPECT_EQ(b.form.A[7].Text(), "  14.250.000");
   EXPECT_EQ(b.io.decodedFreq, "  14.250.000");
 
@@ -252,14 +252,14 @@ TEST(IcomOperations, OutstandingReadWithoutEcho) {
   const std::vector<Case> cases = {
       {"another send", [](RigBench& r) { IcomVfoA(r.ctx()); }},
       {"a transcript clear", [](RigBench& r) { r.io.ClearTranscript(); }},
-      {"a write", [](RigBench& r) { IcomWriteChannel(r.ctx(), "09", "7.100.000", "LSB", ""); }},
+      {"a write", [](RigBench& r) { r.set().WriteChannel(r.ctx(), "09", "7.100.000", "LSB", ""); }},
   };
   for (const auto& c : cases) {
     RigBench r("IC-CI-V");
-    IcomReadChannel(r.ctx(), "07");
+    r.set().ReadChannel(r.ctx(), "07");
     c.between(r);
     r.io.ReceiveBytes(HexTextToBytes(freq));
-    IcomParseAnswer(r.ctx());
+    r.set().ParseAnswer(r.ctx());
     EXPECT_EQ(r.form.A[7].Text(), "") << c.what;
     EXPECT_FALSE(r.io.OutstandingRead().has_value()) << c.what;
   }
@@ -267,7 +267,7 @@ TEST(IcomOperations, OutstandingReadWithoutEcho) {
 
 TEST(IcomOperations, EmptyTranscript) {
   RigBench b("IC-CI-V");
-  IcomParseAnswer(b.ctx());
+  b.set().ParseAnswer(b.ctx());
   EXPECT_THAT(b.host.Messages(), ElementsAre("No Rig Reaction"));
   EXPECT_EQ(b.io.decodedFreq, "-");
 }

@@ -273,9 +273,9 @@ TEST(KenwoodParser, Answers) {
 
 TEST(KenwoodOperations, ReadSendsWithCrLfAndPauses) {
   RigBench b("TS-570", 300);
-  KenwoodReadChannel(b.ctx(), "5");
+  b.set().ReadChannel(b.ctx(), "5");
   b.form.shared.LoadFinished = false;
-  KenwoodReadChannel(b.ctx(), "5");
+  b.set().ReadChannel(b.ctx(), "5");
   EXPECT_THAT(b.io.Trace(),
               ElementsAre("send 4D 52 30 20 30 35 3B 4D 43 20 30 35 3B 0D 0A", "sleep 300",
                           "send 4D 52 30 20 30 35 3B 0D 0A", "sleep 300"));
@@ -284,7 +284,7 @@ TEST(KenwoodOperations, ReadSendsWithCrLfAndPauses) {
 
 TEST(KenwoodOperations, WriteAndRefusal) {
   RigBench b("FT-2000", 200);
-  KenwoodWriteChannel(b.ctx(), "12", "14.250.000", "USB", "");
+  b.set().WriteChannel(b.ctx(), "12", "14.250.000", "USB", "");
   EXPECT_TRUE(b.form.shared.ChannelSent);
   EXPECT_EQ(b.io.edit[1], "MW01214250000+000000200000;");
   ASSERT_EQ(b.io.sent.size(), 1u);
@@ -293,7 +293,7 @@ TEST(KenwoodOperations, WriteAndRefusal) {
 
   b.form.shared.ChannelSent = false;
   b.host.ClearEvents();
-  KenwoodWriteChannel(b.ctx(), "13", "145.500.000", "FM", "");
+  b.set().WriteChannel(b.ctx(), "13", "145.500.000", "FM", "");
   EXPECT_EQ(b.io.sent.size(), 1u);
   EXPECT_FALSE(b.form.shared.ChannelSent);
   ASSERT_EQ(b.host.Messages().size(), 1u);
@@ -309,7 +309,7 @@ TEST(KenwoodOperations, ParseStoresIntoTable) {
       "00145500000"
       "4" +
       kZeros23 + "HOME    ;");
-  KenwoodParseAnswer(b.ctx());
+  b.set().ParseAnswer(b.ctx());
   EXPECT_EQ(b.form.A[5].Text(), "145.500.000");
   EXPECT_EQ(b.form.M[5].Text(), "FM");
   EXPECT_EQ(b.form.T[5].Text(), "HOME");
@@ -317,7 +317,7 @@ TEST(KenwoodOperations, ParseStoresIntoTable) {
   // An answer without a channel shows in the terminal only.
   RigBench m("TS-570");
   m.io.ReceiveText("MD2;FA00014250000;");
-  KenwoodParseAnswer(m.ctx());
+  m.set().ParseAnswer(m.ctx());
   EXPECT_EQ(m.io.decodedFreq, "14.250.000");
   EXPECT_EQ(m.io.decodedMode, "USB");
   for (int i = 0; i < TMainForm::kChannels; ++i)
@@ -325,7 +325,7 @@ TEST(KenwoodOperations, ParseStoresIntoTable) {
 
   RigBench s("TS-570");
   s.io.ReceiveText("OI" + std::string(18, '0') + "01" + std::string(16, '0') + ";");
-  KenwoodParseAnswer(s.ctx());
+  s.set().ParseAnswer(s.ctx());
   EXPECT_EQ(s.form.edStatus.Text(), "MEMORY");
 }
 

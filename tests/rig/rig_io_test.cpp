@@ -4,13 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <thread>
 
 #include "rig/fake_rig_io.h"
-#include "rig/icom.h"
-#include "rig/kenwood.h"
-#include "rig/yaesu.h"
 
 namespace varnek {
 namespace {
@@ -20,20 +16,19 @@ using varnek::testing::RigBench;
 TEST(RigOperations, ReadsFromTheLoadWorker) {
   struct Case {
     const char* model;
-    std::function<void(const RigContext&)> read;
     size_t sends;
   };
   const std::vector<Case> cases = {
-      {"TS-570", [](const RigContext& c) { KenwoodReadChannel(c, "05"); }, 1},
-      {"IC-CI-V", [](const RigContext& c) { IcomReadChannel(c, "05"); }, 3},
-      {"FT-920", [](const RigContext& c) { YaesuReadChannel(c, "05"); }, 2},
-      {"FT-1000", [](const RigContext& c) { YaesuReadChannel(c, "05"); }, 2},
+      {"TS-570", 1},
+      {"IC-CI-V", 3},
+      {"FT-920", 2},
+      {"FT-1000", 2},
   };
   for (const auto& c : cases) {
     RigBench b(c.model);
     std::atomic<bool> done{false};
     std::thread worker([&] {
-      c.read(b.ctx());
+      b.set().ReadChannel(b.ctx(), "05");
       done = true;
     });
     const bool finished = b.host.WaitFor([&] { return done.load(); }, 10000);

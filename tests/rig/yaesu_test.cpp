@@ -137,7 +137,7 @@ TEST(YaesuOperations, ReadSequences) {
   };
   for (const auto& c : cases) {
     RigBench b(c.model, 100, 10);
-    YaesuReadChannel(b.ctx(), "12");
+    b.set().ReadChannel(b.ctx(), "12");
     EXPECT_EQ(b.io.Trace(), (std::vector<std::string>{c.sends[0], "sleep 10", c.sends[1],
                                                       "sleep 100", "sleep 100", "sleep 100",
                                                       "sleep 100", "sleep 100", "sleep 100"}))
@@ -151,27 +151,27 @@ TEST(YaesuOperations, ReadSequences) {
   b.io.onSend = [&](const std::string& hex) {
     if (hex.ends_with("04 10")) b.io.ReceiveBytes(HexTextToBytes("00 00 D9 70 10 00 00 40"));
   };
-  YaesuReadChannel(b.ctx(), "12");
+  b.set().ReadChannel(b.ctx(), "12");
   EXPECT_EQ(b.host.Sleeps(), (std::vector<int>{10, 100, 100}));
 }
 
 TEST(YaesuOperations, NothingToSend) {
   RigBench none("FT-817");
-  YaesuReadChannel(none.ctx(), "12");
-  YaesuWriteChannel(none.ctx(), "12", "14.250.000", "USB", "");
-  EXPECT_FALSE(YaesuClearStart(none.ctx()));
+  none.set().ReadChannel(none.ctx(), "12");
+  none.set().WriteChannel(none.ctx(), "12", "14.250.000", "USB", "");
+  EXPECT_FALSE(none.set().BeginClear(none.ctx()));
   EXPECT_TRUE(none.io.sent.empty());
   EXPECT_EQ(none.host.Messages(), std::vector<std::string>(3, "No memory layout for FT-817"));
 
   RigBench zero("FT-1000");
-  YaesuReadChannel(zero.ctx(), "00");
-  YaesuWriteChannel(zero.ctx(), "00", "14.250.000", "USB", "");
-  EXPECT_FALSE(YaesuClearChannel(zero.ctx(), 0));
+  zero.set().ReadChannel(zero.ctx(), "00");
+  zero.set().WriteChannel(zero.ctx(), "00", "14.250.000", "USB", "");
+  EXPECT_FALSE(zero.set().ClearChannel(zero.ctx(), 0).has_value());
   EXPECT_TRUE(zero.io.sent.empty());
   EXPECT_TRUE(zero.host.Events().empty());
 
   RigBench high("FT-920");
-  YaesuWriteChannel(high.ctx(), "07", "1296.200.000", "FM", "");
+  high.set().WriteChannel(high.ctx(), "07", "1296.200.000", "FM", "");
   EXPECT_TRUE(high.io.sent.empty());
   ASSERT_EQ(high.host.Messages().size(), 1u);
   EXPECT_THAT(high.host.Messages()[0], HasSubstr("07"));
@@ -180,7 +180,7 @@ TEST(YaesuOperations, NothingToSend) {
 TEST(YaesuOperations, WriteSequence) {
   RigBench b("FT-1000", 100, 10);
   b.form.lbChan.SetCaption("12");
-  YaesuWriteChannel(b.ctx(), "12", "14.250.000", "USB", "");
+  b.set().WriteChannel(b.ctx(), "12", "14.250.000", "USB", "");
   EXPECT_THAT(b.io.Trace(),
               ElementsAre("send 00 00 00 01 0C 00 50 42 01 0A 00 00 00 0B 03", "pm", "sleep 100",
                           "image closed", "pm", "sleep 100", "image open", "pm"));
@@ -191,15 +191,15 @@ TEST(YaesuOperations, WriteSequence) {
 
 TEST(YaesuOperations, ClearCommands) {
   RigBench b("FT-1000", 100, 10);
-  EXPECT_TRUE(YaesuClearStart(b.ctx()));
-  EXPECT_TRUE(YaesuClearChannel(b.ctx(), 5));
-  EXPECT_TRUE(YaesuClearChannel(b.ctx(), 12));
+  EXPECT_TRUE(b.set().BeginClear(b.ctx()));
+  EXPECT_TRUE(b.set().ClearChannel(b.ctx(), 5).has_value());
+  EXPECT_TRUE(b.set().ClearChannel(b.ctx(), 12).has_value());
   EXPECT_THAT(b.io.Trace(), ElementsAre("send 00 00 00 12 0E", "sleep 10", "send 00 00 01 04 03",
                                         "send 00 00 01 0B 03"));
   EXPECT_EQ(b.io.edit[1], "00 00 00 12 0E");
   EXPECT_EQ(b.io.edit[2], "00 00 01 0B 03");
   RigBench n("FT-920");
-  EXPECT_TRUE(YaesuClearChannel(n.ctx(), 12));
+  EXPECT_TRUE(n.set().ClearChannel(n.ctx(), 12).has_value());
   EXPECT_THAT(n.io.sent, ElementsAre("00 00 01 0C 03"));
 }
 
@@ -207,7 +207,7 @@ TEST(YaesuOperations, ParseStores) {
   RigBench b("FT-920");
   b.form.lbChan.SetCaption("12");
   b.io.lines = Record("#12", "00 00 D9 70 10 00 00 40");
-  YaesuParseAnswer(b.ctx());
+  b.set().ParseAnswer(b.ctx());
   EXPECT_EQ(b.form.A[12].Text(), " 14.250.000");
   EXPECT_EQ(b.form.M[12].Text(), "USB");
 
@@ -216,7 +216,7 @@ TEST(YaesuOperations, ParseStores) {
   RigBench late("FT-920");
   late.form.lbChan.SetCaption("13");
   late.io.lines = Record("#12", "00 00 6B 93 10 00 00 01");
-  YaesuParseAnswer(late.ctx());
+  late.set().ParseAnswer(late.ctx());
   EXPECT_EQ(late.form.A[12].Text(), "   7.050.000");
   EXPECT_EQ(late.form.A[13].Text(), "");
 
@@ -224,30 +224,30 @@ TEST(YaesuOperations, ParseStores) {
   e.form.lbChan.SetCaption("12");
   e.form.A[12].SetText("7.000.000");
   e.io.lines = Record("#12", "90 00 00 00 00 00 00 00");
-  YaesuParseAnswer(e.ctx());
+  e.set().ParseAnswer(e.ctx());
   EXPECT_EQ(e.form.lbChan.Caption(), "Empty");
   EXPECT_TRUE(e.form.lbChan.Visible());
   EXPECT_EQ(e.form.A[12].Text(), "7.000.000");
 
   RigBench m("FT-1000");
-  YaesuParseAnswer(m.ctx());
+  m.set().ParseAnswer(m.ctx());
   EXPECT_THAT(m.host.Messages(), ElementsAre("No Rig Connection"));
 }
 
 TEST(RigNotices, CollectsDuringARun) {
   RigBench b("FT-920");
   b.notices.BeginCollecting();
-  YaesuWriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
-  YaesuWriteChannel(b.ctx(), "04", "1296.200.000", "FM", "");
-  YaesuWriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
-  YaesuWriteChannel(b.ctx(), "05", "14.250.000", "USB", "");
+  b.set().WriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
+  b.set().WriteChannel(b.ctx(), "04", "1296.200.000", "FM", "");
+  b.set().WriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
+  b.set().WriteChannel(b.ctx(), "05", "14.250.000", "USB", "");
   EXPECT_TRUE(b.host.Messages().empty());
   EXPECT_EQ(b.io.sent.size(), 1u);  // the run went on with channel 05
   const std::string all = b.notices.EndCollecting();
   EXPECT_EQ(all, "Not transferred:\n" + rigops::ModeRefusal("03", "PKT-U") + "\n" +
                      CheckRowFreq("04", "1296.200.000", "FT-920").refusal);
   EXPECT_EQ(b.notices.EndCollecting(), "");
-  YaesuWriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
+  b.set().WriteChannel(b.ctx(), "03", "14.1", "PKT-U", "");
   EXPECT_EQ(b.host.Messages().size(), 1u);
 }
 
