@@ -1,6 +1,7 @@
 #include "files/rigmem_csv.h"
 
 #include <map>
+#include <optional>
 
 #include "base/text.h"
 #include "rig/family.h"
@@ -137,6 +138,95 @@ std::string RigmemHeader(std::string_view modelCode, char separator) {
   return line;
 }
 
+namespace {
+
+// The columns of a rigmem file by their header; -1 for one it lacks.
+struct RigmemColumns {
+  int num, freq, mode, desc, bank, split, tx;
+  size_t count;
+};
+
+RigmemColumns ColumnsOf(const std::vector<std::string>& header) {
+  std::map<std::string, int> column;
+  for (size_t i = 0; i < header.size(); ++i)
+    column.emplace(CsvKey(header[i]), static_cast<int>(i));
+  const auto at = [&](const char* key) {
+    const auto it = column.find(key);
+    return it == column.end() ? -1 : it->second;
+  };
+  return {at("num"),      at("freq"),  at("mode"),    at("channel_desc"),
+          at("bank_num"), at("split"), at("tx_freq"), header.size()};
+}
+
+// rigmem writes a name holding the separator as it is: the extra fields
+// belong to the name.
+void JoinSplitName(std::vector<std::string>& fields, const RigmemColumns& c, char separator) {
+  if (c.desc < 0 || fields.size() <= c.count) return;
+  const size_t extra = fields.size() - c.count;
+  const auto d = static_cast<size_t>(c.desc);
+  for (size_t k = 1; k <= extra; ++k)
+    fields[d] += separator + fields[d + k];
+  fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(d + 1),
+               fields.begin() + static_cast<std::ptrdiff_t>(d + 1 + extra));
+}
+
+// One record's channel, or nothing with the reason in the report. `empty`
+// counts the records that stand for an empty channel.
+std::optional<ImportedChannel> ChannelOf(std::vector<std::string> fields, const std::string& where,
+                                         const RigmemColumns& c, std::string_view modelCode,
+                                         ImportReport& report, int& empty) {
+  const std::string number = Trim(Field(fields, c.num));
+  if (!IsAllDigits(number) || number.size() > 9) {
+    report.Add(where + "channel number \"" + ReportText(number) + "\" is not a number; not taken");
+    return std::nullopt;
+  }
+  const int n = std::stoi(number);
+  const std::string bankText = Trim(Field(fields, c.bank));
+  if (!bankText.empty() && bankText != "0") {
+    report.Add(where + "channel " + number + " of bank " + ReportText(bankText) +
+               ": only bank 0 is taken");
+    return std::nullopt;
+  }
+  long long hertz = 0;
+  std::string why;
+  const std::string freqText = Field(fields, c.freq);
+  if (!DecimalHertz(freqText, 0, hertz, why)) {
+    report.Add(where + "frequency \"" + ReportText(Trim(freqText)) + "\" " + why + "; channel " +
+               number + " not taken");
+    return std::nullopt;
+  }
+  if (hertz == 0) {  // rigmem saves some rigs' empty channels with frequency 0
+    ++empty;
+    return std::nullopt;
+  }
+  if (n > 99) {
+    report.Add(where + "channel " + number + " is above 99; not taken");
+    return std::nullopt;
+  }
+  ImportedChannel ch;
+  ch.channel = n;
+  ch.freq = AsciiFreqDisplay(hertz);
+  const std::string hamlibMode = Trim(Field(fields, c.mode));
+  ch.mode = HamlibModeToTable(hamlibMode, modelCode);
+  if (ch.mode.empty()) {
+    ch.mode = BandPlanMode(ch.freq, modelCode);
+    report.Add(where + "mode \"" + ReportText(hamlibMode) + "\" has no counterpart here; channel " +
+               ChannelText(n) + " takes the band-plan mode " + ch.mode);
+  }
+  std::vector<std::string> notes;
+  // Rigs pad their name fields with blanks; the rig's own answer parser
+  // trims them too.
+  ch.name = ImportedName(Trim(Field(fields, c.desc)), RigNameLength(modelCode), notes);
+  for (const std::string& note : notes)
+    report.Add(where + "name \"" + ReportText(Field(fields, c.desc)) + "\": " + note);
+  if (Trim(Field(fields, c.split)) == "on")
+    report.Add(where + "the transmit side (" + ReportText(Trim(Field(fields, c.tx))) +
+               " Hz) of split channel " + number + " is not kept");
+  return ch;
+}
+
+}  // namespace
+
 ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode) {
   ChannelImport result;
   if (StartsWith(bytes, kBom)) bytes.remove_prefix(kBom.size());
@@ -155,96 +245,31 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
     result.message = error;
     return result;
   }
-  std::map<std::string, int> column;
-  const std::vector<std::string>& header = records.front().fields;
-  for (size_t i = 0; i < header.size(); ++i)
-    column.emplace(CsvKey(header[i]), static_cast<int>(i));
-  const auto at = [&](const char* key) {
-    const auto it = column.find(key);
-    return it == column.end() ? -1 : it->second;
-  };
-  const int num = at("num"), freq = at("freq"), mode = at("mode"), desc = at("channel_desc"),
-            bank = at("bank_num"), split = at("split"), tx = at("tx_freq");
-  if (freq < 0) {
+  const RigmemColumns columns = ColumnsOf(records.front().fields);
+  if (columns.freq < 0) {
     result.message = "the rigmem header has no freq column";
     return result;
   }
   result.ok = true;
   ImportReport report(result.report);
   if (!error.empty()) report.Add("the file could not be read to its end: " + error);
-  const size_t nameLength = RigNameLength(modelCode);
   std::vector<int> lineOf(100, 0);
   int empty = 0;
   for (size_t r = 1; r < records.size(); ++r) {
     const CsvRecord& rec = records[r];
     const std::string where = Row(rec.line);
     std::vector<std::string> fields = rec.fields;
-    // rigmem writes a name holding the separator as it is: the extra fields
-    // belong to the name.
-    if (desc >= 0 && fields.size() > header.size()) {
-      const size_t extra = fields.size() - header.size();
-      const auto d = static_cast<size_t>(desc);
-      for (size_t k = 1; k <= extra; ++k)
-        fields[d] += separator + fields[d + k];
-      fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(d + 1),
-                   fields.begin() + static_cast<std::ptrdiff_t>(d + 1 + extra));
-    }
-    const std::string number = Trim(Field(fields, num));
-    if (!IsAllDigits(number) || number.size() > 9) {
-      report.Add(where + "channel number \"" + ReportText(number) +
-                 "\" is not a number; not taken");
-      continue;
-    }
-    const int n = std::stoi(number);
-    const std::string bankText = Trim(Field(fields, bank));
-    if (!bankText.empty() && bankText != "0") {
-      report.Add(where + "channel " + number + " of bank " + ReportText(bankText) +
-                 ": only bank 0 is taken");
-      continue;
-    }
-    long long hertz = 0;
-    std::string why;
-    const std::string freqText = Field(fields, freq);
-    if (!DecimalHertz(freqText, 0, hertz, why)) {
-      report.Add(where + "frequency \"" + ReportText(Trim(freqText)) + "\" " + why + "; channel " +
-                 number + " not taken");
-      continue;
-    }
-    if (hertz == 0) {  // rigmem saves some rigs' empty channels with frequency 0
-      ++empty;
-      continue;
-    }
-    if (n > 99) {
-      report.Add(where + "channel " + number + " is above 99; not taken");
-      continue;
-    }
-    ImportedChannel ch;
-    ch.channel = n;
-    ch.freq = AsciiFreqDisplay(hertz);
-    const std::string hamlibMode = Trim(Field(fields, mode));
-    ch.mode = HamlibModeToTable(hamlibMode, modelCode);
-    if (ch.mode.empty()) {
-      ch.mode = BandPlanMode(ch.freq, modelCode);
-      report.Add(where + "mode \"" + ReportText(hamlibMode) +
-                 "\" has no counterpart here; channel " + ChannelText(n) +
-                 " takes the band-plan mode " + ch.mode);
-    }
-    std::vector<std::string> notes;
-    // Rigs pad their name fields with blanks; the rig's own answer parser
-    // trims them too.
-    ch.name = ImportedName(Trim(Field(fields, desc)), nameLength, notes);
-    for (const std::string& note : notes)
-      report.Add(where + "name \"" + ReportText(Field(fields, desc)) + "\": " + note);
-    if (Trim(Field(fields, split)) == "on")
-      report.Add(where + "the transmit side (" + ReportText(Trim(Field(fields, tx))) +
-                 " Hz) of split channel " + number + " is not kept");
-    if (lineOf[static_cast<size_t>(n)] > 0)
-      report.Add(where + "channel " + number + " again (first on line " +
-                 std::to_string(lineOf[static_cast<size_t>(n)]) + "); this row is taken");
-    for (const std::string& why : RigWillRefuse(ch, modelCode))
+    JoinSplitName(fields, columns, separator);
+    std::optional<ImportedChannel> ch = ChannelOf(fields, where, columns, modelCode, report, empty);
+    if (!ch) continue;
+    const auto n = static_cast<size_t>(ch->channel);
+    if (lineOf[n] > 0)
+      report.Add(where + "channel " + Trim(Field(fields, columns.num)) + " again (first on line " +
+                 std::to_string(lineOf[n]) + "); this row is taken");
+    for (const std::string& why : RigWillRefuse(*ch, modelCode))
       report.Add(where + why);
-    lineOf[static_cast<size_t>(n)] = rec.line;
-    result.channels.push_back(std::move(ch));
+    lineOf[n] = rec.line;
+    result.channels.push_back(std::move(*ch));
   }
   if (empty > 0)
     report.Add(std::to_string(empty) +

@@ -326,7 +326,7 @@ void TSerialPort::ActivatePort(bool open) {
   ReportProcessError(110, 0, "Msg start reactivating Port", 2);
   const std::string path = resolver_(commPort_);
   if (const uint32_t e = path.empty() ? status::kFileNotFound : device_->Open(path)) {
-    ReportProcessError(112, e, OpenFailureText(e, path), 0);
+    ReportProcessError(kPlaceOpen, e, OpenFailureText(e, path), 0);
     return;
   }
   ++openGeneration_;
@@ -338,7 +338,7 @@ void TSerialPort::ActivatePort(bool open) {
     // would be garbage to the rig.
     active_ = false;
     device_->Close();
-    ReportProcessError(112, status::kInvalidParameter,
+    ReportProcessError(kPlaceOpen, status::kInvalidParameter,
                        "Error reopening Port: " + path + " cannot run at " +
                            std::to_string(baudRate_) + " baud",
                        0);

@@ -47,6 +47,9 @@ using TNotifyEvent = std::function<void(TSerialPort& sender)>;
 // How many leading bytes of what has arrived are complete answers (0: none
 // yet). Set on a port, it replaces the cluster rule's quiet time.
 using TAnswerFramer = std::function<size_t(std::string_view received)>;
+// The place an open failure is reported from (OnProcessError's `place`).
+inline constexpr uint32_t kPlaceOpen = 112;
+
 using TNotifyErrorEvent = std::function<void(TSerialPort& sender, uint32_t place, uint32_t code,
                                              const std::string& msg, uint8_t noise)>;
 

@@ -53,7 +53,12 @@ void Transfers::EndRun() {
   // run still counts as running, so nothing can start (and join a worker
   // that waits for these boxes) until they are closed.
   const std::string refused = notices_.EndCollecting();
-  if (!refused.empty()) Tell(refused);
+  if (!refused.empty()) {
+    if (OnRefusals && !closing_)
+      OnRefusals(refused);
+    else
+      Tell(refused);
+  }
   const std::string missing = NoAnswerReport();
   if (!missing.empty()) Tell(missing);
   SetRun(Run::None);

@@ -87,6 +87,9 @@ class Transfers {
 
   // The channel in transfer and how many of the checked ones are done.
   std::function<void(const std::string& channel, int done, int total)> OnProgress;
+  // The channels a run did not transfer, gathered at its end. Shown as a
+  // message when unset; the command line counts them as a failed run.
+  std::function<void(const std::string& notice)> OnRefusals;
   // Runs on the GUI thread whenever a run starts or ends.
   std::function<void(Run)> OnRunChanged;
 
