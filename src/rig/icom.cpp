@@ -169,37 +169,29 @@ void IcomReadChannel(const RigContext& ctx, const std::string& channel) {
   const uint8_t a = CivAddressByte(addr);
   const bool lf = rigops::AddLf(ctx);
   const std::string head = Header(addr);
-  const bool paced = rigops::Paced(ctx);
-  const AnswerTally& tally = ctx.answers.tally;
 
   rigops::Pump(ctx);
-  uint64_t before = tally.Answers();
-  rigops::OnGui(ctx, [&] {
-    ctx.io.Send(SelectFrame(a, ch, lf));
-    ctx.io.SetOutstandingRead(ch);
-    if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(1, head + "08 00 " + ch + " FD");
-  });
-  if (paced)
-    rigops::AwaitAnswer(ctx, before);
-  else
-    AckWait(ctx, v.IcomLoopWait, false);
+  rigops::SendThenWait(
+      ctx,
+      [&] {
+        rigops::OnGui(ctx, [&] {
+          ctx.io.Send(SelectFrame(a, ch, lf));
+          ctx.io.SetOutstandingRead(ch);
+          if (ctx.io.TerminalVisible()) ctx.io.SetCommandLine(1, head + "08 00 " + ch + " FD");
+        });
+      },
+      [&] { AckWait(ctx, v.IcomLoopWait, false); });
 
   rigops::Pump(ctx);
-  before = tally.Answers();
-  rigops::SendEcho(ctx, IcomFrame(a, "\x03", lf), 2, head + "03 FD", true);
-  if (paced)
-    rigops::AwaitAnswer(ctx, before);
-  else
-    ctx.host.Sleep(v.CommandInterval);
+  rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, IcomFrame(a, "\x03", lf), 2, head + "03 FD", true); },
+      [&] { ctx.host.Sleep(v.CommandInterval); });
   rigops::OnGui(ctx, [&] { ctx.io.RefreshPortIndicator(); });
 
   rigops::Pump(ctx);
-  before = tally.Answers();
-  rigops::SendEcho(ctx, IcomFrame(a, "\x04", lf), 3, head + "04 FD", true);
-  if (paced)
-    rigops::AwaitAnswer(ctx, before);
-  else
-    ctx.host.Sleep(2 * v.ChannelInterval);
+  rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, IcomFrame(a, "\x04", lf), 3, head + "04 FD", true); },
+      [&] { ctx.host.Sleep(2 * v.ChannelInterval); });
 }
 
 Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
@@ -216,14 +208,12 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
   const AnswerTally& tally = ctx.answers.tally;
   for (size_t i = 0; i < 3; ++i) {
     rigops::Pump(ctx);
-    const uint64_t before = tally.Answers();
-    rigops::SendEcho(ctx, w.frames[i], static_cast<int>(i) + 1, w.echoes[i]);
-    if (paced) {
-      rigops::AwaitAnswer(ctx, before);
-    } else {
-      AckWait(ctx, v.IcomLoopWait, false);
-      ctx.host.Sleep(v.CommandInterval);
-    }
+    rigops::SendThenWait(
+        ctx, [&] { rigops::SendEcho(ctx, w.frames[i], static_cast<int>(i) + 1, w.echoes[i]); },
+        [&] {
+          AckWait(ctx, v.IcomLoopWait, false);
+          ctx.host.Sleep(v.CommandInterval);
+        });
   }
   rigops::Pump(ctx);
   const uint64_t before = tally.Answers();
@@ -266,22 +256,16 @@ Exchange IcomClearChannel(const RigContext& ctx, int channel) {
   const uint8_t a = CivAddressByte(addr);
   const bool lf = rigops::AddLf(ctx);
   const std::string head = Header(addr);
-  const bool paced = rigops::Paced(ctx);
-  const AnswerTally& tally = ctx.answers.tally;
-  uint64_t before = tally.Answers();
-  rigops::SendEcho(
-      ctx, SelectFrame(a, ch, lf), 1,
-      head + "08 00 " + ch + " FD");
-  if (paced) {
-    rigops::AwaitAnswer(ctx, before);
-  } else {
-    AckWait(ctx, 2 * v.CommandInterval, true);
-    ctx.host.Sleep(2 * v.CommandInterval);
-  }
-  before = tally.Answers();
-  rigops::SendEcho(ctx, IcomFrame(a, "\x0B", lf), 2, head + "0B FD");
-  if (!paced) return Exchange::Sent;
-  return rigops::Outcome(rigops::AwaitAnswer(ctx, before));
+  rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, SelectFrame(a, ch, lf), 1, head + "08 00 " + ch + " FD"); },
+      [&] {
+        AckWait(ctx, 2 * v.CommandInterval, true);
+        ctx.host.Sleep(2 * v.CommandInterval);
+      });
+  const bool answered = rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, IcomFrame(a, "\x0B", lf), 2, head + "0B FD"); }, {});
+  if (!rigops::Paced(ctx)) return Exchange::Sent;
+  return rigops::Outcome(answered);
 }
 
 namespace {
@@ -290,13 +274,13 @@ namespace {
 // wait; otherwise `intervals` channel intervals do.
 void SendAcknowledged(const RigContext& ctx, const char* body, const char* echo, int intervals) {
   const std::string addr = ctx.form.shared.CivAddress;
-  const uint64_t before = ctx.answers.tally.Answers();
-  rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), body, rigops::AddLf(ctx)), 1,
-                   Header(addr) + echo);
-  if (rigops::Paced(ctx))
-    rigops::AwaitAnswer(ctx, before);
-  else
-    ctx.host.Sleep(intervals * ctx.form.shared.ChannelInterval);
+  rigops::SendThenWait(
+      ctx,
+      [&] {
+        rigops::SendEcho(ctx, IcomFrame(CivAddressByte(addr), body, rigops::AddLf(ctx)), 1,
+                         Header(addr) + echo);
+      },
+      [&] { ctx.host.Sleep(intervals * ctx.form.shared.ChannelInterval); });
 }
 
 }  // namespace

@@ -174,12 +174,9 @@ Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
   const std::string command =
       KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished);
-  const uint64_t before = ctx.answers.tally.Answers();
-  rigops::SendEcho(ctx, command + "\r\n", 1, command);
-  if (rigops::Paced(ctx))
-    rigops::AwaitAnswer(ctx, before);
-  else
-    ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+  rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, command + "\r\n", 1, command); },
+      [&] { ctx.host.Sleep(ctx.form.shared.ChannelInterval); });
 }
 
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,

@@ -130,6 +130,15 @@ bool AwaitAnswer(const RigContext& ctx, uint64_t before) {
   return AwaitAnswers(ctx, &AnswerTally::Answers, before, ctx.form.shared.ChannelInterval);
 }
 
+bool SendThenWait(const RigContext& ctx, const std::function<void()>& send,
+                  const std::function<void()>& classicPause) {
+  const uint64_t before = ctx.answers.tally.Answers();
+  send();
+  if (Paced(ctx)) return AwaitAnswer(ctx, before);
+  if (classicPause) classicPause();
+  return false;
+}
+
 void AwaitLine(const RigContext& ctx, size_t bytes, int settleMs) {
   const double ms = static_cast<double>(bytes) * ctx.io.ByteTimeMs() + settleMs;
   ctx.host.Sleep(static_cast<int>(ms + 0.999));

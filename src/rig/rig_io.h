@@ -190,6 +190,11 @@ bool AwaitAnswers(const RigContext& ctx, uint64_t (AnswerTally::*count)() const,
 // The same for any answer, at most one channel interval (the time-out of one
 // exchange in answer-paced mode).
 bool AwaitAnswer(const RigContext& ctx, uint64_t before);
+// One request: the answer count is taken, `send` runs, and then either the
+// rig's next answer is awaited (answer-paced) or `classicPause` runs (the
+// fixed pacing). True when paced and answered.
+bool SendThenWait(const RigContext& ctx, const std::function<void()>& send,
+                  const std::function<void()>& classicPause);
 // Waits while the line carries `bytes` bytes and then `settleMs` for the rig
 // to carry them out: for commands the rig does not answer.
 void AwaitLine(const RigContext& ctx, size_t bytes, int settleMs);
