@@ -2,6 +2,7 @@
 // What an answer parser made of the transcript: the pure half of each
 // family's parser returns it, the operation half stores it.
 #include <string>
+#include <vector>
 
 namespace varnek {
 
@@ -20,6 +21,9 @@ struct ChannelAnswer {
   std::string mode;
   bool hasName = false;  // the rig's memory holds a name (TS-2000)
   std::string name;
+  // Channels named by earlier records of the same cluster (a late answer
+  // that arrived together with the next one), each stored in its row.
+  std::vector<std::string> alsoNamed;
 };
 
 }  // namespace varnek

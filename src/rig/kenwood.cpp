@@ -206,18 +206,61 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
   return Exchange::Sent;
 }
 
+namespace {
+
+// The complete memory records of the cluster just received (the
+// transcript's last line). An answer that came late arrives after the
+// transcript was cleared for the next channel, alone or together with that
+// channel's answer; each record names its channel, so each goes to its own
+// row. Parsing only the transcript's first answer took the late one twice
+// and lost the next.
+std::vector<std::string> MemoryRecordsOfLastCluster(const std::vector<std::string>& lines) {
+  std::vector<std::string> records;
+  if (lines.empty() || !StartsWith(lines.back(), "#MR")) return records;
+  const std::string cluster = lines.back().substr(1);
+  size_t at = 0;
+  while (at < cluster.size()) {
+    const size_t end = cluster.find(';', at);
+    if (end == std::string::npos) break;
+    records.push_back(cluster.substr(at, end - at + 1));
+    at = end + 1;
+  }
+  return records;
+}
+
+void StoreAnswer(const RigContext& ctx, const ChannelAnswer& a) {
+  if (a.hasName)
+    ctx.form.SetChannel(a.channel, a.freq, a.mode, a.name);
+  else
+    ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+}
+
+}  // namespace
+
 ChannelAnswer KenwoodParseAnswer(const RigContext& ctx) {
-  const ChannelAnswer a = ParseKenwoodAnswer(ctx.io.TranscriptLines(), ctx.form.shared.ModelCode);
+  const std::vector<std::string> lines = ctx.io.TranscriptLines();
+  const std::string& model = ctx.form.shared.ModelCode;
+  ChannelAnswer a;
+  std::vector<std::string> earlier;
+  const std::vector<std::string> records = MemoryRecordsOfLastCluster(lines);
+  for (const std::string& record : records) {
+    if (a.status == ChannelAnswer::Status::Channel && !a.channel.empty()) {
+      StoreAnswer(ctx, a);
+      earlier.push_back(a.channel);
+    }
+    a = ParseKenwoodAnswer({"#" + record}, model);
+  }
+  // Anything else (a status answer, a record cut by a cluster boundary) is
+  // the transcript's first answer.
+  if (records.empty()) a = ParseKenwoodAnswer(lines, model);
+  a.alsoNamed = std::move(earlier);
   using S = ChannelAnswer::Status;
   if (a.status == S::MemoryStatus || a.status == S::VfoStatus) {
     ctx.form.edStatus.SetText(a.status == S::MemoryStatus ? "MEMORY" : "VFO");
     return a;
   }
   if (a.status != S::Channel) return a;
-  if (a.hasName)
-    ctx.form.SetChannel(a.channel, a.freq, a.mode, a.name);
-  else
-    ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+  StoreAnswer(ctx, a);
   if (ctx.io.TerminalVisible()) {
     ctx.io.SetDecodedFreq(Trim(a.freq));
     ctx.io.SetDecodedMode(a.mode);

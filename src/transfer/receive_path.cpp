@@ -54,6 +54,7 @@ void Transfers::SerialPort1RxClusterEvent() {
         answered_.insert(answer.channel);
       else if (!watched_.empty())
         answered_.insert(watched_);
+      answered_.insert(answer.alsoNamed.begin(), answer.alsoNamed.end());
     }
   }
   // The read-back after a save parses the transcript itself after the

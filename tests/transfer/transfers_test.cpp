@@ -93,7 +93,7 @@ TEST_F(KenwoodFlows, OneTransferAtATime) {
   EXPECT_FALSE(program->RigForm.SendBtn.Enabled());
   ASSERT_TRUE(program->transfers.WaitForLoad(20000));
   Settle();
-  EXPECT_EQ(host.Messages().size(), 3u);
+  EXPECT_EQ(host.Messages().size(), 3u) << ::testing::PrintToString(host.Messages()) << ::testing::PrintToString(program->RigForm.Terminal.Lines());
   EXPECT_TRUE(Form().A[12].Text().empty());  // the refused click read nothing
   EXPECT_TRUE(Form().Label[12].Enabled());
   EXPECT_TRUE(Form().MenuItem("SaveToRig1").enabled);
