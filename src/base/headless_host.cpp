@@ -40,7 +40,20 @@ bool HeadlessHost::RunQueued() {
     queue_.pop_front();
   }
   work();
+  // Whatever the work changed, a wait on another thread may be waiting for.
+  Wake();
   return true;
+}
+
+void HeadlessHost::Wake() {
+  std::lock_guard lock(mutex_);
+  ++wakes_;
+  queued_.notify_all();
+}
+
+uint64_t HeadlessHost::Wakes() const {
+  std::lock_guard lock(mutex_);
+  return wakes_;
 }
 
 void HeadlessHost::ProcessMessages() {
@@ -75,12 +88,13 @@ bool HeadlessHost::WaitFor(const std::function<bool()>& done, int timeoutMs) {
   for (;;) {
     while (RunQueued()) {
     }
+    const uint64_t seen = Wakes();
     if (done()) return true;
     std::unique_lock lock(mutex_);
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    queued_.wait_until(
-        lock, std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5)),
-        [&] { return !queue_.empty(); });
+    if (!queued_.wait_until(lock, deadline, [&] { return !queue_.empty() || wakes_ != seen; })) {
+      lock.unlock();
+      return done();
+    }
   }
 }
 
@@ -97,15 +111,23 @@ bool HeadlessHost::WaitUntil(const std::function<bool()>& ready, int timeoutMs) 
     std::this_thread::yield();
     return ready();
   }
+  return Await(ready, timeoutMs);
+}
+
+bool HeadlessHost::Await(const std::function<bool()>& ready, int timeoutMs) {
+  if (timeoutMs < 0) timeoutMs = 0;
   if (IsGuiThread()) return WaitFor(ready, timeoutMs);
+  // Another thread (the load worker): what it waits for is changed by the
+  // GUI thread's work, which wakes it.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
+    const uint64_t seen = Wakes();
     if (ready()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    // The answer is handed to the GUI thread, which then updates what
-    // `ready` looks at; a quarter of a millisecond is well under the time
-    // of one character on the line.
-    std::this_thread::sleep_for(std::chrono::microseconds(250));
+    std::unique_lock lock(mutex_);
+    if (!queued_.wait_until(lock, deadline, [&] { return wakes_ != seen; })) {
+      lock.unlock();
+      return ready();
+    }
   }
 }
 

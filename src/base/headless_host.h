@@ -40,9 +40,12 @@ class HeadlessHost : public Host {
   bool Confirm(const std::string& text, MessageIcon icon) override;
   void ReportError(const std::string& text) override;
   uint32_t TickCount() const override;
+  void Wake() override;
+  bool Await(const std::function<bool()>& ready, int timeoutMs) override;
 
   // Runs queued GUI work until `done` holds or `timeoutMs` passes; true when
-  // `done` held. GUI thread only.
+  // `done` held. GUI thread only. Sleeps between pieces of work: `done` is
+  // looked at again only after queued work has run or Wake was called.
   bool WaitFor(const std::function<bool()>& done, int timeoutMs);
   // The answer Confirm gives (default Yes).
   void SetConfirmAnswer(bool yes) { confirmAnswer_ = yes; }
@@ -61,6 +64,9 @@ class HeadlessHost : public Host {
  private:
   void Record(Event e);
   bool RunQueued();
+  // The count of wake-ups, read before a wait looks at its condition so that
+  // a wake-up between the look and the sleep is not lost.
+  uint64_t Wakes() const;
 
   const Time time_;
   const std::thread::id guiThread_;
@@ -71,6 +77,7 @@ class HeadlessHost : public Host {
   mutable std::mutex mutex_;
   std::condition_variable queued_;
   std::deque<std::function<void()>> queue_;
+  uint64_t wakes_ = 0;
   std::vector<Event> events_;
   std::function<void(const std::string&)> messageSink_, errorSink_;
 };

@@ -30,7 +30,17 @@ class Host {
   // (a negative time-out: no pause); true when `ready` held. On the GUI
   // thread pending GUI work runs meanwhile, since that is how the rig's
   // answers arrive. The answer-paced transfers wait with it.
+  // The wait sleeps until something may have changed `ready`: GUI work
+  // having run (a received cluster, a hand-over), or Wake. It never polls.
   virtual bool WaitUntil(const std::function<bool()>& ready, int timeoutMs) = 0;
+  // Tells every wait to look at its condition again. Whoever changes what a
+  // wait may look at from outside the GUI thread's work calls it (a worker
+  // that ends, a Ctrl-C); work run on the GUI thread wakes the waits itself.
+  // Any thread.
+  virtual void Wake() = 0;
+  // Waits as WaitUntil does, but in real time whatever clock the host keeps:
+  // for the program's own hand-offs (a worker's end), not the rig's pacing.
+  virtual bool Await(const std::function<bool()>& ready, int timeoutMs) = 0;
 
   virtual void ShowMessage(const std::string& text) = 0;
   // A summary and a list of lines that may be long (an import's report):

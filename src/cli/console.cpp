@@ -1,9 +1,12 @@
 #include "cli/console.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -16,9 +19,24 @@ namespace {
 
 // Set by the signal handler, so it has to be a lock-free global.
 std::atomic<bool> g_stopRequested{false};
+// The write end of the pipe that wakes the hosts' waits on Ctrl-C: a signal
+// handler may write to a pipe, but not take a lock or notify a waiter.
+std::atomic<int> g_wakeFd{-1};
 
 void OnInterrupt(int) {
   g_stopRequested.store(true);
+  const int fd = g_wakeFd.load();
+  const char one = 1;
+  if (fd >= 0) (void)!::write(fd, &one, 1);
+}
+
+std::mutex g_hostsMutex;
+std::vector<Host*> g_hosts;
+
+void WakeHosts() {
+  std::lock_guard lock(g_hostsMutex);
+  for (Host* h : g_hosts)
+    h->Wake();
 }
 
 }  // namespace
@@ -37,6 +55,15 @@ void RequestStop() {
 
 InterruptGuard::InterruptGuard(bool install) : installed_(install) {
   if (!installed_) return;
+  if (::pipe2(wakePipe_, O_CLOEXEC) == 0) {
+    g_wakeFd.store(wakePipe_[1]);
+    // A 1 is a Ctrl-C, a 0 the guard's end.
+    watcher_ = std::thread([fd = wakePipe_[0]] {
+      char c = 0;
+      while (::read(fd, &c, 1) == 1 && c != 0)
+        WakeHosts();
+    });
+  }
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
   sigemptyset(&sa.sa_mask);
@@ -45,7 +72,25 @@ InterruptGuard::InterruptGuard(bool install) : installed_(install) {
 }
 
 InterruptGuard::~InterruptGuard() {
-  if (installed_) sigaction(SIGINT, &previous_, nullptr);
+  if (!installed_) return;
+  sigaction(SIGINT, &previous_, nullptr);
+  g_wakeFd.store(-1);
+  if (!watcher_.joinable()) return;
+  const char end = 0;
+  (void)!::write(wakePipe_[1], &end, 1);
+  watcher_.join();
+  ::close(wakePipe_[0]);
+  ::close(wakePipe_[1]);
+}
+
+StopWaker::StopWaker(Host& host) : host_(host) {
+  std::lock_guard lock(g_hostsMutex);
+  g_hosts.push_back(&host_);
+}
+
+StopWaker::~StopWaker() {
+  std::lock_guard lock(g_hostsMutex);
+  g_hosts.erase(std::find(g_hosts.begin(), g_hosts.end(), &host_));
 }
 
 ScratchFolder::ScratchFolder() {

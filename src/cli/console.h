@@ -8,6 +8,7 @@
 #include <ostream>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "base/folders.h"
 #include "base/headless_host.h"
@@ -15,6 +16,18 @@
 #include "cli/cli_app.h"
 
 namespace varnek::cli {
+
+// While it lives, a Ctrl-C wakes `host`'s waits, so they see the stop.
+class StopWaker {
+ public:
+  explicit StopWaker(Host& host);
+  ~StopWaker();
+  StopWaker(const StopWaker&) = delete;
+  StopWaker& operator=(const StopWaker&) = delete;
+
+ private:
+  Host& host_;
+};
 
 // Takes a pending Ctrl-C (true once per press); ClearStopRequest forgets one.
 bool TakeStopRequest();
@@ -32,6 +45,8 @@ class InterruptGuard {
  private:
   bool installed_;
   struct sigaction previous_ {};
+  int wakePipe_[2] = {-1, -1};
+  std::thread watcher_;  // wakes the registered hosts on each Ctrl-C
 };
 
 // The channel files' folder for the length of the run when no settings

@@ -143,20 +143,23 @@ int Run::OpenPort() {
   return kExitOk;
 }
 
+// The waits below sleep until GUI work has run (an answer, a hand-over from
+// the load worker), the worker has ended, or Ctrl-C woke the host; the
+// conditions are looked at only then.
 void Run::WaitUntilIdle() {
-  while (!host_.WaitFor([this] { return !program_->transfers.Busy(); }, 50))
-    host_.PollStop();
+  // PollStop turns a Ctrl-C into "Stop", which ends the run.
+  while (!host_.WaitFor(
+      [this] {
+        host_.PollStop();
+        return !program_->transfers.Busy();
+      },
+      60000)) {
+  }
   program_->transfers.WaitForLoad(60000);
 }
 
 void Run::Pause(int ms) {
-  const auto end = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < end && !host_.PollStop())
-    host_.WaitFor(
-        [] { return false; },
-        static_cast<int>(std::min<long long>(
-            20, std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count() +
-                    1)));
+  host_.WaitFor([this] { return host_.PollStop(); }, ms);
 }
 
 void Run::Settle() {
@@ -167,15 +170,22 @@ void Run::Settle() {
   const auto limit = start + std::max(std::chrono::milliseconds(10000), 10 * quiet);
   lastCluster_ = std::max(lastCluster_, start);
   for (;;) {
-    host_.WaitFor([] { return false; }, 20);
-    if (host_.PollStop()) return;
+    const auto seen = lastCluster_;
     const auto now = Clock::now();
-    if (program_->SerialPort1.FirstClusterSize() >= 0) lastCluster_ = now;
-    if (now - lastCluster_ >= quiet) return;
+    if (now - seen >= quiet) return;
     if (now >= limit) {
       reporter_.Message("the line did not fall quiet; printing what has arrived");
       return;
     }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::min(seen + quiet, limit) - now);
+    // A received cluster's notice moves lastCluster_ and ends the wait.
+    host_.WaitFor([&] { return host_.PollStop() || lastCluster_ != seen; },
+                  static_cast<int>(left.count()) + 1);
+    if (host_.PollStop()) return;
+    // A cluster nobody took (no receive path wanted it) is still activity.
+    if (lastCluster_ == seen && program_->SerialPort1.FirstClusterSize() >= 0)
+      lastCluster_ = Clock::now();
   }
 }
 

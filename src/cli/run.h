@@ -23,7 +23,8 @@ class Run {
         out_(out),
         console_(console),
         reporter_(err),
-        host_(console, err) {}
+        host_(console, err),
+        stopWaker_(host_) {}
 
   int Execute();
 
@@ -51,6 +52,7 @@ class Run {
   const Console& console_;
   Reporter reporter_;
   CliHost host_;
+  StopWaker stopWaker_;
   std::unique_ptr<ScratchFolder> scratch_;
   std::unique_ptr<Program> program_;
   std::chrono::steady_clock::time_point lastCluster_ = std::chrono::steady_clock::now();

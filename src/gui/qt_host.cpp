@@ -7,6 +7,10 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <QThread>
 #include <exception>
 #include <iostream>
@@ -32,18 +36,66 @@ bool QtHost::IsGuiThread() const {
   return QThread::currentThread() == qApp->thread();
 }
 
+struct QtHost::GuiWait {
+  const std::function<bool()>* ready;
+  QEventLoop* loop;
+};
+
 bool QtHost::WaitUntil(const std::function<bool()>& ready, int timeoutMs) {
-  QElapsedTimer waited;
-  waited.start();
-  const bool gui = IsGuiThread();
+  if (!IsGuiThread()) return WaitOffGui(ready, timeoutMs);
+  // Work already queued (an answer's cluster) may meet the condition at once.
+  QCoreApplication::processEvents();
+  if (ready()) return true;
+  if (timeoutMs <= 0) return false;
+  QEventLoop loop;
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  GuiWait wait{&ready, &loop};
+  guiWaits_.push_back(&wait);
+  timer.start(timeoutMs);
+  loop.exec();
+  guiWaits_.erase(std::find(guiWaits_.begin(), guiWaits_.end(), &wait));
+  return ready();
+}
+
+bool QtHost::Await(const std::function<bool()>& ready, int timeoutMs) {
+  return WaitUntil(ready, timeoutMs);
+}
+
+bool QtHost::WaitOffGui(const std::function<bool()>& ready, int timeoutMs) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
   for (;;) {
-    if (gui) QCoreApplication::processEvents();
+    uint64_t seen = 0;
+    {
+      std::lock_guard lock(wakeMutex_);
+      seen = wakes_;
+    }
     if (ready()) return true;
-    if (waited.elapsed() >= timeoutMs) return false;
-    // Well under the time of one character on the line; the answer's
-    // cluster notice is queued to the GUI thread meanwhile.
-    QThread::usleep(250);
+    std::unique_lock lock(wakeMutex_);
+    if (!woken_.wait_until(lock, deadline, [&] { return wakes_ != seen; })) {
+      lock.unlock();
+      return ready();
+    }
   }
+}
+
+void QtHost::EndMetWaits() {
+  for (GuiWait* w : guiWaits_)
+    if ((*w->ready)()) w->loop->quit();
+}
+
+void QtHost::Wake() {
+  {
+    std::lock_guard lock(wakeMutex_);
+    ++wakes_;
+  }
+  woken_.notify_all();
+  if (IsGuiThread())
+    EndMetWaits();
+  else
+    QMetaObject::invokeMethod(&wakeContext_, [this] { EndMetWaits(); }, Qt::QueuedConnection);
 }
 
 void QtHost::RunOnGuiThread(const std::function<void()>& work) {
@@ -53,7 +105,13 @@ void QtHost::RunOnGuiThread(const std::function<void()>& work) {
   }
   CrossThreadError error;
   QMetaObject::invokeMethod(
-      qApp, [&] { error = CrossThreadError::Run(work); }, Qt::BlockingQueuedConnection);
+      qApp,
+      [&] {
+        error = CrossThreadError::Run(work);
+        // What the work changed (an answer counted) may end a wait.
+        Wake();
+      },
+      Qt::BlockingQueuedConnection);
   error.Rethrow();
 }
 

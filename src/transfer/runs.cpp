@@ -103,6 +103,7 @@ void Transfers::LoadWorker() {
     EndRun();
   });
   workerDone_ = true;
+  host_.Wake();
 }
 
 void Transfers::RestoreChannelInterval() {
@@ -111,12 +112,7 @@ void Transfers::RestoreChannelInterval() {
 }
 
 bool Transfers::WaitForLoad(int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!workerDone_) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    host_.ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  if (!host_.Await([this] { return workerDone_.load(); }, timeoutMs)) return false;
   if (worker_.joinable()) worker_.join();
   return true;
 }

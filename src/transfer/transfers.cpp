@@ -23,9 +23,7 @@ Transfers::Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigFor
 Transfers::~Transfers() {
   form_.shared.StopRequested = true;
   // The worker may be waiting for the GUI thread: keep serving it.
-  while (!workerDone_) {
-    host_.ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  while (!host_.Await([this] { return workerDone_.load(); }, 1000)) {
   }
   if (worker_.joinable()) worker_.join();
 }

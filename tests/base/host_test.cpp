@@ -34,6 +34,7 @@ TEST(HeadlessHost, WorkFromAnotherThreadRunsOnTheGuiThread) {
   std::thread worker([&] {
     host.RunOnGuiThread([&] { ranOn = std::this_thread::get_id(); });
     returned = true;
+    host.Wake();
   });
   EXPECT_TRUE(host.WaitFor([&] { return returned.load(); }, 10000));
   worker.join();
@@ -51,6 +52,7 @@ TEST(HeadlessHost, ErrorsCrossBackToTheCaller) {
       caught = e.what();
     }
     done = true;
+    host.Wake();
   });
   EXPECT_TRUE(host.WaitFor([&] { return done.load(); }, 10000));
   worker.join();

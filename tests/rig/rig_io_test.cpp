@@ -30,6 +30,7 @@ TEST(RigOperations, ReadsFromTheLoadWorker) {
     std::thread worker([&] {
       b.set().ReadChannel(b.ctx(), "05");
       done = true;
+      b.host.Wake();
     });
     const bool finished = b.host.WaitFor([&] { return done.load(); }, 10000);
     worker.join();

@@ -114,7 +114,14 @@ class PtyPortTest : public ::testing::Test {
     return p;
   }
 
-  bool WaitFor(const std::function<bool()>& done, int ms = 3000) { return host.WaitFor(done, ms); }
+  // Some conditions here are the I/O thread's own state, which wakes no
+  // wait: look again every few milliseconds.
+  bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!host.WaitFor(done, 5))
+      if (std::chrono::steady_clock::now() >= end) return false;
+    return true;
+  }
   // Runs GUI work for `ms` (nothing is expected to end it).
   void RunFor(int ms) {
     host.WaitFor([] { return false; }, ms);
