@@ -118,9 +118,10 @@ void TVerForm::Check() {
   job->url = base + "varnek.ini";
   job->file = settingsFolder_ + "varnek.ini";
   const std::shared_ptr<bool> alive = alive_;
-  std::thread fetch([job, &downloader = downloader_] {
+  std::thread fetch([job, &downloader = downloader_, &host = host_] {
     job->result = downloader.Fetch(job->url, job->file);
     job->done = true;
+    host.Wake();
   });
   host_.WaitUntil([&job] { return job->done.load(); }, kCheckWaitMs);
   fetch.join();
