@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "rig/freq.h"
+#include "rig/kept_hint.h"
 
 namespace varnek {
 namespace {
@@ -255,8 +256,32 @@ void TMainForm::SetChannelFreqMode(const std::string& number, const std::string&
   M[n].SetText(mode);
 }
 
+void TMainForm::SetRowKept(const std::string& number, const KeptFields& kept) {
+  const int n = ChannelIndex(number);
+  if (n < 0) return;
+  kept_[static_cast<size_t>(n)] = kept;
+  ShowKept(n);
+}
+
+void TMainForm::ShowKept(int n) {
+  const auto i = static_cast<size_t>(n);
+  const std::string hint = KeptFieldsHint(kept_[i]);
+  const std::string text =
+      kept_[i].Empty() ? std::string()
+                       : "Also written back to the " + kept_[i].model + ": " +
+                             (hint.empty() ? std::string("its other memory fields") : hint);
+  for (TEdit* e : {&A[i], &M[i], &T[i]})
+    e->SetHint(text);
+  if (A[i].Enabled()) A[i].SetBackColor(kept_[i].Empty() ? colors::Window : colors::Info);
+}
+
 void TMainForm::AChange(int channel) {
   M[channel].SetText(BandPlanMode(A[channel].Text(), shared.ModelCode.Get()));
+  // An emptied row is an empty channel: nothing of the old record is kept.
+  if (Trim(A[channel].Text()).empty() && !kept_[static_cast<size_t>(channel)].Empty()) {
+    kept_[static_cast<size_t>(channel)] = {};
+    ShowKept(channel);
+  }
 }
 
 void TMainForm::ClearFM1Click() {
@@ -332,6 +357,7 @@ void TMainForm::ApplyRow00Rule(bool rigChange) {
   for (TEdit* e : {&A[0], &M[0], &T[0]})
     e->SetBackColor(available ? colors::Window : colors::BtnFace);
   if (!available && rigChange) cb[0].SetChecked(false);
+  if (available) ShowKept(0);
 }
 
 void TMainForm::NotAvailableYet() {

@@ -72,6 +72,8 @@ class TMainForm : public ChannelWindow {
                   const std::string& name) override;
   void SetChannelFreqMode(const std::string& number, const std::string& freq,
                           const std::string& mode) override;
+  KeptFields RowKept(int n) const override { return kept_[static_cast<size_t>(n)]; }
+  void SetRowKept(const std::string& number, const KeptFields& kept) override;
   std::string RigName() const override { return cbxRig.Text(); }
   std::string IntervalText() const override { return edIntval.Text(); }
   void ReadSettingsInto(RigSettings& s) const override;
@@ -110,6 +112,10 @@ class TMainForm : public ChannelWindow {
 
  private:
   bool transferBusy_ = false;
+  std::array<KeptFields, kChannels> kept_;
+  // A row with kept fields shows a tinted frequency box and lists them in
+  // the hint of its boxes.
+  void ShowKept(int n);
   void BuildTable();
   void BuildBottomBar();
   void BuildMenu();

@@ -29,6 +29,7 @@ inline constexpr Color Red{255, 0, 0};
 inline constexpr Color Lime{0, 255, 0};
 inline constexpr Color Silver{192, 192, 192};
 inline constexpr Color Black{0, 0, 0};
+inline constexpr Color Info{255, 255, 225};  // the pale yellow of hints
 }  // namespace colors
 
 struct Rect {

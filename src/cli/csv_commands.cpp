@@ -47,7 +47,7 @@ int ExchangeCsv(const Options& o, bool import, std::ostream& out, std::ostream& 
   if (o.oTable->count()) {
     const ChannelFileResult r = LoadChannelFile(o.table, notation, [&](const ChannelLine& line) {
       const int n = TMainForm::ChannelIndex(line.number);
-      if (n >= 0) table[static_cast<size_t>(n)] = {line.freq, line.mode, line.name};
+      if (n >= 0) table[static_cast<size_t>(n)] = {line.freq, line.mode, line.name, line.kept};
     });
     if (!r.ok) {
       err << "varnek-cli: " << Cp1252ToUtf8(r.message) << '\n';

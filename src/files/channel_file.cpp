@@ -98,6 +98,8 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
     out += Field(Trim(table[n].mode));
     out += '\t';
     out += Field(table[n].name);
+    const std::string kept = KeptFieldsText(table[n].kept);
+    if (!kept.empty()) out += '\t' + Field(kept);
     out += "\r\n";
   }
   return out;
@@ -118,7 +120,7 @@ std::string LoadPadding(size_t length, FreqNotation notation) {
 ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
   // Field i is the text between TAB i-1 and TAB i; the fourth ends at a
   // fourth TAB, so anything after it is not part of the name.
-  std::string_view fields[4];
+  std::string_view fields[5];
   std::string_view rest = line;
   bool more = true;
   for (auto& f : fields) {
@@ -140,6 +142,7 @@ ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
   c.freq = LoadPadding(freq.size(), notation) + freq;
   c.mode = std::string(fields[2]);
   c.name = std::string(fields[3]);
+  c.kept = KeptFieldsFromText(fields[4]).value_or(KeptFields{});
   return c;
 }
 
@@ -160,7 +163,7 @@ void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
 void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table) {
   ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
     const int n = ChannelIndexOf(c.number);
-    if (n >= 0) table[static_cast<size_t>(n)] = {c.freq, c.mode, c.name};
+    if (n >= 0) table[static_cast<size_t>(n)] = {c.freq, c.mode, c.name, c.kept};
   });
 }
 
@@ -197,7 +200,7 @@ ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation
 ChannelTable TableOf(const ChannelWindow& form) {
   ChannelTable t;
   for (size_t n = 0; n < t.size(); ++n)
-    t[n] = {form.RowFreq(n), form.RowMode(n), form.RowName(n)};
+    t[n] = {form.RowFreq(n), form.RowMode(n), form.RowName(n), form.RowKept(n)};
   return t;
 }
 
@@ -209,6 +212,7 @@ ChannelFileResult SaveChannelFile(const std::string& path, const ChannelWindow& 
 ChannelFileResult LoadChannelFile(const std::string& path, ChannelWindow& form, FreqNotation notation) {
   return LoadChannelFile(path, notation, [&](const ChannelLine& c) {
     form.SetChannel(c.number, c.freq, c.mode, c.name);
+    form.SetRowKept(c.number, c.kept);
   });
 }
 

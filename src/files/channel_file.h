@@ -1,7 +1,9 @@
 #pragma once
 // The channel text file: one line per channel that has a frequency, four
 // TAB-separated fields (two-digit number, frequency, mode, name), CR LF line
-// ends, cp1252 bytes, no header. The frequency field follows the notation
+// ends, cp1252 bytes, no header. A row that holds fields kept from a rig's
+// record has a fifth field after the name, "MODEL:fields" (readers that
+// know four fields take the name up to the next TAB and so never see it). The frequency field follows the notation
 // chosen in the settings; reading converts no notation back, it only pads
 // the frequency with blanks so it lines up in the table.
 #include <array>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/kept_fields.h"
 #include "settings/rig_settings.h"
 
 namespace varnek {
@@ -19,6 +22,7 @@ class ChannelWindow;
 
 struct ChannelRow {
   std::string freq, mode, name;
+  KeptFields kept;
   friend bool operator==(const ChannelRow&, const ChannelRow&) = default;
 };
 using ChannelTable = std::array<ChannelRow, 100>;
@@ -37,6 +41,7 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation);
 // fields are empty.
 struct ChannelLine {
   std::string number, freq, mode, name;
+  KeptFields kept;  // a fifth field that is not "MODEL:fields" keeps nothing
   friend bool operator==(const ChannelLine&, const ChannelLine&) = default;
 };
 ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation);

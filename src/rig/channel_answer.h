@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/kept_fields.h"
+
 namespace varnek {
 
 struct ChannelAnswer {
@@ -21,6 +23,8 @@ struct ChannelAnswer {
   std::string mode;
   bool hasName = false;  // the rig's memory holds a name (TS-2000)
   std::string name;
+  // What else the record held (ASCII rigs), kept with the row.
+  KeptFields kept;
   // Channels named by earlier records of the same cluster (a late answer
   // that arrived together with the next one), each stored in its row.
   std::vector<std::string> alsoNamed;

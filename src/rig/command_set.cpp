@@ -27,8 +27,8 @@ class AsciiSet : public CommandSet {
   }
   Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                         const std::string& freq, const std::string& mode,
-                        const std::string& name) const override {
-    return KenwoodWriteChannel(ctx, channel, freq, mode, name);
+                        const std::string& name, const KeptFields& kept) const override {
+    return KenwoodWriteChannel(ctx, channel, freq, mode, name, kept);
   }
   std::optional<Exchange> ClearChannel(const RigContext& ctx, int channel) const override {
     return KenwoodClearChannel(ctx, channel);
@@ -76,7 +76,7 @@ class CivSet : public CommandSet {
   }
   Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                         const std::string& freq, const std::string& mode,
-                        const std::string& name) const override {
+                        const std::string& name, const KeptFields&) const override {
     return IcomWriteChannel(ctx, channel, freq, mode, name);
   }
   int FirstClearable() const override { return 1; }
@@ -108,7 +108,7 @@ class FiveByteSet : public CommandSet {
   }
   Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                         const std::string& freq, const std::string& mode,
-                        const std::string& name) const override {
+                        const std::string& name, const KeptFields&) const override {
     return YaesuWriteChannel(ctx, channel, freq, mode, name);
   }
   // The FT-1000 paces its answers by this command; it is not echoed.
@@ -150,7 +150,8 @@ class SilentSet : public CommandSet {
   RigFamily Family() const override { return RigFamily::None; }
   bool ReadChannel(const RigContext&, const std::string&) const override { return false; }
   Exchange WriteChannel(const RigContext&, const std::string&, const std::string&,
-                        const std::string&, const std::string&) const override {
+                        const std::string&, const std::string&,
+                        const KeptFields&) const override {
     return Exchange::NotSent;
   }
   bool BeginClear(const RigContext&) const override { return false; }

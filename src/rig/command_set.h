@@ -24,9 +24,11 @@ class CommandSet {
   virtual void BeforeReads(const RigContext&) const {}
   // False when nothing was sent (the rig has no such channel).
   virtual bool ReadChannel(const RigContext& ctx, const std::string& channel) const = 0;
+  // `kept`: what a read of the rig kept with the row; the ASCII rigs write
+  // it back when it came from the same model, the others cannot.
   virtual Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                                 const std::string& freq, const std::string& mode,
-                                const std::string& name) const = 0;
+                                const std::string& name, const KeptFields& kept = {}) const = 0;
 
   // Before a save's first write (the FT-1000's answer pacing).
   virtual void BeforeSave(const RigContext&) const {}

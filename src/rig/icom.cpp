@@ -240,8 +240,12 @@ ChannelAnswer IcomParseAnswer(const RigContext& ctx) {
     ctx.host.ShowMessage("No Rig Reaction");
     return a;
   }
-  if (a.status == ChannelAnswer::Status::Channel)
+  if (a.status == ChannelAnswer::Status::Channel) {
     ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+    // The rig's answer replaces the row; fields kept from another rig's
+    // read no longer describe it.
+    ctx.form.SetRowKept(a.channel, {});
+  }
   if (ctx.io.TerminalVisible()) {
     ctx.io.SetDecodedFreq(a.freq);
     ctx.io.SetDecodedMode(a.mode);

@@ -29,8 +29,40 @@ std::string Ts2000Name(const std::string& name) {
 }
 
 std::string Ts2000Write(const std::string& cc, const std::string& digits, const std::string& mode,
-                        const std::string& name) {
-  return "MW00" + cc + digits + mode + kTs2000Fields + Ts2000Name(name) + ";";
+                        const std::string& name, const std::string& fields = kTs2000Fields) {
+  return "MW00" + cc + digits + mode + fields + Ts2000Name(name) + ";";
+}
+
+// Where the kept fields sit in each dialect's memory record: the TS-570 and
+// TS-870S keep lockout, tone on/off and tone number after the mode; the
+// TS-2000 lockout to memory group; the FT-2000 its clarifier (offset and
+// the RX and TX switches) before the mode and VFO/memory, CTCSS mode, tone
+// number and shift after it.
+struct KeptSpan {
+  size_t at, length;
+};
+std::vector<KeptSpan> KeptSpans(const std::string& modelCode) {
+  if (FamilyOf(modelCode) == RigFamily::Ft2000) return {{13, 7}, {21, 5}};
+  if (IsTs2000(modelCode)) return {{18, 23}};
+  if (FamilyOf(modelCode) == RigFamily::Kenwood) return {{18, 4}};
+  return {};
+}
+
+size_t KeptLength(const std::string& modelCode) {
+  size_t n = 0;
+  for (const KeptSpan& s : KeptSpans(modelCode))
+    n += s.length;
+  return n;
+}
+
+// Kept fields that may go into this model's write: the same model, the
+// layout's length, and nothing that would end or break the command.
+bool Usable(const KeptFields& kept, const std::string& modelCode) {
+  if (kept.model != modelCode || kept.fields.size() != KeptLength(modelCode)) return false;
+  for (const char c : kept.fields)
+    if (c == ';' || static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+      return false;
+  return true;
 }
 
 // Hertz read as the rig's answers are: leading blanks, then digits up to
@@ -57,9 +89,21 @@ std::string KenwoodReadCommand(const std::string& channel, const std::string& mo
   return loadFinished ? "MR0 " + ch + ";MC " + ch + ";" : "MR0 " + ch + ";";
 }
 
+KeptFields KeptOfRecord(const std::string& record, const std::string& modelCode) {
+  const std::vector<KeptSpan> spans = KeptSpans(modelCode);
+  const size_t closed = record.find(';');
+  if (spans.empty() || closed == std::string::npos) return {};
+  KeptFields kept{modelCode, {}};
+  for (const KeptSpan& s : spans) {
+    if (s.at + s.length > closed) return {};
+    kept.fields += record.substr(s.at, s.length);
+  }
+  return kept;
+}
+
 RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
                                const std::string& mode, const std::string& name,
-                               const std::string& modelCode) {
+                               const std::string& modelCode, const KeptFields& kept) {
   const std::string cc = rigops::TwoDigits(channel);
   const bool ft2000 = FamilyOf(modelCode) == RigFamily::Ft2000;
   const RowFreq f = CheckRowFreq(cc, freq, modelCode);
@@ -72,10 +116,15 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   const std::string code = KenwoodModeCode(rigops::ModeToSend(mode), modelCode);
   if (code.empty()) return {{}, rigops::ModeRefusal(cc, mode)};
   const std::string digits = KenwoodFreqDigits(f.hertz, modelCode);
-  if (ft2000)
-    return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + "+000000" + code + "00000;", {}};
-  if (IsTs2000(modelCode)) return {Ts2000Write(cc, digits, code, name), {}};
-  return {"MW0 " + cc + digits + code + "0000 ;", {}};
+  const bool keep = Usable(kept, modelCode);
+  if (ft2000) {
+    const std::string before = keep ? kept.fields.substr(0, 7) : "+000000";
+    const std::string after = keep ? kept.fields.substr(7) : "00000";
+    return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + before + code + after + ";", {}};
+  }
+  if (IsTs2000(modelCode))
+    return {Ts2000Write(cc, digits, code, name, keep ? kept.fields : kTs2000Fields), {}};
+  return {"MW0 " + cc + digits + code + (keep ? kept.fields : "0000") + " ;", {}};
 }
 
 std::string KenwoodClearCommand(int channel, const std::string& modelCode) {
@@ -151,6 +200,7 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   r.status = ChannelAnswer::Status::Channel;
   r.freq = AsciiFreqDisplay(hertz);
   r.mode = code ? KenwoodModeName(code) : std::string();
+  if (StartsWith(a, "MR")) r.kept = KeptOfRecord(a, modelCode);
   return r;
 }
 
@@ -181,9 +231,9 @@ void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
 
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
                              const std::string& freq, const std::string& mode,
-                             const std::string& name) {
+                             const std::string& name, const KeptFields& kept) {
   const RigCommand command =
-      KenwoodWriteCommand(channel, freq, mode, name, ctx.form.shared.ModelCode);
+      KenwoodWriteCommand(channel, freq, mode, name, ctx.form.shared.ModelCode, kept);
   if (command.text.empty()) {
     ctx.notices.Report(ctx.host, command.refusal);
     return Exchange::NotSent;
@@ -233,6 +283,7 @@ void StoreAnswer(const RigContext& ctx, const ChannelAnswer& a) {
     ctx.form.SetChannel(a.channel, a.freq, a.mode, a.name);
   else
     ctx.form.SetChannelFreqMode(a.channel, a.freq, a.mode);
+  ctx.form.SetRowKept(a.channel, a.kept);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/kept_fields.h"
 #include "rig/channel_answer.h"
 #include "base/rig_family.h"
 #include "rig/rig_io.h"
@@ -25,9 +26,15 @@ std::string KenwoodReadCommand(const std::string& channel, const std::string& mo
 // Memory write without CR LF. An empty frequency writes the empty channel.
 // Refused when the frequency text is no frequency, reads two ways or lies
 // outside what the model stores, or the dialect has no code for the mode.
+// Fields kept from a read of the same model go back as they were; without
+// them the record's other fields are zeros (no tone, no shift, no lockout).
 RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
                                const std::string& mode, const std::string& name,
-                               const std::string& modelCode);
+                               const std::string& modelCode, const KeptFields& kept = {});
+// The record's fields the table does not show, as a read of `modelCode`
+// keeps them, from one complete memory answer ("MR…;"); empty when the
+// answer is too short to hold them.
+KeptFields KeptOfRecord(const std::string& record, const std::string& modelCode);
 // The memory write of an empty channel, for channel 0..99.
 std::string KenwoodClearCommand(int channel, const std::string& modelCode);
 // The first answer recorded in the transcript ("#" lines).
@@ -40,7 +47,7 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel);
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
                              const std::string& freq, const std::string& mode,
-                             const std::string& name);
+                             const std::string& name, const KeptFields& kept = {});
 // Stores what the transcript answers and returns it.
 ChannelAnswer KenwoodParseAnswer(const RigContext& ctx);
 // Sends the clear of channel 0..99; the pause and status belong to the clear run.

@@ -243,8 +243,13 @@ ChannelAnswer YaesuParseAnswer(const RigContext& ctx) {
     case ChannelAnswer::Status::Channel:
       // Without the read's own line, the channel is the one the status
       // label shows.
-      ctx.form.SetChannelFreqMode(a.channel.empty() ? ctx.form.lbChan.Caption() : a.channel, a.freq,
-                                  a.mode);
+    {
+      const std::string channel = a.channel.empty() ? ctx.form.lbChan.Caption() : a.channel;
+      ctx.form.SetChannelFreqMode(channel, a.freq, a.mode);
+      // The record replaces the row; fields kept from another rig's read
+      // no longer describe it.
+      ctx.form.SetRowKept(channel, {});
+    }
       if (ctx.io.TerminalVisible()) {
         ctx.io.SetDecodedFreq(Trim(a.freq));
         ctx.io.SetDecodedMode(a.mode);

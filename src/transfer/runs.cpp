@@ -152,7 +152,7 @@ void Transfers::SaveChannels() {
     const bool take = form_.RowChecked(n) && (n > 0 || form_.RowAvailable(0));
     if (take) {
       const Exchange e = WriteChannelToRig(ChannelText(n), form_.RowFreq(n), form_.RowMode(n),
-                                           form_.RowName(n));
+                                           form_.RowName(n), form_.RowKept(n));
       if (e != Exchange::NotSent) written_.push_back(n);
       NoteExchange(e, ChannelText(n), Asked::Write);
       Progress(ChannelText(n), ++done, total);

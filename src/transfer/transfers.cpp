@@ -136,14 +136,16 @@ const CommandSet& Transfers::Commands() const {
 Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
   bool toRig = false;
   std::string freq, mode, name;
+  KeptFields kept;
   host_.RunOnGuiThread([&] {
     freq = form_.RowFreq(n);
     mode = form_.RowMode(n);
     name = form_.RowName(n);
+    kept = form_.RowKept(n);
     toRig = form_.cbCcr.Checked() && !freq.empty();
   });
   read = !toRig;
-  if (toRig) return WriteChannelToRig(ChannelText(n), freq, mode, name);
+  if (toRig) return WriteChannelToRig(ChannelText(n), freq, mode, name, kept);
   if (firstRead) MemoryModeBeforeReads();
   ReadChannelFromRig(ChannelText(n));
   return Exchange::Sent;
@@ -176,7 +178,8 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
 }
 
 Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::string& freq,
-                                      const std::string& mode, const std::string& name) {
+                                      const std::string& mode, const std::string& name,
+                                      const KeptFields& kept) {
   const RigContext ctx = Context();
   host_.RunOnGuiThread([&] {
     form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
@@ -186,7 +189,7 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
   rigops::Pump(ctx);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   const std::string f = Trim(freq), m = Trim(mode);
-  const Exchange e = Commands().WriteChannel(ctx, channel, f, m, name);
+  const Exchange e = Commands().WriteChannel(ctx, channel, f, m, name, kept);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
   return e;
 }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/kept_fields.h"
 #include "rig/rig_io.h"
 #include "transfer/terminal_log.h"
 
@@ -60,7 +61,8 @@ class Transfers {
   void LabelClick(int channel);
   void ReadChannelFromRig(const std::string& channel);
   Exchange WriteChannelToRig(const std::string& channel, const std::string& freq,
-                             const std::string& mode, const std::string& name);
+                             const std::string& mode, const std::string& name,
+                             const KeptFields& kept = {});
   void VfoA1Click();
   void Memory1Click();
 

@@ -10,6 +10,7 @@
 #include "base/controls.h"
 #include "base/host.h"
 #include "base/shared_values.h"
+#include "base/kept_fields.h"
 #include "settings/rig_settings.h"
 
 namespace varnek {
@@ -48,6 +49,10 @@ class ChannelWindow {
                           const std::string& mode, const std::string& name) = 0;
   virtual void SetChannelFreqMode(const std::string& number, const std::string& freq,
                                   const std::string& mode) = 0;
+  // What a read kept of the rig's record beside the row (empty: nothing).
+  // Editing the row keeps it; emptying the row forgets it.
+  virtual KeptFields RowKept(int n) const = 0;
+  virtual void SetRowKept(const std::string& number, const KeptFields& kept) = 0;
 
   // The rig box's text and the channel interval as typed.
   virtual std::string RigName() const = 0;

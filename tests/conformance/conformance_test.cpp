@@ -3,9 +3,11 @@
 // rig does differently is taken from the differences table only.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "base/host.h"
+#include "files/channel_file.h"
 #include "rig/coverage.h"
 #include "rig/rig_io.h"
 #include "rig_bench.h"
@@ -154,6 +156,47 @@ TEST_P(Conformance, BandEdgesOfEveryBand) {
   Load(Channels(rows));
   for (const Row& r : rows)
     ExpectRow(r, false);
+}
+
+// What the table does not show of a record (tones, shift, lockout) goes
+// back unchanged when a row read from the same model is written with a new
+// frequency; a row typed by hand writes the record's defaults. The CI-V and
+// five-byte rigs write through the VFO and keep nothing.
+TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
+  static const std::map<std::string, std::string> kExtra = {
+      {"TS570", "1108"},
+      {"TS870S", "0112"},
+      {"TS2000", "12000800002000600000003"},
+      {"FT2000", "+01201002081"}};
+  const auto extra = kExtra.find(Profile().id);
+  if (extra == kExtra.end()) GTEST_SKIP() << "no memory fields beyond the table's";
+  sim::Channel held = SimChannel(14250000, UsbCode(Profile().family));
+  held.extra = extra->second;
+  sim->SetChannel(5, held);
+  Load({5});
+  ASSERT_FALSE(Form().RowKept(5).Empty());
+  EXPECT_NE(Form().A[5].Hint(), "");
+  Form().A[5].UserInput("14.260.000");
+  Form().M[5].SetText("USB");
+  Form().SetChannel("06", "14.270.000", "USB", "");
+  Save({5, 6});
+  ExpectRefusals({});
+  ASSERT_TRUE(sim->GetChannel(5).has_value());
+  EXPECT_EQ(sim->GetChannel(5)->hz, 14260000);
+  EXPECT_EQ(sim->GetChannel(5)->extra, extra->second);
+  ASSERT_TRUE(sim->GetChannel(6).has_value());
+  const std::string typed = sim->GetChannel(6)->extra;
+  EXPECT_EQ(typed.find_first_not_of("+0"), std::string::npos)
+      << "a typed row writes no tone, shift or lockout: " << typed;
+
+  // The fields travel with the row through a channel file.
+  const std::string file = ::testing::TempDir() + "kept-" + Profile().id + ".txt";
+  ASSERT_TRUE(SaveChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
+  Form().ClearFM1Click();
+  EXPECT_TRUE(Form().RowKept(5).Empty()) << "emptied rows forget their fields";
+  ASSERT_TRUE(LoadChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
+  EXPECT_EQ(Form().RowKept(5).fields, extra->second);
+  std::remove(file.c_str());
 }
 
 // Empty memories read as empty rows between full ones; a save of an empty

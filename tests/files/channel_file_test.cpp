@@ -141,7 +141,7 @@ TEST(ChannelFileRoundTrip, LoadThenSaveIsByteIdentical) {
     dir.Write("in.txt", bytes);
     ChannelTable t;
     const ChannelFileResult loaded = LoadChannelFile(dir / "in.txt", n, [&](const ChannelLine& c) {
-      t[static_cast<size_t>(TMainForm::ChannelIndex(c.number))] = {c.freq, c.mode, c.name};
+      t[static_cast<size_t>(TMainForm::ChannelIndex(c.number))] = {c.freq, c.mode, c.name, c.kept};
     });
     ASSERT_TRUE(loaded.ok) << loaded.message;
     const ChannelFileResult saved = SaveChannelFile(dir / "out.txt", t, n);
@@ -223,7 +223,7 @@ TEST(ChannelFileLoad, SurvivesAnyFileAndNeverChangesIt) {
     ChannelTable t;
     const ChannelFileResult r = LoadChannelFile(dir / name, kTwo, [&](const ChannelLine& c) {
       const int n = TMainForm::ChannelIndex(c.number);
-      if (n >= 0) t[static_cast<size_t>(n)] = {c.freq, c.mode, c.name};
+      if (n >= 0) t[static_cast<size_t>(n)] = {c.freq, c.mode, c.name, c.kept};
     });
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(dir.Read(name), bytes);

@@ -1,4 +1,5 @@
 #include "rig/kenwood.h"
+#include "rig/kept_hint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -353,6 +354,47 @@ TEST(KenwoodOperations, SingleCommands) {
     SendVfoA(b.ctx());
     SendMemoryModeCommand(b.ctx());
     EXPECT_EQ(b.io.Trace(), c.want) << c.model;
+  }
+}
+
+}  // namespace
+}  // namespace varnek
+
+namespace varnek {
+namespace {
+
+// A record's kept fields go back in their own places, only to the model
+// they came from, and read as words in the row's hint.
+TEST(KenwoodKeptFields, WrittenBackInPlaceAndNamedInTheHint) {
+  struct Case {
+    const char* model;
+    const char* answer;  // the read's record
+    const char* write;   // the write of 14.260.000 USB back into channel 05
+    const char* hint;
+  };
+  const Case cases[] = {
+      {"TS-570", "MR0 05000142500002" "1108" " ;", "MW0 05000142600002" "1108" " ;",
+       "tone 88.5 Hz \xB7 locked out"},
+      {"TS-2000", "MR0005000142500002" "12000800002000600000003" "Rep     ;",
+       "MW0005000142600002" "12000800002000600000003" "Rep     ;",
+       "CTCSS no. 08 \xB7 shift - 600 kHz \xB7 group 3 \xB7 locked out"},
+      {"FT-2000", "MR00514250000" "+012010" "2" "02081" ";",
+       "MW00514260000" "+012010" "2" "02081" ";",
+       "clarifier +0120 Hz RX \xB7 CTCSS mode 2, tone no. 08 \xB7 shift +"},
+  };
+  for (const Case& c : cases) {
+    const ChannelAnswer a = ParseKenwoodAnswer({std::string("#") + c.answer}, c.model);
+    ASSERT_FALSE(a.kept.Empty()) << c.model;
+    EXPECT_EQ(KenwoodWriteCommand("05", "14.260.000", "USB", a.name, c.model, a.kept).text,
+              c.write)
+        << c.model;
+    EXPECT_EQ(KeptFieldsHint(a.kept), c.hint) << c.model;
+    // Another model's fields are not written: the defaults go instead.
+    KeptFields foreign = a.kept;
+    foreign.model = "TS-870S";
+    EXPECT_EQ(KenwoodWriteCommand("05", "14.260.000", "USB", a.name, c.model, foreign).text,
+              KenwoodWriteCommand("05", "14.260.000", "USB", a.name, c.model).text)
+        << c.model;
   }
 }
 
