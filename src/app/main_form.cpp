@@ -265,14 +265,14 @@ void TMainForm::SetRowKept(const std::string& number, const KeptFields& kept) {
 
 void TMainForm::ShowKept(int n) {
   const auto i = static_cast<size_t>(n);
+  // Fields at their defaults (no tone, no shift, not locked out) are kept
+  // and written back all the same, but there is nothing to point out.
   const std::string hint = KeptFieldsHint(kept_[i]);
   const std::string text =
-      kept_[i].Empty() ? std::string()
-                       : "Also written back to the " + kept_[i].model + ": " +
-                             (hint.empty() ? std::string("its other memory fields") : hint);
+      hint.empty() ? std::string() : "Also written back to the " + kept_[i].model + ": " + hint;
   for (TEdit* e : {&A[i], &M[i], &T[i]})
     e->SetHint(text);
-  if (A[i].Enabled()) A[i].SetBackColor(kept_[i].Empty() ? colors::Window : colors::Info);
+  if (A[i].Enabled()) A[i].SetBackColor(hint.empty() ? colors::Window : colors::Info);
 }
 
 void TMainForm::AChange(int channel) {

@@ -113,8 +113,8 @@ class TMainForm : public ChannelWindow {
  private:
   bool transferBusy_ = false;
   std::array<KeptFields, kChannels> kept_;
-  // A row with kept fields shows a tinted frequency box and lists them in
-  // the hint of its boxes.
+  // A row whose kept fields say something (a tone, a shift, a lockout)
+  // shows a tinted frequency box and lists them in the hint of its boxes.
   void ShowKept(int n);
   void BuildTable();
   void BuildBottomBar();
