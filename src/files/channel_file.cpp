@@ -5,6 +5,7 @@
 
 #include "window/channel_window.h"
 #include "base/text.h"
+#include "rig/kept_hint.h"
 #include "rig/freq.h"
 
 namespace varnek {
@@ -98,8 +99,10 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
     out += Field(Trim(table[n].mode));
     out += '\t';
     out += Field(table[n].name);
-    const std::string kept = KeptFieldsText(table[n].kept);
-    if (!kept.empty()) out += '\t' + Field(kept);
+    // Fields at their defaults (no tone, no shift, not locked out) stay out
+    // of the file: its lines keep the four fields scripts and older
+    // programs know, unless there is something to carry.
+    if (!KeptFieldsHint(table[n].kept).empty()) out += '\t' + Field(KeptFieldsText(table[n].kept));
     out += "\r\n";
   }
   return out;

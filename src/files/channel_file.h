@@ -2,8 +2,9 @@
 // The channel text file: one line per channel that has a frequency, four
 // TAB-separated fields (two-digit number, frequency, mode, name), CR LF line
 // ends, cp1252 bytes, no header. A row that holds fields kept from a rig's
-// record has a fifth field after the name, "MODEL:fields" (readers that
-// know four fields take the name up to the next TAB and so never see it). The frequency field follows the notation
+// record that say something (a tone, a shift, a lockout) has a fifth field
+// after the name, "MODEL:fields" (readers that know four fields take the
+// name up to the next TAB and so never see it). The frequency field follows the notation
 // chosen in the settings; reading converts no notation back, it only pads
 // the frequency with blanks so it lines up in the table.
 #include <array>
