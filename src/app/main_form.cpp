@@ -187,11 +187,13 @@ void TMainForm::BuildMenu() {
   load.Add("LoadFromRig1", "All checked from &Rig").OnClick = todo;
   load.Add("LoadFromChirp1", "From C&HIRP CSV\x85").OnClick = todo;
   load.Add("LoadFromRigmem1", "From Ha&mlib CSV\x85").OnClick = todo;
+  load.Add("LoadBackup1", "Last &Backup of this Rig").OnClick = todo;
   auto& save = menu.Add("Saving1", "&Save");
   save.Add("SaveToFile1", "All to &File").OnClick = todo;
   save.Add("SaveToRig1", "All checked to &Rig").OnClick = todo;
   save.Add("SaveToChirp1", "To C&HIRP CSV\x85").OnClick = todo;
   save.Add("SaveToRigmem1", "To Ha&mlib CSV\x85").OnClick = todo;
+  save.Add("RestoreBackup1", "Last &Backup to Rig").OnClick = todo;
 
   menu.Add("Cancel1", "Stop").OnClick = [this] { Cancel1Click(); };
   menu.Add("Memory1", "&Memory").OnClick = todo;
@@ -385,7 +387,8 @@ void TMainForm::SetTransferBusy(bool busy) {
   if (busy == transferBusy_) return;
   transferBusy_ = busy;
   for (const char* item :
-       {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "Memory1", "VfoA1"})
+       {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "RestoreBackup1", "Memory1",
+        "VfoA1"})
     MenuItem(item).SetEnabled(!busy);
   cbxRig.SetEnabled(!busy);
   Led.SetEnabled(!busy);

@@ -68,6 +68,9 @@ class TMainForm : public ChannelWindow {
   std::string RowName(int n) const override { return T[static_cast<size_t>(n)].Text(); }
   bool RowChecked(int n) const override { return cb[static_cast<size_t>(n)].Checked(); }
   bool RowAvailable(int n) const override { return cb[static_cast<size_t>(n)].Enabled(); }
+  void SetRowChecked(int n, bool checked) override {
+    cb[static_cast<size_t>(n)].SetChecked(checked && RowAvailable(n));
+  }
   void SetChannel(const std::string& number, const std::string& freq, const std::string& mode,
                   const std::string& name) override;
   void SetChannelFreqMode(const std::string& number, const std::string& freq,

@@ -149,6 +149,24 @@ void Program::WireMenu() {
   }
   on("LoadFromRig1", [this] { transfers.LoadFromRig1Click(); });
   on("SaveToRig1", [this] { transfers.SaveToRig1Click(); });
+  on("LoadBackup1", [this] {
+    const std::string path = transfers.NewestBackup();
+    if (path.empty())
+      host.ShowMessage("There is no backup of the " + MainForm.cbxRig.Text() + " yet.");
+    else
+      transfers.LoadBackupIntoTable(path);
+  });
+  on("RestoreBackup1", [this] {
+    const std::string path = transfers.NewestBackup();
+    if (path.empty()) {
+      host.ShowMessage("There is no backup of the " + MainForm.cbxRig.Text() + " yet.");
+      return;
+    }
+    if (host.Confirm("Write the backup " + path + " to the rig? Its channels are written as they "
+                     "were and the ones that were empty are cleared.",
+                     MessageIcon::Question))
+      transfers.RestoreBackup(path);
+  });
   on("Cancel1", [this] { transfers.Cancel1Click(); });
   on("Memory1", [this] { transfers.Memory1Click(); });
   on("VfoA1", [this] { transfers.VfoA1Click(); });

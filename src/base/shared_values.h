@@ -41,6 +41,7 @@ struct SharedValues {
   // The rig's options beyond its settings line.
   std::atomic<bool> WaitForAnswers{false};
   std::atomic<bool> VerifyAfterWrite{false};
+  std::atomic<bool> BackupBeforeWriting{false};
   GuardedText OperationState;   // "Once", "Load", ...
   GuardedText SettingsFolder;   // ends with '/'
   GuardedText DocumentsFolder;  // ends with '/'

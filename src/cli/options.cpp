@@ -46,6 +46,8 @@ const char* const kFooter = R"(Command lines:
   export FILE --format chirp|rigmem
                              the --table file as a CHIRP or Hamlib rigmem CSV file; what the
                              format cannot hold is listed on standard error
+  restore FILE|last          write a backup (made with --backup on) back to the rig: its
+                             channels as they were, the empty ones cleared
 
 Channels are 00 to 99; 00 exists only on the Kenwood TS rigs (a range such
 as 0-99 skips it on the others). A checked row without a frequency: on the
@@ -135,6 +137,15 @@ void AddOptions(CLI::App& app, Options& o) {
                                   "fixed pause, the channel interval is the longest wait (default: "
                                   "the rig's saved \"Wait for answers\")")
                        ->check(CLI::IsMember({"on", "off"}));
+  o.oBackup = app.add_option("--backup", o.backup,
+                             "on: before a write or clear changes the rig, read the channels it "
+                             "changes and keep them as a channel file; its path goes to standard "
+                             "error (default: the rig's saved \"Back up before writing\")")
+                  ->check(CLI::IsMember({"on", "off"}));
+  o.oBackupDir = app.add_option("--backup-dir", o.backupDir,
+                                "where backups go and restore last looks (default: the "
+                                "documents folder's backups)")
+                     ->type_name("DIR");
   o.oNotation = app.add_option("--notation", o.notation,
                                "frequency notation of channel files: points 14.267.000, "
                                "point 14267.00, comma 14267,00")
@@ -208,6 +219,9 @@ void AddCommands(CLI::App& app, Options& o) {
   exportCmd->add_option("--format", o.format, "chirp or rigmem")
       ->required()
       ->check(CLI::IsMember(formats));
+  CLI::App* restore = app.add_subcommand(
+      "restore", "write a backup back to the rig; its empty channels are cleared");
+  restore->add_option("FILE", o.file, "a backup file, or last for the rig's newest")->required();
 
 }
 
@@ -219,7 +233,7 @@ constexpr VerbName kVerbs[] = {
     {Verb::Read, "read"},     {Verb::Write, "write"},   {Verb::Clear, "clear"},
     {Verb::Click, "click"},   {Verb::VfoA, "vfo-a"},    {Verb::Memory, "memory"},
     {Verb::Send, "send"},     {Verb::Rigs, "rigs"},     {Verb::Import, "import"},
-    {Verb::Export, "export"},
+    {Verb::Export, "export"}, {Verb::Restore, "restore"},
 };
 
 Verb VerbOf(const std::string& name) {

@@ -22,7 +22,7 @@ struct UsageError {
 
 // The subcommands, named once: everything after the parse asks the verb,
 // never the command's text.
-enum class Verb { Read, Write, Clear, Click, VfoA, Memory, Send, Rigs, Import, Export };
+enum class Verb { Read, Write, Clear, Click, VfoA, Memory, Send, Rigs, Import, Export, Restore };
 
 Verb VerbOf(const std::string& name);
 const char* NameOf(Verb verb);
@@ -37,13 +37,14 @@ inline const std::vector<std::string> kNotations = {"points", "point", "comma"};
 
 struct Options {
   std::string rig, port, parity, flow, dtr, rts, address, notation, table, out, transcript,
-      settingsDir, stopBits, waitAnswers;
+      settingsDir, stopBits, waitAnswers, backup, backupDir;
   int baud = 0, dataBits = 0, channelInterval = 0, commandInterval = 0, loopWait = 0, settle = 600;
   CLI::Option *oRig = nullptr, *oPort = nullptr, *oBaud = nullptr, *oData = nullptr,
               *oStop = nullptr, *oParity = nullptr, *oFlow = nullptr, *oDtr = nullptr,
               *oRts = nullptr, *oAddress = nullptr, *oChannel = nullptr, *oCommand = nullptr,
               *oLoop = nullptr, *oNotation = nullptr, *oTable = nullptr, *oOut = nullptr,
-              *oTranscript = nullptr, *oSettings = nullptr, *oWaitAnswers = nullptr;
+              *oTranscript = nullptr, *oSettings = nullptr, *oWaitAnswers = nullptr,
+              *oBackup = nullptr, *oBackupDir = nullptr;
 
   std::string channels, click, file, format;
   bool yes = false, toRig = false, worm = false, addLf = false, verify = false;

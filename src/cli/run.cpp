@@ -42,6 +42,13 @@ void Run::Setup() {
     if (received) received(port);
     lastCluster_ = Clock::now();
   };
+  // Without the backup of every channel nothing is written: a script has
+  // nobody to ask.
+  p.transfers.OnBackupIncomplete = [this](const std::string& question) {
+    reporter_.Error(question.substr(0, question.find(". Write without")) +
+                    "; nothing was written");
+    return false;
+  };
   // Data that did not reach the rig or the table is a failed transfer for a
   // script.
   p.transfers.OnRefusals = [this](const std::string& notice) { reporter_.Error(notice); };
@@ -93,8 +100,10 @@ void Run::ApplyOverrides() {
     d.edLoopWait.SetText(IntToStr(o_.loopWait));
     f.shared.IcomLoopWait = o_.loopWait;
   }
-  if (o_.oWaitAnswers->count() || o_.verify) {
+  if (o_.oBackupDir->count()) p.transfers.backupFolder = o_.backupDir;
+  if (o_.oWaitAnswers->count() || o_.verify || o_.oBackup->count()) {
     RigOptions options = d.Options();
+    if (o_.oBackup->count()) options.backupBeforeWriting = o_.backup == "on";
     if (o_.oWaitAnswers->count()) options.waitForAnswers = o_.waitAnswers == "on";
     if (o_.verify) options.verifyAfterWrite = true;
     d.SetOptions(options);
@@ -251,6 +260,9 @@ int Run::Command() {
     case Verb::Send:
       Send();
       break;
+    case Verb::Restore:
+      Restore();
+      break;
     case Verb::Rigs:
     case Verb::Import:
     case Verb::Export:
@@ -320,6 +332,15 @@ void Run::Click() {
   Guarded(host_, [&] { p.transfers.LabelClick(n); });
 }
 
+void Run::Restore() {
+  Transfers& t = program_->transfers;
+  const std::string path = o_.file == "last" ? t.NewestBackup() : o_.file;
+  if (path.empty())
+    throw UsageError{"there is no backup of the " + program_->MainForm.RigName() + " in " +
+                     (o_.oBackupDir->count() ? o_.backupDir : std::string("the backups folder"))};
+  Guarded(host_, [&] { t.RestoreBackup(path); });
+}
+
 void Run::Send() {
   TRigForm& r = program_->RigForm;
   for (size_t i = 0; i < r.Edit.size(); ++i)
@@ -386,6 +407,7 @@ int Run::Execute() {
     }
   }
   reporter_.CountErrors(true);
+  p.transfers.OnBackupMade = [this](const std::string& path) { reporter_.Message("backup: " + path); };
   const int status = Command();
   reporter_.CountErrors(false);
   if (status != kExitOk) return status;

@@ -42,6 +42,7 @@ class Run {
   bool ClearRun();  // false: the user said No
   void Click();
   void Send();
+  void Restore();
   void CheckReaction();
   bool WriteTable(bool toStdoutByDefault);
   void WriteTranscript();

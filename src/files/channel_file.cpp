@@ -87,23 +87,31 @@ std::string Field(std::string text) {
 
 }  // namespace
 
+std::string ChannelLineText(int number, const ChannelRow& row, FreqNotation notation) {
+  const std::string freq = Trim(row.freq);
+  std::string out = ChannelText(number);
+  out += '\t';
+  out += Field(freq.empty() ? freq : FreqForFile(freq, notation));
+  out += '\t';
+  out += Field(Trim(row.mode));
+  out += '\t';
+  out += Field(row.name);
+  const std::string kept = KeptFieldsText(row.kept);
+  if (!kept.empty()) out += '\t' + Field(kept);
+  out += "\r\n";
+  return out;
+}
+
 std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
   std::string out;
   for (size_t n = 0; n < table.size(); ++n) {
-    const std::string freq = Trim(table[n].freq);
-    if (freq.empty()) continue;
-    out += ChannelText(static_cast<int>(n));
-    out += '\t';
-    out += Field(FreqForFile(freq, notation));
-    out += '\t';
-    out += Field(Trim(table[n].mode));
-    out += '\t';
-    out += Field(table[n].name);
+    if (Trim(table[n].freq).empty()) continue;
     // Fields at their defaults (no tone, no shift, not locked out) stay out
     // of the file: its lines keep the four fields scripts and older
     // programs know, unless there is something to carry.
-    if (!KeptFieldsHint(table[n].kept).empty()) out += '\t' + Field(KeptFieldsText(table[n].kept));
-    out += "\r\n";
+    ChannelRow row = table[n];
+    if (KeptFieldsHint(row.kept).empty()) row.kept = {};
+    out += ChannelLineText(static_cast<int>(n), row, notation);
   }
   return out;
 }

@@ -33,6 +33,9 @@ using ChannelTable = std::array<ChannelRow, 100>;
 // rounded); comma: the same with a comma; two points: the text as it is.
 std::string FreqForFile(std::string_view freq, FreqNotation notation);
 
+// One line of the file, CR LF included, with every kept field; an empty
+// frequency stays empty (a backup's line for a channel that was empty).
+std::string ChannelLineText(int number, const ChannelRow& row, FreqNotation notation);
 // The whole file's bytes. Rows whose frequency is empty or blank get no
 // line; the mode is trimmed, the name written exactly.
 std::string ChannelFileText(const ChannelTable& table, FreqNotation notation);

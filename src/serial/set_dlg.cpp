@@ -167,7 +167,13 @@ void TSetDLG::Build() {
   cbVerify.SetCaption("Verify after write");
   cbVerify.SetHint("After saving to the rig, read every written channel back and compare");
   cbVerify.OnClick = [this] { cbVerifyClick(); };
-  for (TCheckBox* c : {&cbWaitAnswers, &cbVerify})
+  Place(cbBackup, "cbBackup", {8, 366, 190, 17});
+  cbBackup.SetCaption("Back up before writing");
+  cbBackup.SetHint(
+      "Before a save or clear changes the rig, read the channels it changes and keep them in "
+      "the backups folder (Save > Last Backup to Rig puts them back)");
+  cbBackup.OnClick = [this] { cbBackupClick(); };
+  for (TCheckBox* c : {&cbWaitAnswers, &cbVerify, &cbBackup})
     c->SetBackColor(colors::BtnFace);
 
   Place(pnIcom, "pnIcom", {8, 320, 180, 23});
@@ -196,7 +202,7 @@ void TSetDLG::Build() {
   OKbtn.OnClick = [this] { OKBtnClick(); };
   for (TControl* c :
        std::initializer_list<TControl*>{&btOpenPort, &btClosePort, &cbCcr, &edLoopWait, &CancelBtn,
-                                        &OKbtn, &cbWaitAnswers, &cbVerify})
+                                        &OKbtn, &cbWaitAnswers, &cbVerify, &cbBackup})
     c->tabOrder = tab++;
 }
 
@@ -206,7 +212,8 @@ std::vector<TControl*> TSetDLG::Controls() {
           &CBFlow,       &chkDtr,       &chkRTS,    &lbDevice,  &CBDevice,      &lbCreditName,
           &lbCreditText, &lbCreditLink, &GroupBox2, &rbTwoPnts, &rbPoint,       &rbComma,
           &btOpenPort,   &btClosePort,  &cbCcr,     &pnIcom,    &Label101,      &edLoopWait,
-          &UpDown2,      &Label102,     &CancelBtn, &OKbtn,     &cbWaitAnswers, &cbVerify};
+          &UpDown2,      &Label102,     &CancelBtn, &OKbtn,     &cbWaitAnswers, &cbVerify,
+          &cbBackup};
 }
 
 void TSetDLG::Show() {
@@ -373,14 +380,16 @@ void TSetDLG::cbCcrClick() {
 }
 
 RigOptions TSetDLG::Options() const {
-  return {cbWaitAnswers.Checked(), cbVerify.Checked()};
+  return {cbWaitAnswers.Checked(), cbVerify.Checked(), cbBackup.Checked()};
 }
 
 void TSetDLG::SetOptions(const RigOptions& o) {
   cbWaitAnswers.SetChecked(o.waitForAnswers);
   cbVerify.SetChecked(o.verifyAfterWrite);
+  cbBackup.SetChecked(o.backupBeforeWriting);
   main_.shared.WaitForAnswers = o.waitForAnswers;
   main_.shared.VerifyAfterWrite = o.verifyAfterWrite;
+  main_.shared.BackupBeforeWriting = o.backupBeforeWriting;
   if (OnOptionsChanged) OnOptionsChanged();
 }
 
@@ -391,6 +400,11 @@ void TSetDLG::cbWaitAnswersClick() {
 
 void TSetDLG::cbVerifyClick() {
   main_.shared.VerifyAfterWrite = cbVerify.Checked();
+  if (OnOptionsChanged) OnOptionsChanged();
+}
+
+void TSetDLG::cbBackupClick() {
+  main_.shared.BackupBeforeWriting = cbBackup.Checked();
   if (OnOptionsChanged) OnOptionsChanged();
 }
 

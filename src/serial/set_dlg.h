@@ -29,7 +29,7 @@ class TSetDLG {
   TSetDLG& operator=(const TSetDLG&) = delete;
 
   std::string caption = "Settings";
-  int clientWidth = 353, clientHeight = 369;
+  int clientWidth = 353, clientHeight = 389;
 
   TGroupBox GroupBox1;
   TLabel Label1, Label2, Label3, Label4, Label5, Label6;  // list captions
@@ -46,7 +46,7 @@ class TSetDLG {
   TCheckBox cbCcr;
   // The rig's options beyond its settings line: requests wait for the
   // rig's answers instead of fixed pauses; a save reads its channels back.
-  TCheckBox cbWaitAnswers, cbVerify;
+  TCheckBox cbWaitAnswers, cbVerify, cbBackup;
   TPanel pnIcom;
   TLabel Label101;
   TEdit edLoopWait;
@@ -100,6 +100,7 @@ class TSetDLG {
   void cbCcrClick();
   void cbWaitAnswersClick();
   void cbVerifyClick();
+  void cbBackupClick();
   void LedClick();
   void NoLedClick();
   void OKBtnClick();

@@ -226,12 +226,14 @@ std::string ReadRigSettingsLine(const Profile& settings, std::string_view select
 namespace {
 constexpr std::string_view kWaitWord = "wait-for-answers";
 constexpr std::string_view kVerifyWord = "verify-after-write";
+constexpr std::string_view kBackupWord = "backup-before-writing";
 }  // namespace
 
 std::string RigOptionsString(const RigOptions& o) {
   std::string s;
   if (o.waitForAnswers) s += kWaitWord;
   if (o.verifyAfterWrite) s += (s.empty() ? "" : ",") + std::string(kVerifyWord);
+  if (o.backupBeforeWriting) s += (s.empty() ? "" : ",") + std::string(kBackupWord);
   return s;
 }
 
@@ -244,6 +246,7 @@ RigOptions ParseRigOptions(std::string_view text) {
     const std::string word = UpperCase(Trim(text.substr(pos, end - pos)));
     if (word == UpperCase(kWaitWord)) o.waitForAnswers = true;
     if (word == UpperCase(kVerifyWord)) o.verifyAfterWrite = true;
+    if (word == UpperCase(kBackupWord)) o.backupBeforeWriting = true;
     pos = end + 1;
   }
   return o;

@@ -119,6 +119,9 @@ std::string ReadRigSettingsLine(const Profile& settings, std::string_view select
 struct RigOptions {
   bool waitForAnswers = false;
   bool verifyAfterWrite = false;
+  // Before a save or clear changes the rig, read what it is about to change
+  // and keep it as a channel file in the backups folder.
+  bool backupBeforeWriting = false;
   friend bool operator==(const RigOptions&, const RigOptions&) = default;
 };
 inline constexpr const char* kRigOptionsSection = "RigOptions";

@@ -140,6 +140,7 @@ void Transfers::SaveToRig1Click() {
     form_.shared.OperationState = "Once";
     EndRun();
   }};
+  if (!BackUpBefore(ChannelsToSave())) return;
   SaveChannels();
   if (form_.shared.VerifyAfterWrite && !form_.shared.StopRequested && port_.Active())
     ReadBackWritten();
@@ -178,6 +179,11 @@ void Transfers::SaveChannels() {
 void Transfers::ClrMemory1Click() {
   if (closing_ || RefuseWhileBusy("Clearing")) return;
   if (!host_.Confirm("Reset Memory Channels?", MessageIcon::Question)) return;
+  ClearCheckedChannels();
+}
+
+void Transfers::ClearCheckedChannels() {
+  if (closing_ || RefuseWhileBusy("Clearing")) return;
   io_.ClearTranscript();
   form_.shared.OperationState = "Reset";
   form_.shared.StopRequested = false;
@@ -192,6 +198,7 @@ void Transfers::ClrMemory1Click() {
     form_.shared.OperationState = "Once";
     EndRun();
   }};
+  if (!BackUpBefore(ChannelsToClear())) return;
   ClearChannels();
 }
 

@@ -71,6 +71,28 @@ class Transfers {
   void SaveToRig1Click();
   // Asks first; the answer Yes clears the checked channels in the rig.
   void ClrMemory1Click();
+  // The clear run itself, without the question (a restore asked already).
+  void ClearCheckedChannels();
+
+  // --- backups (backup.cpp) ---
+  // Where backups go; empty: the documents folder's "backups".
+  std::string backupFolder;
+  // The backup file the last save or clear made, or empty.
+  const std::string& LastBackupPath() const { return lastBackup_; }
+  // The newest backup of the selected rig in the backups folder, or empty.
+  std::string NewestBackup() const;
+  // Puts a backup into the table, exactly its rows checked: the channels
+  // that were empty then have an empty row. False (after saying why) when
+  // the file cannot be read.
+  bool LoadBackupIntoTable(const std::string& path);
+  // Writes a backup back to the rig: its channels as they were, the empty
+  // ones cleared.
+  void RestoreBackup(const std::string& path);
+  // Asked when a channel gave no answer for the backup: true writes without
+  // its backup. Unset, the host asks the user.
+  std::function<bool(const std::string& question)> OnBackupIncomplete;
+  // Told the path of each backup written (the command line prints it).
+  std::function<void(const std::string& path)> OnBackupMade;
   void Cancel1Click();
 
   Run Current() const { return run_; }
@@ -138,6 +160,12 @@ class Transfers {
   // The message about the channels that got no answer; empty when all did.
   std::string NoAnswerReport() const;
   void ReadBackWritten();
+  // With "Back up before writing": reads `channels` as the rig holds them
+  // and writes the backup file. False when the run must not go on.
+  bool BackUpBefore(const std::vector<int>& channels);
+  std::vector<int> ChannelsToSave();
+  std::vector<int> ChannelsToClear();
+  std::string BackupFolder() const;
 
   Host& host_;
   ChannelWindow& form_;
@@ -154,6 +182,7 @@ class Transfers {
   std::vector<std::pair<Asked, std::string>> unanswered_;
   std::vector<std::string> differences_;
   std::vector<int> written_;  // rows the last save, clear or click to the rig sent
+  std::string lastBackup_;
   // How far the terminal log has come through the transcript.
   TerminalLog terminalLog_;
   size_t loggedLines_ = 0;

@@ -42,6 +42,8 @@ class ChannelWindow {
   virtual std::string RowMode(int n) const = 0;
   virtual std::string RowName(int n) const = 0;
   virtual bool RowChecked(int n) const = 0;
+  // A row the rig does not have stays unchecked.
+  virtual void SetRowChecked(int n, bool checked) = 0;
   // False for a row the selected rig does not have (row 00 off the Kenwoods).
   virtual bool RowAvailable(int n) const = 0;
   // A number that is not "00".."99" changes nothing.

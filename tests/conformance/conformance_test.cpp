@@ -3,6 +3,7 @@
 // rig does differently is taken from the differences table only.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -197,6 +198,74 @@ TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
   ASSERT_TRUE(LoadChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
   EXPECT_EQ(Form().RowKept(5).fields, extra->second);
   std::remove(file.c_str());
+}
+
+// With "Back up before writing", a save first keeps what the rig held of
+// the channels it changes; restoring the newest backup gives the rig its
+// memories back, the ones that were empty cleared again.
+TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
+  const int a = Profile().first == 0 ? 1 : Profile().first;
+  sim::Channel held = SimChannel(14250000, UsbCode(Profile().family));
+  if (Profile().id == "TS570") held.extra = "1108";
+  sim->SetChannel(a, held);
+  sim->SetChannel(a + 2, SimChannel(7050000, UsbCode(Profile().family)));
+  const std::vector<int> channels = {a, a + 1, a + 2};
+  std::vector<std::optional<sim::Channel>> before;
+  for (int n : channels)
+    before.push_back(sim->GetChannel(n));
+  const std::string folder = ::testing::TempDir() + "backups-" + Profile().id + "/";
+  std::filesystem::remove_all(folder);
+  program->transfers.backupFolder = folder;
+  RigOptions options = program->SetDLG.Options();
+  options.backupBeforeWriting = true;
+  program->SetDLG.SetOptions(options);
+
+  Type({{a, "14.300.000", "USB", ""}, {a + 1, "14.310.000", "USB", ""},
+        {a + 2, "14.320.000", "USB", ""}});
+  Save(channels);
+  ASSERT_FALSE(program->transfers.LastBackupPath().empty()) << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(sim->GetChannel(a + 1)->hz, 14310000);
+
+  if (Profile().family == Family::Icom) {
+    program->transfers.VfoA1Click();
+    Settle(150);
+  }
+  host.SetConfirmAnswer(true);
+  program->transfers.RestoreBackup(program->transfers.NewestBackup());
+  Settle(150);
+  for (size_t i = 0; i < channels.size(); ++i) {
+    const auto now = sim->GetChannel(channels[i]);
+    if (SimEmpty(before[i])) {
+      EXPECT_TRUE(SimEmpty(now)) << "channel " << channels[i] << " was empty";
+    } else {
+      ASSERT_FALSE(SimEmpty(now)) << "channel " << channels[i];
+      EXPECT_EQ(now->hz, before[i]->hz) << "channel " << channels[i];
+      EXPECT_EQ(now->mode, before[i]->mode) << "channel " << channels[i];
+      EXPECT_EQ(now->extra, before[i]->extra) << "channel " << channels[i];
+    }
+  }
+  std::filesystem::remove_all(folder);
+}
+
+// A rig that answers nothing gives no backup, and then nothing is written.
+TEST_P(Conformance, NoBackupNoWrite) {
+  const int a = Profile().first == 0 ? 1 : Profile().first;
+  sim->SetChannel(a, SimChannel(14250000, UsbCode(Profile().family)));
+  program->transfers.backupFolder = ::testing::TempDir() + "backups-silent/";
+  RigOptions options = program->SetDLG.Options();
+  options.backupBeforeWriting = true;
+  program->SetDLG.SetOptions(options);
+  program->transfers.OnBackupIncomplete = [](const std::string&) { return false; };
+  sim->SetFaults([] {
+    sim::Faults f;
+    f.silence = true;
+    return f;
+  }());
+  Type({{a, "14.300.000", "USB", ""}});
+  Save({a});
+  sim->SetFaults({});
+  EXPECT_EQ(sim->GetChannel(a)->hz, 14250000);
+  EXPECT_TRUE(program->transfers.LastBackupPath().empty());
 }
 
 // Empty memories read as empty rows between full ones; a save of an empty
