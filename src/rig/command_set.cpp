@@ -70,6 +70,7 @@ class CivSet : public CommandSet {
   // answers the VFO for every channel; in memory mode the select changes
   // the channel on every model.
   void BeforeReads(const RigContext& ctx) const override { IcomMemoryMode(ctx); }
+  void AfterReadsBeforeWrites(const RigContext& ctx) const override { IcomVfoA(ctx); }
   bool ReadChannel(const RigContext& ctx, const std::string& channel) const override {
     IcomReadChannel(ctx, channel);
     return true;

@@ -22,6 +22,9 @@ class CommandSet {
   // --- one channel ---
   // Before the first read of a run or click (CI-V: into memory mode).
   virtual void BeforeReads(const RigContext&) const {}
+  // After reads that come before writes (a backup): back to the state the
+  // rig stores from (CI-V: the VFO, which the reads left for memory mode).
+  virtual void AfterReadsBeforeWrites(const RigContext&) const {}
   // False when nothing was sent (the rig has no such channel).
   virtual bool ReadChannel(const RigContext& ctx, const std::string& channel) const = 0;
   // `kept`: what a read of the rig kept with the row; the ASCII rigs write

@@ -111,6 +111,7 @@ bool Transfers::BackUpBefore(const std::vector<int>& channels) {
     std::lock_guard lock(answeredMutex_);
     answered_.clear();
   }
+  commands.AfterReadsBeforeWrites(Context());
   if (!silent.empty()) {
     const std::string question = "No answer from the rig for channel" +
                                  std::string(silent.size() > 1 ? "s " : " ") +

@@ -224,6 +224,7 @@ TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
         {a + 2, "14.320.000", "USB", ""}});
   Save(channels);
   ASSERT_FALSE(program->transfers.LastBackupPath().empty()) << ::testing::PrintToString(host.Messages());
+  ASSERT_TRUE(sim->GetChannel(a + 1).has_value()) << "the save wrote nothing";
   EXPECT_EQ(sim->GetChannel(a + 1)->hz, 14310000);
 
   if (Profile().family == Family::Icom) {

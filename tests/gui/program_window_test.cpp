@@ -102,7 +102,7 @@ TEST_F(ProgramWindows, SettingsDialogAndIndicator) {
   ASSERT_NE(window->settingsWindow(), nullptr);
   EXPECT_TRUE(window->settingsWindow()->isVisible());
   // The original's 343 rows and one more row for the answer options.
-  EXPECT_EQ(window->settingsWindow()->size(), QSize(353, 369));
+  EXPECT_EQ(window->settingsWindow()->size(), QSize(353, 389));
   auto* wait = window->settingsWindow()->findChild<QCheckBox*>("cbWaitAnswers");
   ASSERT_NE(wait, nullptr);
   EXPECT_EQ(wait->text(), "Wait for answers");
