@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -289,8 +290,10 @@ class Session {
 const char* const kRigmem = "/usr/bin/rigmem";
 
 // Runs a program with a time limit; its exit status, or -1 when it had to
-// be killed or could not start. Output goes to `log`.
-int RunWithLimit(const std::vector<std::string>& argv, const std::string& log, int limitMs) {
+// be killed or could not start. Output goes to `log`; `cpuSeconds`, when
+// given, gets the CPU time (user and system) the program used.
+int RunWithLimit(const std::vector<std::string>& argv, const std::string& log, int limitMs,
+                 double* cpuSeconds = nullptr) {
   std::vector<char*> args;
   for (const std::string& a : argv)
     args.push_back(const_cast<char*>(a.c_str()));
@@ -306,8 +309,9 @@ int RunWithLimit(const std::vector<std::string>& argv, const std::string& log, i
   if (spawned != 0) return -1;
   const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
   int status = 0;
+  struct rusage usage {};
   for (;;) {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
+    const pid_t done = wait4(pid, &status, WNOHANG, &usage);
     if (done == pid) break;
     if (Clock::now() > deadline) {
       kill(pid, SIGKILL);
@@ -316,6 +320,9 @@ int RunWithLimit(const std::vector<std::string>& argv, const std::string& log, i
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  if (cpuSeconds != nullptr)
+    *cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -328,6 +335,7 @@ std::string ReadAll(const std::string& path) {
 
 struct RigmemResult {
   double seconds = NAN;  // for `count` channels; NaN when rigmem failed
+  double cpu = NAN;      // CPU seconds for `count` channels
   int channels = 0;      // how many it really moved
   int missing = 0;       // of a load: channels that did not land
 };
@@ -356,7 +364,7 @@ RigmemResult Rigmem(const Rig& rig, int baud, bool save, int first, int count,
   const auto start = Clock::now();
   const int status = RunWithLimit({kRigmem, "-m", std::to_string(rig.hamlibModel), "-r", device,
                                    "-s", std::to_string(baud), save ? "save" : "load", csv},
-                                  folder + "rigmem.log", 600000);
+                                  folder + "rigmem.log", 600000, &r.cpu);
   const double seconds = Seconds(Clock::now() - start);
   if (status != 0) {
     std::fprintf(stderr, "varnek-bench: rigmem %s for %s at %d failed (%d): %s\n",
@@ -372,6 +380,7 @@ RigmemResult Rigmem(const Rig& rig, int baud, bool save, int first, int count,
     while (std::getline(in, line))
       if (!line.empty()) ++r.channels;
     r.seconds = r.channels > 0 ? seconds * count / r.channels : NAN;
+    r.cpu = r.channels > 0 ? r.cpu * count / r.channels : NAN;
   } else {
     r.channels = count;
     r.seconds = seconds;
@@ -380,6 +389,54 @@ RigmemResult Rigmem(const Rig& rig, int baud, bool save, int first, int count,
       if (!c || c->hz != WrittenHz(n)) ++r.missing;
     }
   }
+  s.Stop();
+  return r;
+}
+
+// One answer-paced read or write of channels `first`..`last` by varnek-cli
+// against a fresh simulator at `baud`: its CPU seconds and wall time.
+struct CliRun {
+  double cpu = NAN, seconds = NAN;
+  int missing = 0;
+};
+
+CliRun CliCpu(const Rig& rig, int baud, bool read, const std::string& folder) {
+  CliRun r;
+  sim::Simulator s(SimOptions(rig, baud, ""));
+  const std::string device = s.Start();
+  const int first = std::max(1, s.FirstChannel()), last = std::min(99, s.LastChannel());
+  const std::string table = folder + "table.txt", out = folder + "out.txt";
+  if (read) {
+    FillMemory(s, rig);
+  } else {
+    std::ofstream t(table);
+    for (int n = first; n <= last; ++n)
+      t << ChannelText(n) << '\t' << WrittenText(n) << "\tUSB\t\r\n";
+  }
+  const std::string channels = std::to_string(first) + "-" + std::to_string(last);
+  std::vector<std::string> args = {VARNEK_CLI_PATH,  "--settings-dir", folder + "settings",
+                                   "--rig",          rig.selection,    "--port",
+                                   device,           "--baud",         std::to_string(baud),
+                                   "--wait-for-answers", "on"};
+  if (read) {
+    args.insert(args.end(), {"--out", out, "read", channels});
+  } else {
+    args.insert(args.end(), {"--table", table, "write", channels});
+  }
+  const auto start = Clock::now();
+  const int status = RunWithLimit(args, folder + "cli.log", 600000, &r.cpu);
+  r.seconds = Seconds(Clock::now() - start);
+  if (status != 0) {
+    std::fprintf(stderr, "varnek-bench: varnek-cli %s for %s ended with %d: %s\n",
+                 read ? "read" : "write", rig.label, status,
+                 ReadAll(folder + "cli.log").substr(0, 400).c_str());
+    r.cpu = NAN;
+  }
+  if (!read)
+    for (int n = first; n <= last; ++n) {
+      const std::optional<sim::Channel> c = s.GetChannel(n);
+      if (!c || std::llabs(c->hz - WrittenHz(n)) > 10) ++r.missing;
+    }
   s.Stop();
   return r;
 }
@@ -475,5 +532,41 @@ int Paced(int classicStride, const std::string& only) {
   }
   return 0;
 }
+
+#ifndef VARNEK_BENCH_CLASSIC_ONLY
+int Cpu(const std::string& only) {
+  ScratchHome scratch;
+  const std::string folder = scratch.Environment().getEnv("HOME").value_or("/tmp/");
+  for (const Rig& rig : kRigs) {
+    if (!only.empty() && only != rig.label) continue;
+    // Each rig at the rate its settings reset to.
+    const int baud =
+        DefaultsFor(ModelCodeOf(rig.selection)).baud == ItemPosition(BaudItems(), "4800") ? 4800
+                                                                                           : 9600;
+    for (const bool read : {true, false}) {
+      const std::string what = std::string("cpu.") + rig.label + "." + std::to_string(baud) +
+                               (read ? ".read99." : ".write99.");
+      const CliRun v = CliCpu(rig, baud, read, folder);
+      Report(what + "varnek_cli_cpu", v.cpu, "s", "");
+      Report(what + "varnek_cli_wall", v.seconds, "s", "");
+      if (!read) Report(what + "varnek_cli.missing", v.missing, "ch", "0");
+      if (rig.hamlibModel == 0) {
+        Report(what + "rigmem_cpu", NAN, "s", "no memory access in Hamlib 4.5.4");
+        continue;
+      }
+      sim::Simulator probe(SimOptions(rig, baud, ""));
+      probe.Start();
+      const int first = std::max(1, probe.FirstChannel());
+      const int count = std::min(99, probe.LastChannel()) - first + 1;
+      probe.Stop();
+      const RigmemResult h = Rigmem(rig, baud, read, first, count, folder, "");
+      Report(what + "rigmem_cpu", h.cpu, "s", "");
+      Report(what + "rigmem_wall", h.seconds, "s", "");
+      Report(what + "cpu_over_rigmem", v.cpu / h.cpu, "x", "<= 1");
+    }
+  }
+  return 0;
+}
+#endif
 
 }  // namespace varnek::bench

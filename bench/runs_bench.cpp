@@ -19,6 +19,8 @@
 //   varnek-bench paced [CLASSIC_STRIDE [FAMILY]]
 //                               answer-paced reads and writes beside the
 //                               classic ones, the line limit and rigmem
+//   varnek-bench cpu [FAMILY]   CPU seconds of varnek-cli's answer-paced
+//                               read and write of 99 channels beside rigmem
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -329,6 +331,7 @@ int main(int argc, char** argv) {
     if (what == "idle") return varnek::bench::Idle(argc > 2 ? std::atoi(argv[2]) : 10);
     if (what == "memory") return varnek::bench::Memory();
     if (what == "log") return varnek::bench::Log(argc > 2 ? std::atoi(argv[2]) : 1200);
+    if (what == "cpu") return varnek::bench::Cpu(argc > 2 ? argv[2] : "");
     if (what == "paced")
       return varnek::bench::Paced(argc > 2 ? std::atoi(argv[2]) : 0, argc > 3 ? argv[3] : "");
   } catch (const std::exception& e) {
@@ -338,6 +341,6 @@ int main(int argc, char** argv) {
   std::fprintf(
       stderr,
       "usage: varnek-bench runs [SCALE [FAMILY]] | idle [SECONDS] | memory | log [LINES] | "
-      "paced [CLASSIC_STRIDE [FAMILY]]\n");
+      "paced [CLASSIC_STRIDE [FAMILY]] | cpu [FAMILY]\n");
   return 2;
 }
