@@ -70,17 +70,8 @@ bool Transfers::BackUpBefore(const std::vector<int>& channels) {
   const std::string code = form_.shared.ModelCode.Get();
   const CommandSet& commands = Commands();
   if (commands.Family() == RigFamily::None) return true;
-  // Read as the read-back reads: every answer awaited, nothing stored
-  // into the table that is about to be written.
-  const bool wasPaced = form_.shared.WaitForAnswers;
-  answers_.SetLookOnly(true);
-  form_.shared.WaitForAnswers = true;
-  ApplyAnswerFraming();
-  Finally restore{[&] {
-    answers_.SetLookOnly(false);
-    form_.shared.WaitForAnswers = wasPaced;
-    ApplyAnswerFraming();
-  }};
+  // Nothing read is stored into the table that is about to be written.
+  const auto restore = LookOnlyReads();
   MemoryModeBeforeReads();
   std::string text;
   std::vector<int> silent;

@@ -244,25 +244,28 @@ void Transfers::ClearChannels() {
 
 // --- read-back after a save ---------------------------------------------------
 
-void Transfers::ReadBackWritten() {
-  if (written_.empty()) return;
-  const std::string code = form_.shared.ModelCode.Get();
-  const CommandSet& commands = Commands();
+Finally<std::function<void()>> Transfers::LookOnlyReads() {
   const bool wasPaced = form_.shared.WaitForAnswers;
-  {
-    std::lock_guard lock(answeredMutex_);
-    answered_.clear();
-  }
-  // The read-back waits for every answer whatever the pacing of the run,
-  // and the answers are compared with the table, never stored into it.
   answers_.SetLookOnly(true);
   form_.shared.WaitForAnswers = true;
   ApplyAnswerFraming();
-  Finally restore{[&] {
+  return {[this, wasPaced] {
     answers_.SetLookOnly(false);
     form_.shared.WaitForAnswers = wasPaced;
     ApplyAnswerFraming();
   }};
+}
+
+void Transfers::ReadBackWritten() {
+  if (written_.empty()) return;
+  const std::string code = form_.shared.ModelCode.Get();
+  const CommandSet& commands = Commands();
+  {
+    std::lock_guard lock(answeredMutex_);
+    answered_.clear();
+  }
+  // The answers are compared with the table, never stored into it.
+  const auto restore = LookOnlyReads();
   MemoryModeBeforeReads();
   std::vector<std::string> differences;
   int done = 0;

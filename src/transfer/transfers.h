@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/finally.h"
 #include "base/kept_fields.h"
 #include "rig/rig_io.h"
 #include "transfer/terminal_log.h"
@@ -160,6 +161,10 @@ class Transfers {
   // The message about the channels that got no answer; empty when all did.
   std::string NoAnswerReport() const;
   void ReadBackWritten();
+  // Reads that wait for every answer whatever the run's pacing and store
+  // nothing into the table (the read-back, the backup); until the returned
+  // guard goes.
+  Finally<std::function<void()>> LookOnlyReads();
   // With "Back up before writing": reads `channels` as the rig holds them
   // and writes the backup file. False when the run must not go on.
   bool BackUpBefore(const std::vector<int>& channels);
