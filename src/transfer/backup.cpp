@@ -2,6 +2,7 @@
 // change, read just before and kept as a channel file, and the restore that
 // writes such a file back.
 #include <algorithm>
+#include <cctype>
 #include <ctime>
 #include <filesystem>
 
