@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -166,6 +167,7 @@ class PosixSerialDevice : public SerialDevice {
     uint32_t word = 0;
     ReadModemLocked(word);
     lastModem_ = word;
+    lastModemLook_ = std::chrono::steady_clock::now();
     ReadCountersLocked(errorBase_);
     eventBase_ = errorBase_;
     lastInQueue_ = 0;
@@ -336,7 +338,8 @@ class PosixSerialDevice : public SerialDevice {
     if (fd_ < 0) return status::kInvalidHandle;
     int in = 0, out = 0;
     if (ioctl(fd_, FIONREAD, &in) != 0) return StatusFromErrno(errno);
-    if (ioctl(fd_, TIOCOUTQ, &out) != 0) out = 0;
+    // Nothing written since the queue was last seen empty: it still is.
+    if (lastOutQueue_ > 0 && ioctl(fd_, TIOCOUTQ, &out) != 0) out = 0;
     Counters now;
     ReadCountersLocked(now);
     st.errors = 0;
@@ -446,12 +449,18 @@ class PosixSerialDevice : public SerialDevice {
         if (in > 0) found |= ev::kRxChar;
       lastInQueue_ = static_cast<uint32_t>(std::max(in, 0));
     }
-    if (ioctl(fd_, TIOCOUTQ, &out) == 0) {
-      if (out == 0 && lastOutQueue_ > 0) found |= ev::kTxEmpty;
+    if (lastOutQueue_ > 0 && ioctl(fd_, TIOCOUTQ, &out) == 0) {
+      if (out == 0) found |= ev::kTxEmpty;
       lastOutQueue_ = static_cast<uint32_t>(std::max(out, 0));
     }
+    // Input wakes this wait once a byte at a slow line rate, and on a USB
+    // adapter every look at the modem lines is a round trip over the bus:
+    // look at them on a clock instead, which still sees a change within a
+    // few tens of milliseconds.
     uint32_t word = 0;
-    if (ReadModemLocked(word) == status::kOk) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastModemLook_ >= kModemLookEvery && ReadModemLocked(word) == status::kOk) {
+      lastModemLook_ = now;
       const uint32_t changed = word ^ lastModem_;
       if (changed & modem::kCts) found |= ev::kCts;
       if (changed & modem::kDsr) found |= ev::kDsr;
@@ -459,13 +468,13 @@ class PosixSerialDevice : public SerialDevice {
       if ((changed & modem::kRing) && (word & modem::kRing)) found |= ev::kRing;
       lastModem_ = word;
     }
-    Counters now;
-    if (ReadCountersLocked(now)) {
-      if (now.brk != eventBase_.brk) found |= ev::kBreak;
-      if (now.frame != eventBase_.frame || now.parity != eventBase_.parity ||
-          now.overrun != eventBase_.overrun || now.bufOverrun != eventBase_.bufOverrun)
+    Counters counts;
+    if (ReadCountersLocked(counts)) {
+      if (counts.brk != eventBase_.brk) found |= ev::kBreak;
+      if (counts.frame != eventBase_.frame || counts.parity != eventBase_.parity ||
+          counts.overrun != eventBase_.overrun || counts.bufOverrun != eventBase_.bufOverrun)
         found |= ev::kErr;
-      eventBase_ = now;
+      eventBase_ = counts;
     }
     events = found & eventMask_;
     if (events) return WaitOutcome::Event;
@@ -550,6 +559,8 @@ class PosixSerialDevice : public SerialDevice {
   char eventChar_ = 0;
   uint32_t eventMask_ = 0, pendingEvents_ = 0;
   uint32_t lastModem_ = 0, lastInQueue_ = 0, lastOutQueue_ = 0;
+  static constexpr std::chrono::milliseconds kModemLookEvery{40};
+  std::chrono::steady_clock::time_point lastModemLook_{};
   Counters errorBase_, eventBase_;
 };
 

@@ -18,8 +18,13 @@ constexpr int kPassWaitMs = 75;
 // readable, so input cannot wake us; look again this often instead.
 constexpr int kQueuedRecheckMs = 10;
 constexpr int kIdleWaitMs = 200;
-// Readings of the status per pass; a flood changes the counts on every one.
+// Readings of the status per pass while someone watches its changes; a
+// flood changes the counts on every one.
 constexpr int kMaxStatusReadings = 4;
+// The modem lines are looked at this often, and at once when the device
+// says one changed. A slow line wakes this thread for every byte, and on a
+// USB adapter each look is a round trip over the bus.
+constexpr uint32_t kModemLookMs = 40;
 }  // namespace
 
 uint32_t SerialTick() {
@@ -79,12 +84,14 @@ bool TWorkThread::Live() const {
 void TWorkThread::Execute() {
   servicing_ = port_.active_;
   lastReadTick_ = SerialTick();
+  modemLookTick_ = lastReadTick_ - kModemLookMs;
   for (;;) {
     if (!servicing_) {
       port_.threadBusy_ = false;
       servicing_ = port_.active_;
       if (servicing_) {
         lastReadTick_ = SerialTick();
+        modemLookTick_ = lastReadTick_ - kModemLookMs;  // a new opening: look now
         lineErrors_ = 0;
         pending_.clear();
         continue;
@@ -103,7 +110,9 @@ void TWorkThread::Execute() {
 }
 
 void TWorkThread::ServicePass() {
-  if (Live()) PollModemAndErrors();
+  // Straight after a device event the status was read for its handlers.
+  if (Live() && !statusFresh_) PollModemAndErrors();
+  statusFresh_ = false;
   CheckWriteDone();
   if (Live()) TryRead();
   if (Live()) {
@@ -154,7 +163,16 @@ void TWorkThread::Report(uint32_t place, uint32_t code, const std::string& msg) 
   HandOver([this, place, code, &msg] { port_.ReportProcessError(place, code, msg, 0); });
 }
 
-void TWorkThread::PollModemAndErrors() {
+void TWorkThread::PollModemAndErrors(bool linesChanged) {
+  const uint32_t now = SerialTick();
+  if (linesChanged || now - modemLookTick_ >= kModemLookMs) {
+    modemLookTick_ = now;
+    ReadModem();
+  }
+  ReadStatus();
+}
+
+void TWorkThread::ReadModem() {
   uint32_t word = 0;
   if (const uint32_t err = device_.GetModemStatus(word)) {
     if (Live()) Report(9905, err, "Error getting ModemStatus");
@@ -167,8 +185,13 @@ void TWorkThread::PollModemAndErrors() {
     port_.ringState_ = (word & modem::kRing) != 0;
     if (ringChanged && port_.OnRIEvent) HandEvent([this] { port_.OnRIEvent(port_); });
   }
+}
 
-  for (int i = 0; i < kMaxStatusReadings && Live(); ++i) {
+void TWorkThread::ReadStatus() {
+  // One reading gives the queue counts; reading until they stand still only
+  // serves a watcher of every change.
+  const int readings = port_.OnCommStat ? kMaxStatusReadings : 1;
+  for (int i = 0; i < readings && Live(); ++i) {
     CommStatus st;
     if (const uint32_t err = device_.ClearError(st)) {
       if (Live()) Report(9803, err, "Error ClearCommError");
@@ -343,26 +366,38 @@ void TWorkThread::CheckWriteDone() {
   if (outcome == Failed && Live()) Report(9702, error, "Error getting Overlapped Result");
   for (const uint32_t e : startErrors)
     if (Live()) Report(903, e, "Error writing Data");
-  for (int i = 0; i < 1 + finishedAtOnce; ++i)
-    HandEvent([this] {
-      if (port_.OnWriteDone) port_.OnWriteDone(port_);
-    });
+  // Nobody listening: no hand-over, which would wake the GUI thread and
+  // hold this one until it ran.
+  if (port_.OnWriteDone)
+    for (int i = 0; i < 1 + finishedAtOnce; ++i)
+      HandEvent([this] {
+        if (port_.OnWriteDone) port_.OnWriteDone(port_);
+      });
 }
 
 void TWorkThread::WaitOnDevice() {
   int timeout = kPassWaitMs;
   const uint32_t queued = port_.commStateInQueue_;
-  const bool watchInput = queued == 0;
+  bool watchInput = queued == 0;
   // Bytes waiting (in the device, or taken and waiting for the rest of an
   // answer) go out by their time-out: look again soon.
   if (!watchInput || !pending_.empty()) timeout = kQueuedRecheckMs;
+  if (!pending_.empty() && watchInput) {
+    // The rest of an answer is on its way. Woken by each byte, a slow line
+    // would cost a pass per byte; let a few arrive and take them at once.
+    // The answer's end waits at most this long for its pass.
+    const uint32_t gatherUs = 2 * port_.rtoCharDelayTime_;
+    timeout = std::clamp(static_cast<int>((gatherUs + 999) / 1000), 1, kQueuedRecheckMs);
+    watchInput = false;
+  }
   uint32_t events = 0, error = 0;
   const WaitOutcome outcome =
       device_.Wait(timeout, watchInput, port_.sendInProgress_, events, error);
   switch (outcome) {
     case WaitOutcome::Event:
       if (Live()) {
-        PollModemAndErrors();
+        PollModemAndErrors((events & (ev::kCts | ev::kDsr | ev::kRlsd | ev::kRing)) != 0);
+        statusFresh_ = true;
         DispatchCommEvents(events);
       }
       break;

@@ -38,7 +38,11 @@ class TWorkThread {
   void Run();
   void Execute();
   void ServicePass();
-  void PollModemAndErrors();
+  // The modem lines when due (or `linesChanged`), then the error word and
+  // queue counts.
+  void PollModemAndErrors(bool linesChanged = false);
+  void ReadModem();
+  void ReadStatus();
   void TryRead();
   // TryRead with an answer framer: reads what has arrived at once and hands
   // over complete answers.
@@ -72,6 +76,8 @@ class TWorkThread {
   // every reading, so the last reading alone would forget them.
   uint32_t lineErrors_ = 0;
   uint32_t lostGeneration_ = 0;  // generation of the port that hung up, 0 none
+  uint32_t modemLookTick_ = 0;
+  bool statusFresh_ = false;  // the status was read after the last wait
 
   std::shared_ptr<SerialThreadLife> life_;
   std::thread thread_;
