@@ -138,11 +138,14 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   // Every frame the rig addressed to us, not only the first three: a late
   // acknowledgement from the request before would otherwise push the mode
   // answer out of sight, and the band plan's guess would stand for it.
-  int frames = 0;
-  for (size_t at = h.find("FE FE E0 "); at != std::string::npos; at = h.find("FE FE E0 ", at + 1))
-    ++frames;
-  for (int i = 2; i <= frames + 1; ++i) {
-    const auto p = Words(Trim(Piece(h, "FE FE E0 ", i, 1)));
+  // One pass over the frames: a save's transcript grows to thousands of
+  // lines and is parsed again after every cluster.
+  static const std::string kToUs = "FE FE E0 ";
+  for (size_t at = h.find(kToUs); at != std::string::npos && (freq.empty() || mode.empty());) {
+    const size_t body = at + kToUs.size();
+    const size_t next = h.find(kToUs, body);
+    const auto p = Words(Trim(h.substr(body, next == std::string::npos ? next : next - body)));
+    at = next;
     if (p.size() < 2) continue;
     if (freq.empty() && p[1] == "03") {
       const std::string d = Joined(p, 2, four ? 4 : 5);

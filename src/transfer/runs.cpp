@@ -2,6 +2,7 @@
 #include "transfer/transfers.h"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 
 #include "base/finally.h"
@@ -55,6 +56,14 @@ void Transfers::LoadFromRig1Click() {
 
 void Transfers::LoadWorker() {
   std::string error;
+  // The progress of the channel just done goes with the next hand-over to
+  // the GUI thread: one of its own would wake that thread once more for
+  // every channel.
+  std::function<void()> progress;
+  const auto showProgress = [&progress] {
+    if (progress) progress();
+    progress = nullptr;
+  };
   try {
     int total = 0;
     host_.RunOnGuiThread([&] {
@@ -64,14 +73,14 @@ void Transfers::LoadWorker() {
     int done = 0;
     bool stopped = false;
     for (int n = 0; n < ChannelWindow::kChannels && !stopped && !closing_; ++n) {
-      bool checked = false;
-      host_.RunOnGuiThread([&] { checked = form_.RowChecked(n); });
-      if (checked) {
+      const RowNow row = TakeRow(n, showProgress);
+      if (closing_) break;  // the progress just shown may have closed the program
+      if (row.checked) {
         bool read = false;
-        DoClick(n, read, done == 0);
+        DoClick(n, row, read, done == 0);
         EndWatch(Asked::Read);
         ++done;
-        host_.RunOnGuiThread([&] { Progress(ChannelText(n), done, total); });
+        progress = [this, n, done, total] { Progress(ChannelText(n), done, total); };
         if (LineLost()) {
           error = LostLine(ChannelText(n));
           stopped = true;
@@ -85,6 +94,7 @@ void Transfers::LoadWorker() {
     }
     if (!stopped && !closing_) {
       host_.RunOnGuiThread([&] {
+        showProgress();
         form_.lbChan.SetCaption("Ready");
         form_.shared.OperationState = "Once";
       });
@@ -95,6 +105,7 @@ void Transfers::LoadWorker() {
   // Answers that came late still count for the channel they name.
   if (error.empty()) JudgeReads();
   host_.RunOnGuiThread([&] {
+    showProgress();
     // However the run ended: clicked Kenwood reads select the channel again,
     // the interval is what the edit shows, and an error is not swallowed.
     form_.shared.LoadFinished = true;

@@ -133,19 +133,27 @@ const CommandSet& Transfers::Commands() const {
   return CommandSetOf(form_.shared.ModelCode.Get());
 }
 
-Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
-  bool toRig = false;
-  std::string freq, mode, name;
-  KeptFields kept;
+Transfers::RowNow Transfers::TakeRow(int n, const std::function<void()>& first) {
+  RowNow row;
   host_.RunOnGuiThread([&] {
-    freq = form_.RowFreq(n);
-    mode = form_.RowMode(n);
-    name = form_.RowName(n);
-    kept = form_.RowKept(n);
-    toRig = form_.cbCcr.Checked() && !freq.empty();
+    if (first) first();
+    row.checked = form_.RowChecked(n);
+    row.freq = form_.RowFreq(n);
+    row.mode = form_.RowMode(n);
+    row.name = form_.RowName(n);
+    row.kept = form_.RowKept(n);
+    row.toRig = form_.cbCcr.Checked() && !row.freq.empty();
   });
-  read = !toRig;
-  if (toRig) return WriteChannelToRig(ChannelText(n), freq, mode, name, kept);
+  return row;
+}
+
+Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
+  return DoClick(n, TakeRow(n), read, firstRead);
+}
+
+Exchange Transfers::DoClick(int n, const RowNow& row, bool& read, bool firstRead) {
+  read = !row.toRig;
+  if (row.toRig) return WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
   if (firstRead) MemoryModeBeforeReads();
   ReadChannelFromRig(ChannelText(n));
   return Exchange::Sent;
@@ -153,13 +161,12 @@ Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
 
 void Transfers::ReadChannelFromRig(const std::string& channel) {
   const RigContext ctx = Context();
-  host_.RunOnGuiThread([&] {
+  const auto show = [&] {
     form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
-  });
-  rigops::Pump(ctx);
-  host_.RunOnGuiThread([&] {
+  };
+  const auto watch = [&] {
     io_.ClearTranscript();
     // What is left of an answer that never completed belongs to no one.
     answers_.tally.Restart(FramingFor(form_.shared.ModelCode.Get()));
@@ -167,7 +174,20 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
     if (!port_.Active()) port_.SetActive(true);
     form_.shared.ChannelSent = true;
     io_.RefreshPortIndicator();
-  });
+  };
+  if (host_.IsGuiThread()) {
+    // A click: the caption is painted before the read goes out.
+    show();
+    rigops::Pump(ctx);
+    watch();
+  } else {
+    // A run's worker: one hand-over, where two would each cost the GUI
+    // thread a wake-up for nothing between them.
+    host_.RunOnGuiThread([&] {
+      show();
+      watch();
+    });
+  }
   const bool sent = Commands().ReadChannel(ctx, channel);
   // A read that sent nothing (no such channel on the rig, a rig without a
   // command set) waits for no answer, and none is missing.
@@ -185,9 +205,12 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
     form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
+    if (!host_.IsGuiThread()) io_.RefreshPortIndicator();
   });
-  rigops::Pump(ctx);
-  host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });
+  if (host_.IsGuiThread()) {
+    rigops::Pump(ctx);
+    io_.RefreshPortIndicator();
+  }
   const std::string f = Trim(freq), m = Trim(mode);
   const Exchange e = Commands().WriteChannel(ctx, channel, f, m, name, kept);
   host_.RunOnGuiThread([&] { io_.RefreshPortIndicator(); });

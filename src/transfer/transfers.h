@@ -119,10 +119,19 @@ class Transfers {
   std::function<void(Run)> OnRunChanged;
 
  private:
+  // A row as a click finds it, taken on the GUI thread in one hand-over.
+  struct RowNow {
+    bool checked = false, toRig = false;
+    std::string freq, mode, name;
+    KeptFields kept;
+  };
+  // `first` runs in the same hand-over, before the row is taken.
+  RowNow TakeRow(int channel, const std::function<void()>& first = {});
   // Writes (returning how it went) or reads (`read` set) as a click does.
   // `firstRead`: the first read of a run (or a single click), which puts a
   // CI-V rig into memory mode first.
   Exchange DoClick(int channel, bool& read, bool firstRead);
+  Exchange DoClick(int channel, const RowNow& row, bool& read, bool firstRead);
   void MemoryModeBeforeReads();
   // The selected rig's command set, taken afresh for each operation (a rig
   // change takes effect with the next one).
