@@ -173,6 +173,7 @@ class Session {
         t.ClrMemory1Click();  // the host confirms
         break;
       case Transfers::Run::None:
+      case Transfers::Run::Click:
         break;
     }
     host_.WaitFor([&] { return !t.Busy(); }, 600000);
