@@ -94,12 +94,16 @@ int NoSpace(unsigned char) {
 void ApplyImport(const ChannelImport& import, ChannelTable& table) {
   for (const ImportedChannel& c : import.channels)
     if (c.channel >= 0 && c.channel < static_cast<int>(table.size()))
-      table[static_cast<size_t>(c.channel)] = {c.freq, c.mode, c.name};
+      table[static_cast<size_t>(c.channel)] = {c.freq, c.mode, c.name, c.kept};
 }
 
 void ApplyImport(const ChannelImport& import, ChannelWindow& form) {
-  for (const ImportedChannel& c : import.channels)
+  for (const ImportedChannel& c : import.channels) {
     form.SetChannel(ChannelText(c.channel), c.freq, c.mode, c.name);
+    // The file describes the whole channel: what the row kept from an
+    // earlier read no longer does.
+    form.SetRowKept(ChannelText(c.channel), c.kept);
+  }
 }
 
 FileDialogSetup CsvDialogSetup(const std::string& documentsFolder) {
@@ -262,6 +266,24 @@ bool RigHasModeCode(RigFamily family, const std::string& mode, long long hertz,
 }
 
 }  // namespace
+
+void KeepExtras(const MemoryExtras& extras, std::string_view modelCode, const std::string& at,
+                ImportedChannel& ch, ImportReport& report) {
+  if (extras.Plain()) return;
+  const std::string number = ChannelText(ch.channel);
+  if (!HasExtras(modelCode)) {
+    report.Add(at + "tone, shift and skip are not kept for " +
+               (modelCode.empty() ? std::string("this rig") : "the " + std::string(modelCode)) +
+               "; channel " + number + " holds frequency, mode and name");
+    return;
+  }
+  std::vector<std::string> notHeld, none;
+  ch.kept = KeptFor(extras, modelCode, notHeld);
+  // Nothing the rig could hold: the row stays one typed by hand.
+  if (ch.kept == KeptFor(MemoryExtras{}, modelCode, none)) ch.kept = {};
+  for (const std::string& why : notHeld)
+    report.Add(at + why + "; not kept for channel " + number);
+}
 
 std::vector<std::string> RigWillRefuse(const ImportedChannel& channel, std::string_view modelCode) {
   std::vector<std::string> lines;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "files/channel_file.h"
+#include "rig/memory_extras.h"
 
 namespace varnek {
 
@@ -20,6 +21,9 @@ namespace varnek {
 struct ImportedChannel {
   int channel = 0;  // 0..99
   std::string freq, mode, name;
+  // Tone, shift and skip the file gave, in the selected rig's layout; empty
+  // when it gave none or the rig keeps none.
+  KeptFields kept;
   friend bool operator==(const ImportedChannel&, const ImportedChannel&) = default;
 };
 
@@ -119,6 +123,12 @@ class ImportReport {
   size_t limit_;
   size_t dropped_ = 0;
 };
+
+// Puts a file's tone, shift and skip into the channel as the selected
+// rig's kept fields, and reports (at `at`, the row's prefix) what the rig
+// cannot hold. Nothing the rig can hold leaves the row without kept fields.
+void KeepExtras(const MemoryExtras& extras, std::string_view modelCode, const std::string& at,
+                ImportedChannel& channel, ImportReport& report);
 
 // A CSV record as libcsv splits it, with the file line it starts on.
 struct CsvRecord {

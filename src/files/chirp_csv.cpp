@@ -1,11 +1,14 @@
 #include "files/chirp_csv.h"
 
+#include <array>
 #include <map>
+#include <optional>
 
 #include "base/cp1252.h"
 #include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
+#include "rig/memory_extras.h"
 #include "rig/modes.h"
 
 namespace varnek {
@@ -28,20 +31,23 @@ std::string Row(int line) {
 
 // Column positions by header name; -1 for a column the file lacks.
 struct Columns {
-  int location = -1, name = -1, frequency = -1, duplex = -1, mode = -1;
+  int location = -1, name = -1, frequency = -1, duplex = -1, mode = -1, offset = -1, tone = -1,
+      rTone = -1, cTone = -1, dtcs = -1, skip = -1;
 };
 
 Columns FindColumns(const std::vector<std::string>& header) {
   Columns c;
+  const std::pair<const char*, int Columns::*> keys[] = {
+      {"location", &Columns::location}, {"name", &Columns::name},
+      {"frequency", &Columns::frequency}, {"duplex", &Columns::duplex},
+      {"mode", &Columns::mode},         {"offset", &Columns::offset},
+      {"tone", &Columns::tone},         {"rtonefreq", &Columns::rTone},
+      {"ctonefreq", &Columns::cTone},   {"dtcscode", &Columns::dtcs},
+      {"skip", &Columns::skip}};
   for (size_t i = 0; i < header.size(); ++i) {
     const std::string key = CsvKey(header[i]);
-    const int at = static_cast<int>(i);
-    // The first column of that name counts.
-    if (key == "location" && c.location < 0) c.location = at;
-    if (key == "name" && c.name < 0) c.name = at;
-    if (key == "frequency" && c.frequency < 0) c.frequency = at;
-    if (key == "duplex" && c.duplex < 0) c.duplex = at;
-    if (key == "mode" && c.mode < 0) c.mode = at;
+    for (const auto& [name, column] : keys)
+      if (key == name && c.*column < 0) c.*column = static_cast<int>(i);  // the first one counts
   }
   return c;
 }
@@ -57,6 +63,101 @@ struct Defaults {
   const char *duplex = "", *offset = "0.000000", *tone = "", *rTone = "88.5", *cTone = "88.5",
              *dtcs = "023", *polarity = "NN", *rxDtcs = "023", *cross = "Tone->Tone";
 };
+
+// A tone column ("88.5") in tenths of a hertz; 0 when it is none.
+int ToneColumn(const std::string& text) {
+  long long deci = 0;
+  std::string why;
+  return DecimalHertz(Trim(text), 1, deci, why) && deci > 0 && deci < 100000
+             ? static_cast<int>(deci)
+             : 0;
+}
+
+// Tone, shift and skip of one row; what the table cannot take is reported.
+MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& col,
+                       const std::string& at, const std::string& number, ImportReport& report) {
+  MemoryExtras e;
+  const std::string duplex = Trim(Field(fields, col.duplex));
+  if (duplex == "+" || duplex == "-") {
+    e.duplex = duplex[0];
+    const std::string offset = Trim(Field(fields, col.offset));
+    long long hertz = 0;
+    std::string why;
+    if (DecimalHertz(offset, 6, hertz, why))
+      e.offsetHz = hertz;
+    else
+      report.Add(at + "offset \"" + ReportText(offset) + "\" " + why + "; channel " + number +
+                 " gets none");
+  } else if (!duplex.empty() && duplex != "off") {
+    report.Add(at + "duplex " + ReportText(duplex) + " is not kept; channel " + number +
+               " holds the receive frequency only");
+  }
+  const std::string tone = Trim(Field(fields, col.tone));
+  const auto fail = [&](const std::string& what) {
+    report.Add(at + what + "; channel " + number + " gets no tone");
+    e.squelch = MemoryExtras::Squelch::Off;
+  };
+  if (tone == "Tone") {
+    e.squelch = MemoryExtras::Squelch::Tone;
+    e.toneDeciHz = ToneColumn(Field(fields, col.rTone));
+    if (e.toneDeciHz == 0) fail("rToneFreq \"" + ReportText(Field(fields, col.rTone)) + "\"");
+  } else if (tone == "TSQL") {
+    e.squelch = MemoryExtras::Squelch::Tsql;
+    e.ctcssDeciHz = ToneColumn(Field(fields, col.cTone));
+    if (e.ctcssDeciHz == 0) fail("cToneFreq \"" + ReportText(Field(fields, col.cTone)) + "\"");
+  } else if (tone == "DTCS") {
+    const std::string code = Trim(Field(fields, col.dtcs));
+    if (!code.empty() && code.size() <= 3 && code.find_first_not_of("01234567") == std::string::npos) {
+      e.squelch = MemoryExtras::Squelch::Dtcs;
+      e.dtcsCode = StrToInt(code);
+    } else {
+      fail("DtcsCode \"" + ReportText(code) + "\"");
+    }
+  } else if (!tone.empty()) {
+    report.Add(at + "tone mode " + ReportText(tone) + " is not kept; channel " + number +
+               " gets no tone");
+  }
+  const std::string skip = Trim(Field(fields, col.skip));
+  if (skip == "S")
+    e.skip = true;
+  else if (!skip.empty())
+    report.Add(at + "skip " + ReportText(skip) + " is not kept");
+  return e;
+}
+
+// CHIRP's columns for a row's kept fields; the defaults for a row without.
+void ColumnsOfKept(const KeptFields& kept, const std::string& number,
+                   std::vector<std::string>& report, std::string& skip,
+                   std::array<std::string, 6>& values) {
+  const Defaults d;
+  std::vector<std::string> notCarried;
+  const std::optional<MemoryExtras> e = kept.Empty() ? std::nullopt : ExtrasOf(kept, &notCarried);
+  if (!e) return;
+  using S = MemoryExtras::Squelch;
+  values[0] = e->duplex ? std::string(1, e->duplex) : "";
+  values[1] = HertzText(e->offsetHz, 6);
+  values[2] = e->toneDeciHz ? DeciHzText(e->toneDeciHz) : d.rTone;
+  values[3] = e->ctcssDeciHz ? DeciHzText(e->ctcssDeciHz) : d.cTone;
+  values[4] = e->dtcsCode ? std::string(e->dtcsCode < 100 ? "0" : "") +
+                                (e->dtcsCode < 10 ? "0" : "") + std::to_string(e->dtcsCode)
+                          : d.dtcs;
+  const bool known = (e->squelch == S::Tone && e->toneDeciHz) ||
+                     (e->squelch == S::Tsql && e->ctcssDeciHz) ||
+                     (e->squelch == S::Dtcs && e->dtcsCode);
+  values[5] = !known                   ? ""
+              : e->squelch == S::Tone  ? "Tone"
+              : e->squelch == S::Tsql  ? "TSQL"
+                                       : "DTCS";
+  if (e->squelch != S::Off && !known) notCarried.push_back("a tone number of no known tone");
+  skip = e->skip ? "S" : "";
+  if (!notCarried.empty()) {
+    std::string what;
+    for (const std::string& n : notCarried)
+      what += (what.empty() ? "" : ", ") + n;
+    report.push_back("channel " + number + ": " + what + " of the " + kept.model +
+                     " not carried by CHIRP CSV");
+  }
+}
 
 }  // namespace
 
@@ -141,10 +242,8 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
     ch.name = ImportedName(Field(rec.fields, col.name), nameLength, notes);
     for (const std::string& note : notes)
       report.Add(at + "name \"" + ReportText(Field(rec.fields, col.name)) + "\": " + note);
-    const std::string duplex = Trim(Field(rec.fields, col.duplex));
-    if (!duplex.empty() && duplex != "off")
-      report.Add(at + "duplex " + ReportText(duplex) + " is not kept; channel " +
-                 ChannelText(number) + " holds the receive frequency only");
+    const MemoryExtras extras = RowExtras(rec.fields, col, at, ChannelText(number), report);
+    KeepExtras(extras, modelCode, at, ch, report);
     if (lineOf[static_cast<size_t>(number)] > 0)
       report.Add(at + "location " + location + " again (first on line " +
                  std::to_string(lineOf[static_cast<size_t>(number)]) + "); this row is taken");
@@ -184,27 +283,14 @@ ChannelExport ChirpCsvText(const ChannelTable& table, std::string_view) {
     } else if (mode == "SSB") {
       result.report.push_back("channel " + number + ": mode SSB written as " + chirpMode);
     }
-    const std::vector<std::string> fields = {std::to_string(n),
-                                             Cp1252ToUtf8(row.name),
-                                             HertzText(hertz, 6),
-                                             d.duplex,
-                                             d.offset,
-                                             d.tone,
-                                             d.rTone,
-                                             d.cTone,
-                                             d.dtcs,
-                                             d.polarity,
-                                             d.rxDtcs,
-                                             d.cross,
-                                             chirpMode,
-                                             "5.00",
-                                             "",
-                                             "50W",
-                                             "",
-                                             "",
-                                             "",
-                                             "",
-                                             ""};
+    // Duplex, offset, rToneFreq, cToneFreq, DtcsCode, Tone.
+    std::array<std::string, 6> x = {d.duplex, d.offset, d.rTone, d.cTone, d.dtcs, d.tone};
+    std::string skip;
+    ColumnsOfKept(row.kept, number, result.report, skip, x);
+    const std::vector<std::string> fields = {
+        std::to_string(n), Cp1252ToUtf8(row.name), HertzText(hertz, 6), x[0], x[1], x[5], x[2],
+        x[3], x[4], d.polarity, d.rxDtcs, d.cross, chirpMode, "5.00", skip, "50W", "", "", "", "",
+        ""};
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i) result.bytes += ',';
       result.bytes += CsvField(fields[i], ',');

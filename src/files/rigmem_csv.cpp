@@ -1,5 +1,6 @@
 #include "files/rigmem_csv.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -7,6 +8,7 @@
 #include "rig/family.h"
 #include "rig/freq.h"
 #include "rig/kenwood.h"
+#include "rig/memory_extras.h"
 
 namespace varnek {
 namespace {
@@ -54,20 +56,30 @@ std::vector<std::string> HeaderOf(Layout layout) {
   return {"num", "channel_desc", "freq", "mode"};
 }
 
+// Hamlib's repeater shift word.
+std::string ShiftWord(char duplex) {
+  return duplex == '+' ? "+" : duplex == '-' ? "-" : "None";
+}
+
 std::vector<std::string> ValuesOf(Layout layout, int number, const std::string& name,
-                                  long long hertz, const std::string& mode) {
+                                  long long hertz, const std::string& mode, const MemoryExtras& e) {
+  using S = MemoryExtras::Squelch;
   const std::string n = std::to_string(number), f = std::to_string(hertz);
+  // Hamlib's tones are tenths of a hertz, its DCS codes the code's digits.
+  const std::string tone = std::to_string(e.squelch == S::Tone ? e.toneDeciHz : 0);
+  const std::string sql = std::to_string(e.squelch == S::Tsql ? e.ctcssDeciHz : 0);
+  const std::string dcs = std::to_string(e.squelch == S::Dtcs ? e.dtcsCode : 0);
   switch (layout) {
     case Layout::Ts2000: {
       // Hamlib reads back the rig's step code 00 as 5 kHz in FM and 1 kHz otherwise.
       const std::string step = mode == "FM" || mode == "FMN" ? "5000" : "1000";
-      return {n,    name, f,   mode, "0", "",  "off", "None", "0",
-              step, "0",  "0", "0",  "0", "0", "0",   "0"};
+      return {n,    name, f,    mode, "0", "",  "off", ShiftWord(e.duplex), std::to_string(e.offsetHz),
+              step, "0",  tone, sql,  dcs, dcs, "0",   e.skip ? "1" : "0"};
     }
     case Layout::Kenwood:
-      return {n, f, mode, "0", "", "off", "0"};
+      return {n, f, mode, "0", "", "off", tone};
     case Layout::Ft2000:
-      return {n, f, mode, "None", "0", "0", "0", "0"};
+      return {n, f, mode, ShiftWord(e.duplex), "0", "0", "0", "0"};
     case Layout::Generic:
       break;
   }
@@ -142,7 +154,7 @@ namespace {
 
 // The columns of a rigmem file by their header; -1 for one it lacks.
 struct RigmemColumns {
-  int num, freq, mode, desc, bank, split, tx;
+  int num, freq, mode, desc, bank, split, tx, shift, offset, tone, sql, dcs, dcsSql, flags;
   size_t count;
 };
 
@@ -154,8 +166,51 @@ RigmemColumns ColumnsOf(const std::vector<std::string>& header) {
     const auto it = column.find(key);
     return it == column.end() ? -1 : it->second;
   };
-  return {at("num"),      at("freq"),  at("mode"),    at("channel_desc"),
-          at("bank_num"), at("split"), at("tx_freq"), header.size()};
+  return {at("num"),        at("freq"),       at("mode"),       at("channel_desc"),
+          at("bank_num"),   at("split"),      at("tx_freq"),    at("rptr_shift"),
+          at("rptr_offs"),  at("ctcss_tone"), at("ctcss_sql"),  at("dcs_code"),
+          at("dcs_sql"),    at("flags"),      header.size()};
+}
+
+// A whole number of a column; 0 for an empty or unreadable one.
+long long Number(const std::string& text, int base = 10) {
+  const std::string t = Trim(text);
+  if (t.empty() || t.size() > 12) return 0;
+  size_t used = 0;
+  try {
+    const long long v = std::stoll(t, &used, base);
+    return used == t.size() && v > 0 ? v : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+// Tone, shift and skip in the columns rigmem writes: the tone that opens
+// the squelch wins over the one only sent, a DCS code over both, as in
+// Hamlib's own write.
+MemoryExtras ExtrasOfRecord(const std::vector<std::string>& fields, const RigmemColumns& c) {
+  MemoryExtras e;
+  const std::string shift = Trim(Field(fields, c.shift));
+  if (shift == "+" || shift == "-") {
+    e.duplex = shift[0];
+    e.offsetHz = Number(Field(fields, c.offset));
+  }
+  const long long tone = Number(Field(fields, c.tone)), sql = Number(Field(fields, c.sql));
+  const long long dcs = std::max(Number(Field(fields, c.dcs)), Number(Field(fields, c.dcsSql)));
+  if (tone > 0 && tone < 100000) {
+    e.squelch = MemoryExtras::Squelch::Tone;
+    e.toneDeciHz = static_cast<int>(tone);
+  }
+  if (sql > 0 && sql < 100000) {
+    e.squelch = MemoryExtras::Squelch::Tsql;
+    e.ctcssDeciHz = static_cast<int>(sql);
+  }
+  if (dcs > 0 && dcs < 1000) {
+    e.squelch = MemoryExtras::Squelch::Dtcs;
+    e.dtcsCode = static_cast<int>(dcs);
+  }
+  e.skip = (Number(Field(fields, c.flags), 16) & 1) != 0;  // Hamlib's skip flag
+  return e;
 }
 
 // rigmem writes a name holding the separator as it is: the extra fields
@@ -219,10 +274,45 @@ std::optional<ImportedChannel> ChannelOf(std::vector<std::string> fields, const 
   ch.name = ImportedName(Trim(Field(fields, c.desc)), RigNameLength(modelCode), notes);
   for (const std::string& note : notes)
     report.Add(where + "name \"" + ReportText(Field(fields, c.desc)) + "\": " + note);
+  const MemoryExtras extras = ExtrasOfRecord(fields, c);
+  // Seen against the simulated rig: Hamlib 4.5.4 writes a TS-570 memory's
+  // tone number right but reads it back as the next tone of its list. The
+  // file does not say which Hamlib wrote it, so the tone is taken as written.
+  if (extras.squelch == MemoryExtras::Squelch::Tone && LayoutOf(modelCode) == Layout::Kenwood)
+    report.Add(where + "tone " + DeciHzText(extras.toneDeciHz) +
+               " Hz taken as written; rigmem 4.5 saves a TS-570's tone one step too high");
+  KeepExtras(extras, modelCode, where, ch, report);
   if (Trim(Field(fields, c.split)) == "on")
     report.Add(where + "the transmit side (" + ReportText(Trim(Field(fields, c.tx))) +
                " Hz) of split channel " + number + " is not kept");
   return ch;
+}
+
+// The row's kept fields as far as rigmem's columns for the rig carry them;
+// the rest is reported.
+MemoryExtras RigmemExtras(const KeptFields& kept, Layout layout, const std::string& number,
+                          std::vector<std::string>& report) {
+  std::vector<std::string> notCarried;
+  std::optional<MemoryExtras> e = kept.Empty() ? std::nullopt : ExtrasOf(kept, &notCarried);
+  if (!e) return {};
+  using S = MemoryExtras::Squelch;
+  if (layout == Layout::Kenwood) {
+    // Hamlib's TS-570 and TS-870S backends have no column for it and write it as off.
+    if (e->skip) notCarried.push_back("lockout (rigmem writes it as 0, off)");
+  } else if (layout == Layout::Ft2000) {
+    if (e->squelch != S::Off) notCarried.push_back("tone");
+    e->squelch = S::Off;
+  } else if (layout == Layout::Generic) {
+    return {};
+  }
+  if (!notCarried.empty()) {
+    std::string what;
+    for (const std::string& n : notCarried)
+      what += (what.empty() ? "" : ", ") + n;
+    report.push_back("channel " + number + ": " + what + " of the " + kept.model +
+                     " not carried by rigmem CSV");
+  }
+  return *e;
 }
 
 }  // namespace
@@ -324,7 +414,9 @@ ChannelExport RigmemCsvText(const ChannelTable& table, std::string_view modelCod
       result.report.push_back("channel " + number + ": name \"" + row.name +
                               "\" not written (the rig keeps no names)");
     }
-    for (const std::string& value : ValuesOf(layout, static_cast<int>(i), name, hertz, hamlibMode))
+    const MemoryExtras extras = RigmemExtras(row.kept, layout, number, result.report);
+    for (const std::string& value :
+         ValuesOf(layout, static_cast<int>(i), name, hertz, hamlibMode, extras))
       result.bytes += value + separator;
     result.bytes += '\n';
     ++result.channels;

@@ -1,25 +1,19 @@
 #include "rig/kept_hint.h"
 
-#include <array>
 #include <vector>
 
 #include "base/rig_family.h"
 #include "base/text.h"
+#include "rig/memory_extras.h"
 
 namespace varnek {
 namespace {
 
-// The TS-570's and TS-870S's tone numbers 01..38: the 38 standard tones.
+// A Kenwood tone number as the hint shows it: "88.5 Hz", or the number
+// when it names no standard tone.
 std::string ToneHz(const std::string& number) {
-  static constexpr std::array<const char*, 38> kTones = {
-      "67.0",  "71.9",  "74.4",  "77.0",  "79.7",  "82.5",  "85.4",  "88.5",  "91.5",  "94.8",
-      "97.4",  "100.0", "103.5", "107.2", "110.9", "114.8", "118.8", "123.0", "127.3", "131.8",
-      "136.5", "141.3", "146.2", "151.4", "156.7", "162.2", "167.9", "173.8", "179.9", "186.2",
-      "192.8", "203.5", "210.7", "218.1", "225.7", "233.6", "241.8", "250.3"};
-  if (!IsAllDigits(number)) return "no. " + number;
-  const int n = StrToInt(number);
-  if (n < 1 || n > static_cast<int>(kTones.size())) return "no. " + number;
-  return std::string(kTones[static_cast<size_t>(n - 1)]) + " Hz";
+  const int deciHz = KenwoodToneDeciHz(number);
+  return deciHz ? DeciHzText(deciHz) + " Hz" : "no. " + number;
 }
 
 std::string Join(const std::vector<std::string>& parts) {
@@ -62,14 +56,17 @@ std::string Ts2000Hint(const std::string& f) {
   std::vector<std::string> parts;
   switch (f[1]) {
     case '1':
-      parts.push_back("tone no. " + f.substr(2, 2));
+      parts.push_back("tone " + ToneHz(f.substr(2, 2)));
       break;
     case '2':
-      parts.push_back("CTCSS no. " + f.substr(4, 2));
+      parts.push_back("CTCSS " + ToneHz(f.substr(4, 2)));
       break;
-    case '3':
-      parts.push_back("DCS " + f.substr(6, 3));
+    case '3': {
+      const int code = Ts2000DcsCode(f.substr(6, 3));
+      parts.push_back(code ? "DCS " + std::string(code < 100 ? "0" : "") + std::to_string(code)
+                           : "DCS no. " + f.substr(6, 3));
       break;
+    }
     default:
       break;
   }

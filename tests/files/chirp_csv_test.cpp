@@ -5,6 +5,7 @@
 #include <random>
 
 #include "base/text.h"
+#include "rig/memory_extras.h"
 #include "support/temp_folder.h"
 
 namespace varnek {
@@ -197,7 +198,7 @@ TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
        "Location,Name,Frequency,Duplex,Offset,Mode\n1,Rpt,145.600000,-,0.600000,FM\n"
        "1,Again,145.650000,off,0,FM\n",
        {{1, "145.600.000", "FM", "Rpt"}, {1, "145.650.000", "FM", "Again"}},
-       {"line 2: duplex - is not kept",
+       {"line 2: the TS-570 keeps no repeater shift",
         "line 2: frequency 145.600.000 is outside what the TS-570 can store",
         "line 3: location 1 again (first on line 2)",
         "line 3: frequency 145.650.000 is outside what the TS-570 can store"}},
@@ -228,6 +229,70 @@ TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
       EXPECT_NE(in.report[i].find(c.report[i]), std::string::npos) << c.label << "\n"
                                                                    << in.report[i];
   }
+}
+
+// Tone, shift and skip go out in CHIRP's columns and come back into the
+// same model's record; what CHIRP has no column for is said, and what the
+// model cannot hold is said at the import.
+TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
+  struct Case {
+    std::string label, model, fields;
+    std::string columns;  // Duplex..DtcsCode as exported, or "" to skip the check
+    std::string skip;
+    std::string notCarried;  // part of the export's report line, or ""
+  };
+  const std::vector<Case> cases = {
+      {"TS-2000 repeater: tone 88.5, minus 600 kHz, locked out", "TS-2000",
+       "11080000002000600000000", "-,0.600000,Tone,88.5,88.5,023", "S", ""},
+      {"TS-2000 tone squelch 100.0 Hz, plus 5 MHz", "TS-2000", "02001200001005000000000",
+       "+,5.000000,TSQL,88.5,100.0,023", "", ""},
+      {"TS-2000 DTCS 754, step and group", "TS-2000", "03000010300000000000032",
+       ",0.000000,DTCS,88.5,88.5,754", "", "step 03, group 2"},
+      {"TS-570 tone 250.3 Hz and lockout", "TS-570", "1138", ",0.000000,Tone,250.3,88.5,023", "S",
+       ""},
+      {"FT-2000 plus shift, clarifier on", "FT-2000", "+01231000001", "+,0.000000,,88.5,88.5,023",
+       "", "clarifier"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    ChannelTable table;
+    table[5] = {"145.600.000", "FM", "RPT", {c.model, c.fields}};
+    const ChannelExport out = ChirpCsvText(table, c.model);
+    EXPECT_NE(out.bytes.find("145.600000," + c.columns + ",NN,023,Tone->Tone,FM,5.00," + c.skip +
+                             ","),
+              std::string::npos)
+        << out.bytes;
+    EXPECT_EQ(Mentions(out.report, c.notCarried), !c.notCarried.empty()) << Joined(out.report);
+    const ChannelImport in = ParseChirpCsv(out.bytes, c.model);
+    ASSERT_EQ(in.channels.size(), 1u);
+    const KeptFields back = in.channels[0].kept;
+    // What CHIRP carries comes back; what it does not (the clarifier,
+    // step, group) takes the model's default.
+    std::vector<std::string> lostBefore, lostAfter;
+    EXPECT_EQ(ExtrasOf(back, &lostAfter), ExtrasOf({c.model, c.fields}, &lostBefore));
+    EXPECT_TRUE(lostAfter.empty());
+    if (c.notCarried.empty()) {
+      EXPECT_EQ(back, (KeptFields{c.model, c.fields}));
+    }
+  }
+
+  // What the selected rig cannot hold is reported per line.
+  const std::string rows =
+      "Location,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,Mode,Skip\n"
+      "1,29.620000,-,0.100000,TSQL,88.5,103.5,023,FM,S\n"
+      "2,29.630000,split,29.530000,Tone,69.3,88.5,023,FM,P\n"
+      "3,145.500000,+,0.600000,DTCS,88.5,88.5,999,FM,\n";
+  const ChannelImport ts570 = ParseChirpCsv(rows, "TS-570");
+  ASSERT_EQ(ts570.channels.size(), 3u);
+  EXPECT_EQ(ts570.channels[0].kept, (KeptFields{"TS-570", "1000"}));  // the lockout stays
+  for (const char* part :
+       {"line 2: the TS-570 keeps a tone, no tone squelch", "line 2: the TS-570 keeps no repeater",
+        "line 3: duplex split is not kept", "line 3: tone 69.3 Hz is not one of the TS-570's",
+        "line 3: skip P is not kept", "line 4: DtcsCode \"999\"; channel 03 gets no tone"})
+    EXPECT_TRUE(Mentions(ts570.report, part)) << part << "\n" << Joined(ts570.report);
+  const ChannelImport icom = ParseChirpCsv(rows, "IC-CI-V");
+  EXPECT_TRUE(icom.channels[0].kept.Empty());
+  EXPECT_TRUE(Mentions(icom.report, "line 2: tone, shift and skip are not kept for the IC-CI-V"));
 }
 
 TEST(ChirpCsv, BadInputGivesAMessageNeverACrash) {

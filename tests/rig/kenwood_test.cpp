@@ -377,7 +377,7 @@ TEST(KenwoodKeptFields, WrittenBackInPlaceAndNamedInTheHint) {
        "tone 88.5 Hz \xB7 locked out"},
       {"TS-2000", "MR0005000142500002" "12000800002000600000003" "Rep     ;",
        "MW0005000142600002" "12000800002000600000003" "Rep     ;",
-       "CTCSS no. 08 \xB7 shift - 600 kHz \xB7 group 3 \xB7 locked out"},
+       "CTCSS 88.5 Hz \xB7 shift - 600 kHz \xB7 group 3 \xB7 locked out"},
       {"FT-2000", "MR00514250000" "+012010" "2" "02081" ";",
        "MW00514260000" "+012010" "2" "02081" ";",
        "clarifier +0120 Hz RX \xB7 CTCSS mode 2, tone no. 08 \xB7 shift +"},
