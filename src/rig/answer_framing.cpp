@@ -18,8 +18,10 @@ constexpr size_t kFt920Record = 14;
 AnswerFraming FramingFor(std::string_view modelCode) {
   switch (FamilyOf(modelCode)) {
     case RigFamily::Kenwood:
+      // TS-570/870S: 24 bytes; TS-2000: 42 up to a name of up to 8.
+      return {AnswerFraming::Kind::Ascii, 0, IsTs2000(modelCode) ? 42u : 24u};
     case RigFamily::Ft2000:
-      return {AnswerFraming::Kind::Ascii, 0};
+      return {AnswerFraming::Kind::Ascii, 0, 27};
     case RigFamily::Icom:
       return {AnswerFraming::Kind::Civ, 0};
     case RigFamily::Yaesu:
@@ -51,6 +53,23 @@ size_t CompleteAnswersLength(const AnswerFraming& framing, std::string_view byte
     case AnswerFraming::Kind::Record:
       if (framing.recordSize == 0) return 0;
       return bytes.size() / framing.recordSize * framing.recordSize;
+    case AnswerFraming::Kind::None:
+      break;
+  }
+  return 0;
+}
+
+size_t AnswerShortfall(const AnswerFraming& framing, std::string_view pending) {
+  switch (framing.kind) {
+    case AnswerFraming::Kind::Ascii:
+      // Only a memory record's length is known ahead; a refusal or any
+      // other answer may end with the next byte.
+      if (framing.memoryAnswer > pending.size() && (pending == "M" || pending.substr(0, 2) == "MR"))
+        return framing.memoryAnswer - pending.size();
+      return 0;
+    case AnswerFraming::Kind::Record:
+      return framing.recordSize == 0 ? 0 : framing.recordSize - pending.size() % framing.recordSize;
+    case AnswerFraming::Kind::Civ:
     case AnswerFraming::Kind::None:
       break;
   }

@@ -23,6 +23,9 @@ struct AnswerFraming {
   enum class Kind { None, Ascii, Civ, Record };
   Kind kind = Kind::None;
   size_t recordSize = 0;  // Record only
+  // ASCII: the length of a memory-read answer ("MR…;"), the shortest one
+  // where names vary; 0 when unknown.
+  size_t memoryAnswer = 0;
   friend bool operator==(const AnswerFraming&, const AnswerFraming&) = default;
 };
 
@@ -33,6 +36,10 @@ AnswerFraming FramingFor(std::string_view modelCode);
 // How many leading bytes of `bytes` are whole answers: up to the last ';'
 // or FD, or whole records. 0 when not even one answer is complete.
 size_t CompleteAnswersLength(const AnswerFraming& framing, std::string_view bytes);
+
+// At least how many more bytes the answer begun in `pending` (bytes that
+// hold no complete answer) needs; 0 when the framing cannot tell.
+size_t AnswerShortfall(const AnswerFraming& framing, std::string_view pending);
 
 // Counts the rig's complete answers in the received stream, which may come
 // cut anywhere. Fed on the GUI thread by the receive path; read from any

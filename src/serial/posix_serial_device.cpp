@@ -402,8 +402,8 @@ class PosixSerialDevice : public SerialDevice {
     return ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) == 0 ? status::kOk : StatusFromErrno(errno);
   }
 
-  WaitOutcome Wait(int timeoutMs, bool watchInput, bool watchOutput, uint32_t& events,
-                   uint32_t& error) override {
+  WaitOutcome Wait(std::chrono::microseconds timeout, bool watchInput, bool watchOutput,
+                   uint32_t& events, uint32_t& error) override {
     events = 0;
     error = 0;
     int fd;
@@ -416,14 +416,18 @@ class PosixSerialDevice : public SerialDevice {
       }
       fd = fd_;
       generation = generation_;
-      if (pendingEvents_) timeoutMs = 0;
+      if (pendingEvents_) timeout = std::chrono::microseconds(0);
     }
     pollfd fds[2] = {};
     fds[0].fd = fd;
     fds[0].events = static_cast<short>((watchInput ? POLLIN : 0) | (watchOutput ? POLLOUT : 0));
     fds[1].fd = wake_[0];
     fds[1].events = POLLIN;
-    const int rc = poll(fds, wake_[0] >= 0 ? 2 : 1, std::max(timeoutMs, 0));
+    // ppoll: a wait for the rest of an answer is a few character times,
+    // which whole milliseconds would round up by as much again.
+    const long long us = std::max<long long>(timeout.count(), 0);
+    const timespec span{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
+    const int rc = ppoll(fds, wake_[0] >= 0 ? 2 : 1, &span, nullptr);
     if (rc < 0 && errno != EINTR) {
       error = StatusFromErrno(errno);
       return WaitOutcome::Failed;

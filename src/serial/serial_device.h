@@ -6,6 +6,7 @@
 // the values that cross this interface keep that API's numbers: the line
 // settings flag word, the modem-status bits, the error word and the status
 // codes below. One POSIX implementation lives in posix_serial_device.cpp.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -145,10 +146,10 @@ class SerialDevice {
   virtual uint32_t SetDtr(bool on) = 0;
   virtual uint32_t SetRts(bool on) = 0;
   virtual uint32_t SetBreak(bool on) = 0;
-  // Waits up to `timeoutMs` for input (when watchInput), room for output
+  // Waits up to `timeout` for input (when watchInput), room for output
   // (when watchOutput) or a line event; Wake() ends it early.
-  virtual WaitOutcome Wait(int timeoutMs, bool watchInput, bool watchOutput, uint32_t& events,
-                           uint32_t& error) = 0;
+  virtual WaitOutcome Wait(std::chrono::microseconds timeout, bool watchInput, bool watchOutput,
+                           uint32_t& events, uint32_t& error) = 0;
   // Ends a Wait in progress (or the next one) at once; any thread.
   virtual void Wake() = 0;
   // Sleeps up to `ms` unless woken; for the idle loop.

@@ -255,7 +255,7 @@ void TSerialPort::SetBREAKState(bool v) {
   breakState_ = v;
 }
 
-void TSerialPort::SetAnswerFramer(TAnswerFramer framer) {
+void TSerialPort::SetAnswerFramer(TAnswerFramer framer, TAnswerShortfall shortfall) {
   // Without framing before and after nothing changes; a wake would only
   // shift the I/O thread's passes, and with them where the cluster rule
   // cuts.
@@ -263,6 +263,7 @@ void TSerialPort::SetAnswerFramer(TAnswerFramer framer) {
   {
     std::lock_guard lock(framerMutex_);
     framer_ = std::move(framer);
+    shortfall_ = framer_ ? std::move(shortfall) : nullptr;
     framed_ = static_cast<bool>(framer_);
   }
   // Bytes waiting for the old rule are looked at again under the new one.

@@ -47,6 +47,10 @@ using TNotifyEvent = std::function<void(TSerialPort& sender)>;
 // How many leading bytes of what has arrived are complete answers (0: none
 // yet). Set on a port, it replaces the cluster rule's quiet time.
 using TAnswerFramer = std::function<size_t(std::string_view received)>;
+// At least how many more bytes the answer begun in `pending` needs (0: the
+// framing cannot tell); the I/O thread sleeps that long instead of waking
+// for every byte.
+using TAnswerShortfall = std::function<size_t(std::string_view pending)>;
 // The place an open failure is reported from (OnProcessError's `place`).
 inline constexpr uint32_t kPlaceOpen = 112;
 
@@ -188,7 +192,7 @@ class TSerialPort {
   // bytes after the last complete answer wait for the rest. What never
   // completes (noise, a cut answer) still goes out by the cluster rule,
   // timed from its last byte. An empty framer restores the plain rule.
-  void SetAnswerFramer(TAnswerFramer framer);
+  void SetAnswerFramer(TAnswerFramer framer, TAnswerShortfall shortfall = nullptr);
   bool AnswerFramed() const { return framed_; }
 
   // --- events ---
@@ -287,6 +291,7 @@ class TSerialPort {
 
   std::mutex framerMutex_;
   TAnswerFramer framer_;
+  TAnswerShortfall shortfall_;
   std::atomic<bool> framed_{false};
 
   std::mutex clusterMutex_;

@@ -375,19 +375,32 @@ void TWorkThread::CheckWriteDone() {
       });
 }
 
+std::chrono::microseconds TWorkThread::GatherTime() {
+  // Woken by each byte, a slow line would cost a pass per byte. The bytes
+  // the answer still needs cannot come sooner than their line time (the
+  // character time is a few percent long, so one byte less is waited for);
+  // for an answer of unknown length, two characters' worth are gathered,
+  // and its end waits at most that long for its pass.
+  size_t missing = 0;
+  {
+    std::lock_guard lock(port_.framerMutex_);
+    if (port_.shortfall_) missing = port_.shortfall_(pending_);
+  }
+  const size_t chars = std::max<size_t>(2, missing > 1 ? missing - 1 : 0);
+  const auto us = static_cast<long long>(chars) * port_.rtoCharDelayTime_;
+  return std::chrono::microseconds(std::min<long long>(us, kPassWaitMs * 1000LL));
+}
+
 void TWorkThread::WaitOnDevice() {
-  int timeout = kPassWaitMs;
+  std::chrono::microseconds timeout = std::chrono::milliseconds(kPassWaitMs);
   const uint32_t queued = port_.commStateInQueue_;
   bool watchInput = queued == 0;
   // Bytes waiting (in the device, or taken and waiting for the rest of an
   // answer) go out by their time-out: look again soon.
-  if (!watchInput || !pending_.empty()) timeout = kQueuedRecheckMs;
+  if (!watchInput || !pending_.empty()) timeout = std::chrono::milliseconds(kQueuedRecheckMs);
   if (!pending_.empty() && watchInput) {
-    // The rest of an answer is on its way. Woken by each byte, a slow line
-    // would cost a pass per byte; let a few arrive and take them at once.
-    // The answer's end waits at most this long for its pass.
-    const uint32_t gatherUs = 2 * port_.rtoCharDelayTime_;
-    timeout = std::clamp(static_cast<int>((gatherUs + 999) / 1000), 1, kQueuedRecheckMs);
+    // The rest of an answer is on its way: let it arrive, take it at once.
+    timeout = GatherTime();
     watchInput = false;
   }
   uint32_t events = 0, error = 0;

@@ -6,6 +6,7 @@
 // blocks in the device's wait, and a device that hung up is left alone
 // until the GUI thread has closed it.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,6 +53,8 @@ class TWorkThread {
   void QueueCluster(const char* buffer, size_t count);
   void CheckWriteDone();
   void WaitOnDevice();
+  // How long to let the rest of a begun answer arrive before taking it.
+  std::chrono::microseconds GatherTime();
   void DispatchCommEvents(uint32_t mask);
   void HandleHangUp(uint32_t error);
   // The one gate to the GUI thread for events and reports.

@@ -34,7 +34,8 @@ void Transfers::ApplyAnswerFraming() {
   answers_.tally.Restart(framing);
   if (form_.shared.WaitForAnswers && framing.kind != AnswerFraming::Kind::None)
     port_.SetAnswerFramer(
-        [framing](std::string_view bytes) { return CompleteAnswersLength(framing, bytes); });
+        [framing](std::string_view bytes) { return CompleteAnswersLength(framing, bytes); },
+        [framing](std::string_view pending) { return AnswerShortfall(framing, pending); });
   else
     port_.SetAnswerFramer(nullptr);
 }

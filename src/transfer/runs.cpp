@@ -74,6 +74,14 @@ void Transfers::LoadWorker() {
     bool stopped = false;
     for (int n = 0; n < ChannelWindow::kChannels && !stopped && !closing_; ++n) {
       const RowNow row = TakeRow(n, showProgress);
+      // Tested after every odd channel but the last, once its progress is
+      // shown: a stop while 98 is read still reads 99 and ends the run
+      // normally.
+      const int last = n - 1;
+      if (last >= 0 && last % 2 == 1 && last <= 97 && form_.shared.StopRequested) {
+        stopped = true;
+        break;
+      }
       if (closing_) break;  // the progress just shown may have closed the program
       if (row.checked) {
         bool read = false;
@@ -88,9 +96,6 @@ void Transfers::LoadWorker() {
         }
       }
       if (n == 49) form_.shared.ChannelInterval += 100;
-      // Tested after every odd channel but the last: a stop while 98 is
-      // read still reads 99 and ends the run normally.
-      if (n % 2 == 1 && n <= 97 && form_.shared.StopRequested) stopped = true;
     }
     if (!stopped && !closing_) {
       host_.RunOnGuiThread([&] {

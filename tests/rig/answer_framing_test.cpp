@@ -11,8 +11,8 @@
 namespace varnek {
 namespace {
 
-AnswerFraming Ascii() {
-  return {AnswerFraming::Kind::Ascii, 0};
+AnswerFraming Ascii(size_t memoryAnswer = 0) {
+  return {AnswerFraming::Kind::Ascii, 0, memoryAnswer};
 }
 AnswerFraming Civ() {
   return {AnswerFraming::Kind::Civ, 0};
@@ -26,13 +26,31 @@ TEST(AnswerFraming, EachModelCodeGetsItsFamilysFraming) {
     const char* code;
     AnswerFraming want;
   } cases[] = {
-      {"TS-570", Ascii()},       {"TS-2000", Ascii()},        {"FT-2000", Ascii()},
+      {"TS-570", Ascii(24)},     {"TS-2000", Ascii(42)},      {"FT-2000", Ascii(27)},
       {"IC-CI-V", Civ()},        {"IC-735", Civ()},           {"FT-1000", Record(16)},
       {"FT-1000MP", Record(16)}, {"FT-920", Record(14)},      {"FT-847", AnswerFraming{}},
       {"", AnswerFraming{}},     {"ic-706", AnswerFraming{}},
   };
   for (const auto& c : cases)
     EXPECT_EQ(FramingFor(c.code), c.want) << c.code;
+}
+
+// The I/O thread sleeps for what an answer still lacks: never longer than
+// the shortest answer that can follow, so nothing waits past its end.
+TEST(AnswerFraming, ShortfallIsWhatTheAnswerStillNeedsAtLeast) {
+  const struct {
+    AnswerFraming framing;
+    std::string pending;
+    size_t want;
+  } cases[] = {
+      {Ascii(24), "M", 23},          {Ascii(24), "MR0 05000", 15},
+      {Ascii(24), "MD", 0},          {Ascii(24), "?", 0},
+      {Ascii(42), "MR0005", 36},     {Ascii(24), std::string(30, 'M'), 0},
+      {Ascii(), "MR0 05", 0},        {Record(16), std::string(5, '\0'), 11},
+      {Record(0), "x", 0},           {Civ(), "\xFE\xFE", 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(AnswerShortfall(c.framing, c.pending), c.want) << c.pending;
 }
 
 TEST(AnswerFraming, CompleteLengthEndsAtTheLastWholeAnswer) {

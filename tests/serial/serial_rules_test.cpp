@@ -149,7 +149,9 @@ class RefusingDevice : public SerialDevice {
   uint32_t SetDtr(bool) override { return status::kInvalidHandle; }
   uint32_t SetRts(bool) override { return status::kInvalidHandle; }
   uint32_t SetBreak(bool) override { return status::kInvalidHandle; }
-  WaitOutcome Wait(int, bool, bool, uint32_t&, uint32_t&) override { return WaitOutcome::Failed; }
+  WaitOutcome Wait(std::chrono::microseconds, bool, bool, uint32_t&, uint32_t&) override {
+    return WaitOutcome::Failed;
+  }
   void Wake() override {}
   void IdleWait(int) override {}
 
