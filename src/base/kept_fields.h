@@ -12,12 +12,18 @@ namespace varnek {
 struct KeptFields {
   std::string model;   // the model code of the rig that answered
   std::string fields;  // the record's characters, in that model's layout
+  // The transmit side of a split memory (or the end of a scan pair), as
+  // the rig's transmit-side record gave it: frequency digits and mode
+  // code. Empty for a simplex channel or one whose transmit side was not
+  // read.
+  std::string tx;
 
   bool Empty() const { return model.empty() || fields.empty(); }
   bool operator==(const KeptFields&) const = default;
 };
 
-// The channel file's form: "MODEL:fields" ("TS-570:1108"); empty for none.
+// The channel file's form: "MODEL:fields" ("TS-570:1108"), with ":tx"
+// after it for a split ("TS-570:0000:000142500002"); empty for none.
 std::string KeptFieldsText(const KeptFields& kept);
 // The form read back; nullopt for a text that is not one (no model, no
 // colon, a control character).

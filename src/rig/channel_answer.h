@@ -25,6 +25,9 @@ struct ChannelAnswer {
   std::string name;
   // What else the record held (ASCII rigs), kept with the row.
   KeptFields kept;
+  // A Kenwood TS memory record's frequency digits and mode code as sent:
+  // the same for both sides of a simplex channel, different for a split.
+  std::string side;
   // Channels named by earlier records of the same cluster (a late answer
   // that arrived together with the next one), each stored in its row.
   std::vector<std::string> alsoNamed;

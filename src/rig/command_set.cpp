@@ -25,6 +25,11 @@ class AsciiSet : public CommandSet {
     KenwoodReadChannel(ctx, channel);
     return true;
   }
+  bool ReadTransmitSide(const RigContext& ctx, const std::string& channel) const override {
+    if (family_ != RigFamily::Kenwood) return false;
+    KenwoodReadTransmitSide(ctx, channel);
+    return true;
+  }
   Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                         const std::string& freq, const std::string& mode,
                         const std::string& name, const KeptFields& kept) const override {

@@ -27,6 +27,9 @@ class CommandSet {
   virtual void AfterReadsBeforeWrites(const RigContext&) const {}
   // False when nothing was sent (the rig has no such channel).
   virtual bool ReadChannel(const RigContext& ctx, const std::string& channel) const = 0;
+  // Asks for the transmit side of a split memory (the end of a scan pair),
+  // where the rig keeps one apart; false when it keeps none.
+  virtual bool ReadTransmitSide(const RigContext&, const std::string&) const { return false; }
   // `kept`: what a read of the rig kept with the row; the ASCII rigs write
   // it back when it came from the same model, the others cannot.
   virtual Exchange WriteChannel(const RigContext& ctx, const std::string& channel,

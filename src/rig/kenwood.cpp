@@ -29,8 +29,9 @@ std::string Ts2000Name(const std::string& name) {
 }
 
 std::string Ts2000Write(const std::string& cc, const std::string& digits, const std::string& mode,
-                        const std::string& name, const std::string& fields = kTs2000Fields) {
-  return "MW00" + cc + digits + mode + fields + Ts2000Name(name) + ";";
+                        const std::string& name, const std::string& fields = kTs2000Fields,
+                        char side = '0') {
+  return std::string("MW") + side + "0" + cc + digits + mode + fields + Ts2000Name(name) + ";";
 }
 
 // Where the kept fields sit in each dialect's memory record: the TS-570 and
@@ -122,9 +123,20 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
     const std::string after = keep ? kept.fields.substr(7) : "00000";
     return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + before + code + after + ";", {}};
   }
-  if (IsTs2000(modelCode))
-    return {Ts2000Write(cc, digits, code, name, keep ? kept.fields : kTs2000Fields), {}};
-  return {"MW0 " + cc + digits + code + (keep ? kept.fields : "0000") + " ;", {}};
+  // A split's transmit side (or a scan pair's end) follows its receive
+  // side: a receive-side write alone leaves the channel simplex.
+  const bool split = keep && kept.tx.size() == 12 && IsAllDigits(kept.tx);
+  const std::string txDigits = split ? kept.tx.substr(0, 11) : "", txCode = split ? kept.tx.substr(11) : "";
+  if (IsTs2000(modelCode)) {
+    const std::string fields = keep ? kept.fields : kTs2000Fields;
+    return {Ts2000Write(cc, digits, code, name, fields) +
+                (split ? Ts2000Write(cc, txDigits, txCode, name, fields, '1') : ""),
+            {}};
+  }
+  const std::string fields = keep ? kept.fields : "0000";
+  return {"MW0 " + cc + digits + code + fields + " ;" +
+              (split ? "MW1 " + cc + txDigits + txCode + fields + " ;" : ""),
+          {}};
 }
 
 std::string KenwoodClearCommand(int channel, const std::string& modelCode) {
@@ -201,6 +213,7 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   r.freq = AsciiFreqDisplay(hertz);
   r.mode = code ? KenwoodModeName(code) : std::string();
   if (StartsWith(a, "MR")) r.kept = KeptOfRecord(a, modelCode);
+  if (StartsWith(a, "MR") && FamilyOf(modelCode) == RigFamily::Kenwood) r.side = Sub(a, 6, 12);
   return r;
 }
 
@@ -224,6 +237,13 @@ Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
   const std::string command =
       KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished);
+  rigops::SendThenWait(
+      ctx, [&] { rigops::SendEcho(ctx, command + "\r\n", 1, command); },
+      [&] { ctx.host.Sleep(ctx.form.shared.ChannelInterval); });
+}
+
+void KenwoodReadTransmitSide(const RigContext& ctx, const std::string& channel) {
+  const std::string command = "MR1 " + rigops::TwoDigits(channel) + ";";
   rigops::SendThenWait(
       ctx, [&] { rigops::SendEcho(ctx, command + "\r\n", 1, command); },
       [&] { ctx.host.Sleep(ctx.form.shared.ChannelInterval); });

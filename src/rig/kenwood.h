@@ -45,6 +45,9 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
 // clear at the answer to the identity query sent after it, each at most one
 // channel interval; otherwise each pauses as the rig family always did.
 void KenwoodReadChannel(const RigContext& ctx, const std::string& channel);
+// Asks a TS rig for a memory's transmit side (MR1): a split's transmit
+// frequency and mode, a scan pair's end, or the receive side again.
+void KenwoodReadTransmitSide(const RigContext& ctx, const std::string& channel);
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
                              const std::string& freq, const std::string& mode,
                              const std::string& name, const KeptFields& kept = {});

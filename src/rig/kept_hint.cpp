@@ -4,7 +4,9 @@
 
 #include "base/rig_family.h"
 #include "base/text.h"
+#include "rig/freq.h"
 #include "rig/memory_extras.h"
+#include "rig/modes.h"
 
 namespace varnek {
 namespace {
@@ -19,7 +21,7 @@ std::string ToneHz(const std::string& number) {
 std::string Join(const std::vector<std::string>& parts) {
   std::string s;
   for (const std::string& p : parts)
-    s += (s.empty() ? "" : " \xB7 ") + p;
+    if (!p.empty()) s += (s.empty() ? "" : " \xB7 ") + p;
   return s;
 }
 
@@ -91,15 +93,28 @@ std::string Ft2000Hint(const std::string& f) {
   return Join(parts);
 }
 
-}  // namespace
 
-std::string KeptFieldsHint(const KeptFields& kept) {
-  if (kept.Empty()) return {};
+// A split's transmit side: "transmit 14.300.000 USB".
+std::string TxHint(const std::string& tx) {
+  if (tx.size() != 12 || !IsAllDigits(tx)) return {};
+  return "transmit " + Trim(AsciiFreqDisplay(std::stoll(tx.substr(0, 11)))) + " " +
+         KenwoodModeName(tx[11]);
+}
+
+std::string FieldsHint(const KeptFields& kept) {
   const std::string& f = kept.fields;
   if (FamilyOf(kept.model) == RigFamily::Ft2000) return f.size() == 12 ? Ft2000Hint(f) : "";
   if (IsTs2000(kept.model)) return f.size() == 23 ? Ts2000Hint(f) : "";
   if (FamilyOf(kept.model) == RigFamily::Kenwood) return f.size() == 4 ? Ts570Hint(f) : "";
   return {};
+}
+
+}  // namespace
+
+std::string KeptFieldsHint(const KeptFields& kept) {
+  if (kept.Empty()) return {};
+  const std::string fields = FieldsHint(kept), tx = TxHint(kept.tx);
+  return Join({tx, fields});
 }
 
 }  // namespace varnek

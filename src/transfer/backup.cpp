@@ -76,17 +76,19 @@ bool Transfers::BackUpBefore(const std::vector<int>& channels) {
   MemoryModeBeforeReads();
   std::string text;
   std::vector<int> silent;
+  // Reads one side of channel `n` and tells whether the rig answered it.
+  const auto read = [&](const std::string& channel, bool transmitSide) {
+    ReadChannelFromRig(channel, transmitSide);
+    std::lock_guard lock(answeredMutex_);
+    const bool answered = answered_.count(watched_) > 0;
+    watched_.clear();
+    return answered;
+  };
+  using S = ChannelAnswer::Status;
   for (const int n : channels) {
     if (form_.shared.StopRequested || !port_.Active()) return false;
     const std::string channel = ChannelText(n);
-    ReadChannelFromRig(channel);
-    bool answered = false;
-    {
-      std::lock_guard lock(answeredMutex_);
-      answered = answered_.count(watched_) > 0;
-      watched_.clear();
-    }
-    if (!answered) {
+    if (!read(channel, false)) {
       silent.push_back(n);
       continue;
     }
@@ -94,8 +96,20 @@ bool Transfers::BackUpBefore(const std::vector<int>& channels) {
     // of its own: its line has no frequency.
     const ChannelAnswer held = commands.ParseHeld(io_.TranscriptLines(), code, channel);
     ChannelRow row;
-    if (held.status == ChannelAnswer::Status::Channel) {
+    if (held.status == S::Channel) {
       row = {Trim(held.freq), held.mode, held.hasName ? held.name : std::string(), held.kept};
+      // A write of the receive side makes a split simplex: its transmit
+      // side (a scan pair's end) goes into the backup too. Only TS records
+      // carry a side to compare with.
+      if (!held.side.empty()) {
+        if (!read(channel, true)) {
+          silent.push_back(n);
+          continue;
+        }
+        const ChannelAnswer tx = commands.ParseHeld(io_.TranscriptLines(), code, channel);
+        if (tx.status == S::Channel && tx.side.size() == held.side.size() && tx.side != held.side)
+          row.kept.tx = tx.side;
+      }
     }
     text += ChannelLineText(n, row, FreqNotation::TwoPoints);
   }

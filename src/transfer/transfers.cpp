@@ -159,7 +159,7 @@ Exchange Transfers::DoClick(int n, const RowNow& row, bool& read, bool firstRead
   return Exchange::Sent;
 }
 
-void Transfers::ReadChannelFromRig(const std::string& channel) {
+void Transfers::ReadChannelFromRig(const std::string& channel, bool transmitSide) {
   const RigContext ctx = Context();
   const auto show = [&] {
     form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
@@ -188,7 +188,8 @@ void Transfers::ReadChannelFromRig(const std::string& channel) {
       watch();
     });
   }
-  const bool sent = Commands().ReadChannel(ctx, channel);
+  const bool sent = transmitSide ? Commands().ReadTransmitSide(ctx, channel)
+                                 : Commands().ReadChannel(ctx, channel);
   // A read that sent nothing (no such channel on the rig, a rig without a
   // command set) waits for no answer, and none is missing.
   if (!sent) {

@@ -60,7 +60,9 @@ class Transfers {
   // A click on channel n's number: writes the row with "Click to Rig" and a
   // frequency, reads it otherwise.
   void LabelClick(int channel);
-  void ReadChannelFromRig(const std::string& channel);
+  // `transmitSide`: the memory's transmit side (where the rig keeps one)
+  // instead of the channel.
+  void ReadChannelFromRig(const std::string& channel, bool transmitSide = false);
   Exchange WriteChannelToRig(const std::string& channel, const std::string& freq,
                              const std::string& mode, const std::string& name,
                              const KeptFields& kept = {});

@@ -205,11 +205,21 @@ TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
 // memories back, the ones that were empty cleared again.
 TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
   const int a = Profile().first == 0 ? 1 : Profile().first;
-  sim::Channel held = SimChannel(14250000, UsbCode(Profile().family));
-  if (Profile().id == "TS570") held.extra = "1108";
-  sim->SetChannel(a, held);
-  sim->SetChannel(a + 2, SimChannel(7050000, UsbCode(Profile().family)));
-  const std::vector<int> channels = {a, a + 1, a + 2};
+  const std::string usb = UsbCode(Profile().family);
+  // Ten channels: three empty, one with tone and lockout, and on the TS
+  // rigs one split (its transmit side is lost by any receive-side write).
+  std::vector<int> channels;
+  for (int n = a; n < a + 10; ++n) {
+    channels.push_back(n);
+    if (n == a + 1 || n == a + 5 || n == a + 8) continue;
+    sim::Channel held = SimChannel(14250000 + 10000 * (n - a), usb);
+    if (n == a && Profile().id == "TS570") held.extra = "1108";
+    if (n == a + 3 && Profile().family == Family::Kenwood) {
+      held.tx_hz = 14350000;
+      held.tx_mode = usb;
+    }
+    sim->SetChannel(n, held);
+  }
   std::vector<std::optional<sim::Channel>> before;
   for (int n : channels)
     before.push_back(sim->GetChannel(n));
@@ -220,12 +230,14 @@ TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
   options.backupBeforeWriting = true;
   program->SetDLG.SetOptions(options);
 
-  Type({{a, "14.300.000", "USB", ""}, {a + 1, "14.310.000", "USB", ""},
-        {a + 2, "14.320.000", "USB", ""}});
+  std::vector<Row> typed;
+  for (int n : channels)
+    typed.push_back({n, "7.0" + std::to_string(10 + n - a) + ".000", "LSB", ""});
+  Type(typed);
   Save(channels);
   ASSERT_FALSE(program->transfers.LastBackupPath().empty()) << ::testing::PrintToString(host.Messages());
   ASSERT_TRUE(sim->GetChannel(a + 1).has_value()) << "the save wrote nothing";
-  EXPECT_EQ(sim->GetChannel(a + 1)->hz, 14310000);
+  EXPECT_EQ(sim->GetChannel(a + 1)->hz, 7011000);
 
   if (Profile().family == Family::Icom) {
     program->transfers.VfoA1Click();
@@ -243,6 +255,7 @@ TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
       EXPECT_EQ(now->hz, before[i]->hz) << "channel " << channels[i];
       EXPECT_EQ(now->mode, before[i]->mode) << "channel " << channels[i];
       EXPECT_EQ(now->extra, before[i]->extra) << "channel " << channels[i];
+      EXPECT_EQ(now->tx_hz, before[i]->tx_hz) << "channel " << channels[i];
     }
   }
   std::filesystem::remove_all(folder);

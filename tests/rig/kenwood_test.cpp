@@ -398,5 +398,30 @@ TEST(KenwoodKeptFields, WrittenBackInPlaceAndNamedInTheHint) {
   }
 }
 
+// A split's transmit side (kept from a backup's MR1) follows the receive
+// side in the same write, and reads as words in the hint; the channel
+// file carries it as a third part of the kept text.
+TEST(KenwoodKeptFields, TransmitSideWrittenAfterTheReceiveSide) {
+  struct Case {
+    const char* model;
+    const char* fields;
+    const char* write;
+  };
+  const Case cases[] = {
+      {"TS-570", "0000",
+       "MW0 05000142600002" "0000" " ;" "MW1 05000143500002" "0000" " ;"},
+      {"TS-2000", "00000000000000000000000",
+       "MW0005000142600002" "00000000000000000000000" "Rep     ;"
+       "MW1005000143500002" "00000000000000000000000" "Rep     ;"},
+  };
+  for (const Case& c : cases) {
+    const KeptFields kept{c.model, c.fields, "000143500002"};
+    EXPECT_EQ(KenwoodWriteCommand("05", "14.260.000", "USB", "Rep", c.model, kept).text, c.write)
+        << c.model;
+    EXPECT_EQ(KeptFieldsHint(kept), "transmit 14.350.000 USB") << c.model;
+    EXPECT_EQ(KeptFieldsFromText(KeptFieldsText(kept)), kept) << c.model;
+  }
+}
+
 }  // namespace
 }  // namespace varnek
