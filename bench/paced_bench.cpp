@@ -112,9 +112,9 @@ class CountingDevice : public SerialDevice {
   uint32_t SetDtr(bool on) override { return inner_->SetDtr(on); }
   uint32_t SetRts(bool on) override { return inner_->SetRts(on); }
   uint32_t SetBreak(bool on) override { return inner_->SetBreak(on); }
-  WaitOutcome Wait(int timeoutMs, bool watchInput, bool watchOutput, uint32_t& events,
-                   uint32_t& error) override {
-    return inner_->Wait(timeoutMs, watchInput, watchOutput, events, error);
+  WaitOutcome Wait(std::chrono::microseconds timeout, bool watchInput, bool watchOutput,
+                   uint32_t& events, uint32_t& error) override {
+    return inner_->Wait(timeout, watchInput, watchOutput, events, error);
   }
   void Wake() override { inner_->Wake(); }
   void IdleWait(int ms) override { inner_->IdleWait(ms); }

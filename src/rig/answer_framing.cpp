@@ -19,9 +19,9 @@ AnswerFraming FramingFor(std::string_view modelCode) {
   switch (FamilyOf(modelCode)) {
     case RigFamily::Kenwood:
       // TS-570/870S: 24 bytes; TS-2000: 42 up to a name of up to 8.
-      return {AnswerFraming::Kind::Ascii, 0, IsTs2000(modelCode) ? 42u : 24u};
+      return {AnswerFraming::Kind::Ascii, 0, IsTs2000(modelCode) ? 42u : 24u, 6};
     case RigFamily::Ft2000:
-      return {AnswerFraming::Kind::Ascii, 0, 27};
+      return {AnswerFraming::Kind::Ascii, 0, 27, 7};
     case RigFamily::Icom:
       return {AnswerFraming::Kind::Civ, 0};
     case RigFamily::Yaesu:
@@ -66,6 +66,8 @@ size_t AnswerShortfall(const AnswerFraming& framing, std::string_view pending) {
       // other answer may end with the next byte.
       if (framing.memoryAnswer > pending.size() && (pending == "M" || pending.substr(0, 2) == "MR"))
         return framing.memoryAnswer - pending.size();
+      if (framing.idAnswer > pending.size() && (pending == "I" || pending.substr(0, 2) == "ID"))
+        return framing.idAnswer - pending.size();
       return 0;
     case AnswerFraming::Kind::Record:
       return framing.recordSize == 0 ? 0 : framing.recordSize - pending.size() % framing.recordSize;

@@ -26,6 +26,9 @@ struct AnswerFraming {
   // ASCII: the length of a memory-read answer ("MR…;"), the shortest one
   // where names vary; 0 when unknown.
   size_t memoryAnswer = 0;
+  // ASCII: the length of the identity answer ("ID019;"), the sync after
+  // every write; 0 when unknown.
+  size_t idAnswer = 0;
   friend bool operator==(const AnswerFraming&, const AnswerFraming&) = default;
 };
 

@@ -354,6 +354,8 @@ void TSerialPort::ActivatePort(bool open) {
 }
 
 bool TSerialPort::ApplyCommState() {
+  lineByteNs_ = static_cast<uint32_t>(
+      LineByteTimeMs(baudRate_, dataBits_, parityType_, stopBits_) * 1e6 + 0.5);
   LineSettings s;
   if (const uint32_t e = device_->GetLineSettings(s)) {
     ReportProcessError(801, e, "Error getting DCB from CommState", 0);

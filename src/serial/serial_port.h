@@ -292,6 +292,9 @@ class TSerialPort {
   std::mutex framerMutex_;
   TAnswerFramer framer_;
   TAnswerShortfall shortfall_;
+  // One character's time on the line as set (start, data, parity and stop
+  // bits), for the I/O thread; 0 before the line was first set.
+  std::atomic<uint32_t> lineByteNs_{0};
   std::atomic<bool> framed_{false};
 
   std::mutex clusterMutex_;

@@ -25,6 +25,9 @@ constexpr int kMaxStatusReadings = 4;
 // says one changed. A slow line wakes this thread for every byte, and on a
 // USB adapter each look is a round trip over the bus.
 constexpr uint32_t kModemLookMs = 40;
+// Past the line time of the bytes an answer still needs: the other end's
+// own pace is not exact.
+constexpr long long kGatherSlackUs = 150;
 }  // namespace
 
 uint32_t SerialTick() {
@@ -377,17 +380,21 @@ void TWorkThread::CheckWriteDone() {
 
 std::chrono::microseconds TWorkThread::GatherTime() {
   // Woken by each byte, a slow line would cost a pass per byte. The bytes
-  // the answer still needs cannot come sooner than their line time (the
-  // character time is a few percent long, so one byte less is waited for);
-  // for an answer of unknown length, two characters' worth are gathered,
-  // and its end waits at most that long for its pass.
+  // the answer still needs cannot come sooner than their line time, so the
+  // thread sleeps that long (and a little) and takes them in one read. For
+  // an answer of unknown length it gathers two characters' worth; its end
+  // then waits at most that long for its pass.
   size_t missing = 0;
   {
     std::lock_guard lock(port_.framerMutex_);
     if (port_.shortfall_) missing = port_.shortfall_(pending_);
   }
-  const size_t chars = std::max<size_t>(2, missing > 1 ? missing - 1 : 0);
-  const auto us = static_cast<long long>(chars) * port_.rtoCharDelayTime_;
+  const uint32_t byteNs = port_.lineByteNs_;
+  long long us = 0;
+  if (missing > 0 && byteNs > 0)
+    us = static_cast<long long>(missing) * byteNs / 1000 + kGatherSlackUs;
+  else
+    us = 2LL * (byteNs > 0 ? byteNs / 1000 : port_.rtoCharDelayTime_.load());
   return std::chrono::microseconds(std::min<long long>(us, kPassWaitMs * 1000LL));
 }
 

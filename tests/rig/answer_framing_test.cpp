@@ -11,8 +11,8 @@
 namespace varnek {
 namespace {
 
-AnswerFraming Ascii(size_t memoryAnswer = 0) {
-  return {AnswerFraming::Kind::Ascii, 0, memoryAnswer};
+AnswerFraming Ascii(size_t memoryAnswer = 0, size_t idAnswer = 0) {
+  return {AnswerFraming::Kind::Ascii, 0, memoryAnswer, idAnswer};
 }
 AnswerFraming Civ() {
   return {AnswerFraming::Kind::Civ, 0};
@@ -26,7 +26,7 @@ TEST(AnswerFraming, EachModelCodeGetsItsFamilysFraming) {
     const char* code;
     AnswerFraming want;
   } cases[] = {
-      {"TS-570", Ascii(24)},     {"TS-2000", Ascii(42)},      {"FT-2000", Ascii(27)},
+      {"TS-570", Ascii(24, 6)},  {"TS-2000", Ascii(42, 6)},   {"FT-2000", Ascii(27, 7)},
       {"IC-CI-V", Civ()},        {"IC-735", Civ()},           {"FT-1000", Record(16)},
       {"FT-1000MP", Record(16)}, {"FT-920", Record(14)},      {"FT-847", AnswerFraming{}},
       {"", AnswerFraming{}},     {"ic-706", AnswerFraming{}},
@@ -44,6 +44,7 @@ TEST(AnswerFraming, ShortfallIsWhatTheAnswerStillNeedsAtLeast) {
     size_t want;
   } cases[] = {
       {Ascii(24), "M", 23},          {Ascii(24), "MR0 05000", 15},
+      {Ascii(24, 6), "I", 5},        {Ascii(24, 7), "ID02", 3},
       {Ascii(24), "MD", 0},          {Ascii(24), "?", 0},
       {Ascii(42), "MR0005", 36},     {Ascii(24), std::string(30, 'M'), 0},
       {Ascii(), "MR0 05", 0},        {Record(16), std::string(5, '\0'), 11},
