@@ -267,6 +267,17 @@ bool RigHasModeCode(RigFamily family, const std::string& mode, long long hertz,
 
 }  // namespace
 
+void ReportNotCarried(const std::vector<std::string>& what, const std::string& number,
+                      const std::string& model, const std::string& format,
+                      std::vector<std::string>& report) {
+  if (what.empty()) return;
+  std::string list;
+  for (const std::string& w : what)
+    list += (list.empty() ? "" : ", ") + w;
+  report.push_back("channel " + number + ": " + list + " of the " + model + " not carried by " +
+                   format);
+}
+
 void KeepExtras(const MemoryExtras& extras, std::string_view modelCode, const std::string& at,
                 ImportedChannel& ch, ImportReport& report) {
   if (extras.Plain()) return;

@@ -130,6 +130,13 @@ class ImportReport {
 void KeepExtras(const MemoryExtras& extras, std::string_view modelCode, const std::string& at,
                 ImportedChannel& channel, ImportReport& report);
 
+// The export report's line for what a row's kept fields hold that
+// `format` has no column for: "channel 05: step 03, group 2 of the TS-2000
+// not carried by CHIRP CSV". Nothing when `what` is empty.
+void ReportNotCarried(const std::vector<std::string>& what, const std::string& number,
+                      const std::string& model, const std::string& format,
+                      std::vector<std::string>& report);
+
 // A CSV record as libcsv splits it, with the file line it starts on.
 struct CsvRecord {
   int line = 0;

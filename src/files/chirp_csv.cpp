@@ -150,13 +150,7 @@ void ColumnsOfKept(const KeptFields& kept, const std::string& number,
                                        : "DTCS";
   if (e->squelch != S::Off && !known) notCarried.push_back("a tone number of no known tone");
   skip = e->skip ? "S" : "";
-  if (!notCarried.empty()) {
-    std::string what;
-    for (const std::string& n : notCarried)
-      what += (what.empty() ? "" : ", ") + n;
-    report.push_back("channel " + number + ": " + what + " of the " + kept.model +
-                     " not carried by CHIRP CSV");
-  }
+  ReportNotCarried(notCarried, number, kept.model, "CHIRP CSV", report);
 }
 
 }  // namespace

@@ -305,13 +305,7 @@ MemoryExtras RigmemExtras(const KeptFields& kept, Layout layout, const std::stri
   } else if (layout == Layout::Generic) {
     return {};
   }
-  if (!notCarried.empty()) {
-    std::string what;
-    for (const std::string& n : notCarried)
-      what += (what.empty() ? "" : ", ") + n;
-    report.push_back("channel " + number + ": " + what + " of the " + kept.model +
-                     " not carried by rigmem CSV");
-  }
+  ReportNotCarried(notCarried, number, kept.model, "rigmem CSV", report);
   return *e;
 }
 
