@@ -74,11 +74,24 @@ int ToneColumn(const std::string& text) {
 }
 
 // Tone, shift and skip of one row; what the table cannot take is reported.
+// A "split" row's transmit frequency goes to `splitHz`.
 MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& col,
-                       const std::string& at, const std::string& number, ImportReport& report) {
+                       const std::string& at, const std::string& number, ImportReport& report,
+                       long long& splitHz) {
   MemoryExtras e;
+  splitHz = 0;
   const std::string duplex = Trim(Field(fields, col.duplex));
-  if (duplex == "+" || duplex == "-") {
+  if (duplex == "split") {
+    // CHIRP's Offset is then the transmit frequency itself.
+    const std::string offset = Trim(Field(fields, col.offset));
+    std::string why;
+    if (!DecimalHertz(offset, 6, splitHz, why) || splitHz == 0) {
+      splitHz = 0;
+      report.Add(at + "split transmit frequency \"" + ReportText(offset) + "\" " +
+                 (why.empty() ? "is zero" : why) + "; channel " + number +
+                 " holds the receive frequency only");
+    }
+  } else if (duplex == "+" || duplex == "-") {
     e.duplex = duplex[0];
     const std::string offset = Trim(Field(fields, col.offset));
     long long hertz = 0;
@@ -125,6 +138,24 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
   return e;
 }
 
+// A split's transmit side where the rig keeps one apart (the TS rigs: the
+// receive side's mode, CHIRP has no transmit mode); reported elsewhere.
+void KeepSplit(long long txHz, std::string_view modelCode, const std::string& at,
+               ImportedChannel& ch, ImportReport& report) {
+  const std::string number = ChannelText(ch.channel);
+  const std::string code = KenwoodModeCode(ch.mode, modelCode);
+  if (FamilyOf(modelCode) != RigFamily::Kenwood || code.empty()) {
+    report.Add(at + "duplex split is not kept; channel " + number +
+               " holds the receive frequency only");
+    return;
+  }
+  if (ch.kept.Empty()) {
+    std::vector<std::string> none;
+    ch.kept = KeptFor(MemoryExtras{}, modelCode, none);
+  }
+  ch.kept.tx = KenwoodFreqDigits(txHz, modelCode) + code;
+}
+
 // CHIRP's columns for a row's kept fields; the defaults for a row without.
 void ColumnsOfKept(const KeptFields& kept, const std::string& number,
                    std::vector<std::string>& report, std::string& skip,
@@ -136,6 +167,12 @@ void ColumnsOfKept(const KeptFields& kept, const std::string& number,
   using S = MemoryExtras::Squelch;
   values[0] = e->duplex ? std::string(1, e->duplex) : "";
   values[1] = HertzText(e->offsetHz, 6);
+  if (kept.tx.size() == 12 && IsAllDigits(kept.tx)) {
+    // A split: CHIRP names the transmit frequency in Offset.
+    if (e->duplex) notCarried.push_back("the repeater shift beside the split");
+    values[0] = "split";
+    values[1] = HertzText(std::stoll(kept.tx.substr(0, 11)), 6);
+  }
   values[2] = e->toneDeciHz ? DeciHzText(e->toneDeciHz) : d.rTone;
   values[3] = e->ctcssDeciHz ? DeciHzText(e->ctcssDeciHz) : d.cTone;
   values[4] = e->dtcsCode ? std::string(e->dtcsCode < 100 ? "0" : "") +
@@ -236,8 +273,11 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
     ch.name = ImportedName(Field(rec.fields, col.name), nameLength, notes);
     for (const std::string& note : notes)
       report.Add(at + "name \"" + ReportText(Field(rec.fields, col.name)) + "\": " + note);
-    const MemoryExtras extras = RowExtras(rec.fields, col, at, ChannelText(number), report);
+    long long splitHz = 0;
+    const MemoryExtras extras =
+        RowExtras(rec.fields, col, at, ChannelText(number), report, splitHz);
     KeepExtras(extras, modelCode, at, ch, report);
+    if (splitHz > 0) KeepSplit(splitHz, modelCode, at, ch, report);
     if (lineOf[static_cast<size_t>(number)] > 0)
       report.Add(at + "location " + location + " again (first on line " +
                  std::to_string(lineOf[static_cast<size_t>(number)]) + "); this row is taken");

@@ -276,6 +276,15 @@ TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
     }
   }
 
+  // A split: CHIRP's Offset holds the transmit frequency.
+  ChannelTable split;
+  split[6] = {"14.250.000", "USB", "", {"TS-570", "0000", "000143500002"}};
+  const ChannelExport splitOut = ChirpCsvText(split, "TS-570");
+  EXPECT_NE(splitOut.bytes.find("14.250000,split,14.350000,"), std::string::npos) << splitOut.bytes;
+  const ChannelImport splitIn = ParseChirpCsv(splitOut.bytes, "TS-570");
+  ASSERT_EQ(splitIn.channels.size(), 1u);
+  EXPECT_EQ(splitIn.channels[0].kept, split[6].kept);
+
   // What the selected rig cannot hold is reported per line.
   const std::string rows =
       "Location,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,Mode,Skip\n"
@@ -285,14 +294,16 @@ TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
   const ChannelImport ts570 = ParseChirpCsv(rows, "TS-570");
   ASSERT_EQ(ts570.channels.size(), 3u);
   EXPECT_EQ(ts570.channels[0].kept, (KeptFields{"TS-570", "1000"}));  // the lockout stays
+  EXPECT_EQ(ts570.channels[1].kept.tx, "000295300004");                // the split's FM side
   for (const char* part :
        {"line 2: the TS-570 keeps a tone, no tone squelch", "line 2: the TS-570 keeps no repeater",
-        "line 3: duplex split is not kept", "line 3: tone 69.3 Hz is not one of the TS-570's",
+        "line 3: tone 69.3 Hz is not one of the TS-570's",
         "line 3: skip P is not kept", "line 4: DtcsCode \"999\"; channel 03 gets no tone"})
     EXPECT_TRUE(Mentions(ts570.report, part)) << part << "\n" << Joined(ts570.report);
   const ChannelImport icom = ParseChirpCsv(rows, "IC-CI-V");
   EXPECT_TRUE(icom.channels[0].kept.Empty());
   EXPECT_TRUE(Mentions(icom.report, "line 2: tone, shift and skip are not kept for the IC-CI-V"));
+  EXPECT_TRUE(Mentions(icom.report, "line 3: duplex split is not kept"));
 }
 
 TEST(ChirpCsv, BadInputGivesAMessageNeverACrash) {
