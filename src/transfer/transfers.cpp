@@ -202,13 +202,15 @@ Exchange Transfers::WriteChannelToRig(const std::string& channel, const std::str
                                       const std::string& mode, const std::string& name,
                                       const KeptFields& kept) {
   const RigContext ctx = Context();
+  // Asked here: inside the hand-over every caller is on the GUI thread.
+  const bool onGui = host_.IsGuiThread();
   host_.RunOnGuiThread([&] {
     form_.shared.CivAddress = CivAddressOrDefault(form_.shared.CivAddress.Get());
     form_.lbChan.SetCaption(channel);
     form_.lbChan.SetVisible(true);
-    if (!host_.IsGuiThread()) io_.RefreshPortIndicator();
+    if (!onGui) io_.RefreshPortIndicator();  // a worker: one hand-over for both
   });
-  if (host_.IsGuiThread()) {
+  if (onGui) {
     rigops::Pump(ctx);
     io_.RefreshPortIndicator();
   }
