@@ -175,9 +175,7 @@ void ColumnsOfKept(const KeptFields& kept, const std::string& number,
   }
   values[2] = e->toneDeciHz ? DeciHzText(e->toneDeciHz) : d.rTone;
   values[3] = e->ctcssDeciHz ? DeciHzText(e->ctcssDeciHz) : d.cTone;
-  values[4] = e->dtcsCode ? std::string(e->dtcsCode < 100 ? "0" : "") +
-                                (e->dtcsCode < 10 ? "0" : "") + std::to_string(e->dtcsCode)
-                          : d.dtcs;
+  values[4] = e->dtcsCode ? DtcsText(e->dtcsCode) : d.dtcs;
   const bool known = (e->squelch == S::Tone && e->toneDeciHz) ||
                      (e->squelch == S::Tsql && e->ctcssDeciHz) ||
                      (e->squelch == S::Dtcs && e->dtcsCode);

@@ -234,19 +234,24 @@ Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
 
 }  // namespace
 
-void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
-  const std::string command =
-      KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished);
+namespace {
+
+// A read request: its answer awaited when answer-paced, else one interval.
+void SendRead(const RigContext& ctx, const std::string& command) {
   rigops::SendThenWait(
       ctx, [&] { rigops::SendEcho(ctx, command + "\r\n", 1, command); },
       [&] { ctx.host.Sleep(ctx.form.shared.ChannelInterval); });
 }
 
+}  // namespace
+
+void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
+  SendRead(ctx,
+           KenwoodReadCommand(channel, ctx.form.shared.ModelCode, ctx.form.shared.LoadFinished));
+}
+
 void KenwoodReadTransmitSide(const RigContext& ctx, const std::string& channel) {
-  const std::string command = "MR1 " + rigops::TwoDigits(channel) + ";";
-  rigops::SendThenWait(
-      ctx, [&] { rigops::SendEcho(ctx, command + "\r\n", 1, command); },
-      [&] { ctx.host.Sleep(ctx.form.shared.ChannelInterval); });
+  SendRead(ctx, "MR1 " + rigops::TwoDigits(channel) + ";");
 }
 
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,

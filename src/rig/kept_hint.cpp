@@ -65,8 +65,7 @@ std::string Ts2000Hint(const std::string& f) {
       break;
     case '3': {
       const int code = Ts2000DcsCode(f.substr(6, 3));
-      parts.push_back(code ? "DCS " + std::string(code < 100 ? "0" : "") + std::to_string(code)
-                           : "DCS no. " + f.substr(6, 3));
+      parts.push_back(code ? "DCS " + DtcsText(code) : "DCS no. " + f.substr(6, 3));
       break;
     }
     default:

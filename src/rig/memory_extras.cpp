@@ -199,7 +199,7 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
         while (i < kDcsCodes.size() && kDcsCodes[i] != e.dtcsCode)
           ++i;
         if (i == kDcsCodes.size()) {
-          notHeld.push_back("DTCS code " + Digits(e.dtcsCode, 3) + " is not one of the " + model +
+          notHeld.push_back("DTCS code " + DtcsText(e.dtcsCode) + " is not one of the " + model +
                             "'s codes");
         } else {
           f[1] = '3';
@@ -228,6 +228,10 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
       break;
   }
   return {};
+}
+
+std::string DtcsText(int code) {
+  return Digits(code, 3);
 }
 
 int KenwoodToneDeciHz(std::string_view number) {
