@@ -1,13 +1,64 @@
 #include "update/download.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
+#include <map>
 #include <mutex>
 
 #include "base/file_io.h"
 
 namespace varnek {
 namespace {
+
+// libcurl is opened the first time an update check runs, not linked: linked,
+// the dynamic loader maps and relocates it and its thirty-odd libraries (TLS,
+// Kerberos, LDAP, SSH…) at every start, which was most of the CPU a short
+// `varnek-cli read` spent, for a check most runs never make.
+struct CurlApi {
+  CURLcode (*global_init)(long) = nullptr;
+  CURL* (*easy_init)() = nullptr;
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...) = nullptr;
+  CURLcode (*easy_perform)(CURL*) = nullptr;
+  void (*easy_cleanup)(CURL*) = nullptr;
+  const char* (*easy_strerror)(CURLcode) = nullptr;
+  std::string error;  // why it could not be opened; empty when it was
+
+  template <typename F>
+  bool Find(void* lib, const char* name, F& f) {
+    f = reinterpret_cast<F>(::dlsym(lib, name));
+    if (!f) error = std::string("libcurl has no ") + name;
+    return f != nullptr;
+  }
+
+  void Open(const std::vector<std::string>& names) {
+    void* lib = nullptr;
+    for (const std::string& name : names) {
+      lib = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (lib) break;
+      const char* why = ::dlerror();
+      if (error.empty() && why) error = why;  // the usual library's reason, not a fallback's
+    }
+    if (!lib) return;
+    error.clear();
+    // Never closed: curl keeps process-wide state from its global init.
+    if (Find(lib, "curl_global_init", global_init) && Find(lib, "curl_easy_init", easy_init) &&
+        Find(lib, "curl_easy_setopt", easy_setopt) &&
+        Find(lib, "curl_easy_perform", easy_perform) &&
+        Find(lib, "curl_easy_cleanup", easy_cleanup) &&
+        Find(lib, "curl_easy_strerror", easy_strerror))
+      global_init(CURL_GLOBAL_DEFAULT);
+  }
+};
+
+const CurlApi& Curl(const std::vector<std::string>& names) {
+  static std::mutex mutex;
+  static std::map<std::vector<std::string>, CurlApi> opened;
+  std::lock_guard lock(mutex);
+  auto [it, fresh] = opened.try_emplace(names);
+  if (fresh) it->second.Open(names);
+  return it->second;
+}
 
 struct Sink {
   std::string bytes;
@@ -26,41 +77,38 @@ size_t Collect(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 }  // namespace
 
 DownloadResult CurlDownloader::Fetch(const std::string& url, const std::string& path) {
-  GlobalInit();
-  CURL* curl = curl_easy_init();
+  const CurlApi& api = Curl(libraries);
+  if (!api.error.empty()) return {false, "no HTTP library: " + api.error};
+  CURL* curl = api.easy_init();
   if (!curl) return {false, "curl could not start"};
   Sink sink;
   sink.limit = maxBytes;
   char error[CURL_ERROR_SIZE] = {};
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  const auto set = api.easy_setopt;
+  set(curl, CURLOPT_URL, url.c_str());
+  set(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   // A check begun over https is not to be talked down to plain http by a
   // redirect: that would let anyone on the path answer for the server.
   const bool secure = url.rfind("https://", 0) == 0;
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "Varnek");
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-  const CURLcode rc = curl_easy_perform(curl);
-  curl_easy_cleanup(curl);
+  set(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+  set(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  set(curl, CURLOPT_MAXREDIRS, 5L);
+  set(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+  set(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+  set(curl, CURLOPT_FAILONERROR, 1L);
+  set(curl, CURLOPT_NOSIGNAL, 1L);
+  set(curl, CURLOPT_USERAGENT, "Varnek");
+  set(curl, CURLOPT_WRITEFUNCTION, Collect);
+  set(curl, CURLOPT_WRITEDATA, &sink);
+  set(curl, CURLOPT_ERRORBUFFER, error);
+  const CURLcode rc = api.easy_perform(curl);
+  api.easy_cleanup(curl);
   if (sink.overflow)
     return {false, "the file is larger than " + std::to_string(maxBytes) + " bytes"};
-  if (rc != CURLE_OK) return {false, error[0] ? error : curl_easy_strerror(rc)};
+  if (rc != CURLE_OK) return {false, error[0] ? error : api.easy_strerror(rc)};
   const FileResult written = WriteFileAtomically(path, sink.bytes);
   if (!written.ok) return {false, written.message};
   return {true, {}};

@@ -190,6 +190,15 @@ TEST_F(VerFormTest, Outcomes) {
   }
   EXPECT_EQ(main.LastPath(), "/varnek.ini");
   EXPECT_EQ(mirror.Requests(), 0);
+
+  // Without an HTTP library a check fails and says so; nothing is touched.
+  const int requests = main.Requests();
+  CurlDownloader none;
+  none.libraries = {"libvarnek-no-curl.so.4"};
+  const DownloadResult r = none.Fetch(main.Base() + "/varnek.ini", folder + "varnek.ini");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("libvarnek-no-curl.so.4"), std::string::npos) << r.error;
+  EXPECT_EQ(main.Requests(), requests);
 }
 
 TEST_F(VerFormTest, ServerChoiceIsRememberedAndSwitchesTheLinks) {
