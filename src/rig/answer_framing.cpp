@@ -62,8 +62,10 @@ size_t CompleteAnswersLength(const AnswerFraming& framing, std::string_view byte
 size_t AnswerShortfall(const AnswerFraming& framing, std::string_view pending) {
   switch (framing.kind) {
     case AnswerFraming::Kind::Ascii:
-      // Only a memory record's length is known ahead; a refusal or any
+      // A refusal is "?;" (an empty channel of most models answers so), a
+      // memory record's and an identity's lengths are known per model; any
       // other answer may end with the next byte.
+      if (pending == "?") return 1;
       if (framing.memoryAnswer > pending.size() && (pending == "M" || pending.substr(0, 2) == "MR"))
         return framing.memoryAnswer - pending.size();
       if (framing.idAnswer > pending.size() && (pending == "I" || pending.substr(0, 2) == "ID"))

@@ -45,7 +45,7 @@ TEST(AnswerFraming, ShortfallIsWhatTheAnswerStillNeedsAtLeast) {
   } cases[] = {
       {Ascii(24), "M", 23},          {Ascii(24), "MR0 05000", 15},
       {Ascii(24, 6), "I", 5},        {Ascii(24, 7), "ID02", 3},
-      {Ascii(24), "MD", 0},          {Ascii(24), "?", 0},
+      {Ascii(24), "MD", 0},          {Ascii(24), "?", 1},
       {Ascii(42), "MR0005", 36},     {Ascii(24), std::string(30, 'M'), 0},
       {Ascii(), "MR0 05", 0},        {Record(16), std::string(5, '\0'), 11},
       {Record(0), "x", 0},           {Civ(), "\xFE\xFE", 0},
