@@ -109,6 +109,15 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
 
 Program::~Program() {
   SerialPort1.SetActive(false);
+  // Ended while every part still exists: waiting for the worker serves the
+  // GUI thread's queue, where the serial thread's work (a hang-up's report,
+  // a late answer) may be waiting to reach this program.
+  transfers.Finish();
+  // The parts go one by one from here, and a later wait would still serve
+  // that queue: nothing of the port may reach them any more.
+  SerialPort1.OnProcessError = nullptr;
+  SerialPort1.OnRxClusterEvent = nullptr;
+  SerialPort1.OnOpened = nullptr;
 }
 
 Profile Program::Settings() const {

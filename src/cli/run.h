@@ -55,12 +55,14 @@ class Run {
   CliHost host_;
   StopWaker stopWaker_;
   std::unique_ptr<ScratchFolder> scratch_;
-  std::unique_ptr<Program> program_;
   std::chrono::steady_clock::time_point lastCluster_ = std::chrono::steady_clock::now();
   AnswerWatch* watch_ = nullptr;  // owned by the program's port
   bool portReports_ = false;
   std::string openFailure_;
   bool silentRig_ = false;  // a CI-V rig acknowledged nothing of the command
+  // Last, so that it goes first: its end may still run the port's handlers
+  // set here, which use the members above.
+  std::unique_ptr<Program> program_;
 };
 
 }  // namespace varnek::cli

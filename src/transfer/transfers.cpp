@@ -20,12 +20,17 @@ namespace varnek {
 Transfers::Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io)
     : host_(host), form_(form), port_(port), rig_(rig), io_(io) {}
 
-Transfers::~Transfers() {
+void Transfers::Finish() {
+  if (!worker_.joinable()) return;
   form_.shared.StopRequested = true;
   // The worker may be waiting for the GUI thread: keep serving it.
   while (!host_.Await([this] { return workerDone_.load(); }, 1000)) {
   }
-  if (worker_.joinable()) worker_.join();
+  worker_.join();
+}
+
+Transfers::~Transfers() {
+  Finish();
 }
 
 void Transfers::SetRun(Run run) {

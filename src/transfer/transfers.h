@@ -31,7 +31,9 @@ class Transfers {
   enum class Run { None, Load, Save, Clear, Click };
 
   Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io);
-  // Stops a running load and waits for its worker.
+  // Stops a running load and waits for its worker; the GUI thread's queued
+  // work is served meanwhile. Again after the first time, nothing.
+  void Finish();
   ~Transfers();
   Transfers(const Transfers&) = delete;
   Transfers& operator=(const Transfers&) = delete;

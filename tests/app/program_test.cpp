@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "base/headless_host.h"
 #include "settings/rig_settings.h"
@@ -160,6 +163,36 @@ TEST_F(ProgramLife, AnOpenThatWorksClearsTheSerialErrorShown) {
   p->SetDLG.NoLedClick();
   ASSERT_TRUE(p->SerialPort1.Active());
   EXPECT_FALSE(p->MainForm.lbStatusLine.Visible());
+}
+
+// The program ends while the serial thread hands over a hang-up's report:
+// the report must reach none of the program's parts already gone (found by
+// AddressSanitizer when the window was closed after the rig went away).
+TEST(ProgramEnd, AHangUpHandedOverAtTheEndReachesNothingGone) {
+  struct Host : HeadlessHost {
+    std::atomic<int> handedOver{0};
+    void RunOnGuiThread(const std::function<void()>& work) override {
+      if (!IsGuiThread()) ++handedOver;
+      HeadlessHost::RunOnGuiThread(work);
+    }
+  } host;
+  testing::TempFolder home;
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  auto p = std::make_unique<Program>(host, testing::TestEnvironment(home.Path()));
+  p->FormCreate();
+  p->FormShow();
+  p->SetDLG.portPaths.Set("COM1", pty.SlavePath());
+  p->SetDLG.NoLedClick();
+  ASSERT_TRUE(p->SerialPort1.Active());
+  host.ProcessMessages();
+  const int before = host.handedOver;
+  pty.CloseMaster();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (host.handedOver == before && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_GT(host.handedOver, before);
+  p.reset();
 }
 
 TEST_F(ProgramLife, AMinimisedWindowKeepsTheLastPosition) {
