@@ -82,15 +82,18 @@ inline std::vector<RigProfile> AllProfiles() {
     all.push_back(b);
   // The five-byte Yaesus pace their record byte by byte (18 ms a byte after
   // the pacing command): the cluster must wait out the gaps, and a channel
-  // takes about 300 ms to arrive.
+  // takes about 300 ms to arrive. A classic CI-V read gives the mode answer
+  // two channel intervals (a reset sets 300 ms); at 20 ms a loaded two-core
+  // runner now and then delivered it after the next channel had begun, and
+  // the row kept the band plan's mode.
   return {
       {"TS570", "Kenwood TS-570", "TS-570", Family::Kenwood, true, 0, 0, 99, 40, 10, 5, hf6},
       {"TS870S", "Kenwood TS-870S", "TS-870S", Family::Kenwood, true, 0, 0, 99, 40, 10, 5, hf},
       {"TS2000", "Kenwood TS-2000", "TS-2000", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, all},
       {"FT2000", "Yaesu FT-2000", "FT-2000", Family::Ft2000, true, 0, 1, 99, 80, 10, 5, hf6},
-      {"ICCIV", "Icom IC-CI-V", "IC-CI-V", Family::Icom, true, 0x00, 1, 99, 20, 5, 15, all},
-      {"ICCIVNoEcho", "Icom IC-CI-V", "IC-CI-V", Family::Icom, false, 0x5C, 1, 99, 20, 5, 15, all},
-      {"IC735", "Icom IC-735", "IC-735", Family::Icom, true, 0x04, 1, 99, 20, 5, 15, hf},
+      {"ICCIV", "Icom IC-CI-V", "IC-CI-V", Family::Icom, true, 0x00, 1, 99, 40, 5, 15, all},
+      {"ICCIVNoEcho", "Icom IC-CI-V", "IC-CI-V", Family::Icom, false, 0x5C, 1, 99, 40, 5, 15, all},
+      {"IC735", "Icom IC-735", "IC-735", Family::Icom, true, 0x04, 1, 99, 40, 5, 15, hf},
       {"FT1000", "Yaesu FT-1000", "FT-1000", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf},
       {"FT920", "Yaesu FT-920", "FT-920", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf6},
   };
