@@ -232,10 +232,6 @@ Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
       rigops::AwaitAnswers(ctx, &AnswerTally::IdAnswers, before, ctx.form.shared.ChannelInterval));
 }
 
-}  // namespace
-
-namespace {
-
 // A read request: its answer awaited when answer-paced, else one interval.
 void SendRead(const RigContext& ctx, const std::string& command) {
   rigops::SendThenWait(

@@ -108,8 +108,8 @@ inline std::vector<RigProfile> Profiles() {
       if (p.id == id) {
         // A classic run pauses a fixed time for each answer. A sanitizer
         // build runs the program (and the simulator in it) several times
-        // slower, and the CI-V rig's 20 ms left a late mode answer for the
-        // next channel's transcript: the pauses grow with the build.
+        // slower, and the CI-V rig's short interval left a late mode answer
+        // for the next channel's transcript: the pauses grow with the build.
         if (p.channelInterval < 100) p.channelInterval *= 3;
         one.push_back(p);
       }
