@@ -2,7 +2,8 @@
 // frequency outside its ranges: the Kenwoods and the FT-2000 answer "?;" to
 // the memory write, a CI-V rig NG to the set-frequency frame, the five-byte
 // Yaesus ignore the command. Ranges are the receive coverage the makers
-// publish; the generic CI-V rig takes whatever its five BCD bytes carry.
+// publish; the generic CI-V rig is the union of what Icom's CI-V rigs
+// receive, HF to the 3 cm band.
 #include "sim/protocol.h"
 
 namespace varnek::sim {
@@ -28,7 +29,13 @@ const std::vector<Row>& Table() {
         {220 * kMHz, 512 * kMHz},
         {1240 * kMHz, 1300 * kMHz}}},
       {"Yaesu FT-2000", {{30 * kKHz, 60 * kMHz}}},
-      {"Icom IC-CI-V", {{1, 9999999999LL}}},
+      {"Icom IC-CI-V",
+       {{30 * kKHz, 199999999},
+        {400 * kMHz, 470 * kMHz},
+        {1240 * kMHz, 1320 * kMHz},
+        {2300 * kMHz, 2450 * kMHz},
+        {5650 * kMHz, 5850 * kMHz},
+        {10000 * kMHz, 10500 * kMHz}}},
       {"Icom IC-735", {{30 * kKHz, 30 * kMHz}}},
       {"Yaesu FT-1000", {{100 * kKHz, 30 * kMHz}}},
       {"Yaesu FT-920", {{100 * kKHz, 30 * kMHz}, {48 * kMHz, 56 * kMHz}}},

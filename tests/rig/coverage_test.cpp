@@ -38,8 +38,11 @@ TEST(RowFreq, CheckedAgainstTheModel) {
       {"FT-920", "50.110.000", Sent, 50110000},
       {"FT-920", "40.000.000", Outside, 0},
       {"IC-735", "0.999.999", Sent, 999990},
-      {"IC-CI-V", "10368.100.000", Outside, 0},
-      {"IC-CI-V", "3699.0", Ambiguous, 0},  // 3699 MHz is a CI-V frequency too
+      {"IC-CI-V", "10368.100.000", Sent, 10368100000},
+      {"IC-CI-V", "300.000.000", Outside, 0},
+      // The table's own point notation comes back to the rig it came from.
+      {"IC-CI-V", "3699.00", Sent, 3699000},
+      {"IC-CI-V", "1296.20", Ambiguous, 0},  // the 23 cm band is CI-V too
       {"IC-CI-V", "14250.5", Sent, 14250500},
       // Codes without a row: only the family's wire form limits them.
       {"TS-50", "145.000.000", Sent, 145000000},
