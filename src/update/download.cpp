@@ -77,6 +77,22 @@ size_t Collect(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
+using SetOpt = CURLcode (*)(CURL*, CURLoption, ...);
+
+// Only http and https, and from https only to https. libcurl 7.85 and later
+// take the protocols as text; older ones only as the bitmask options, which
+// the newer headers mark deprecated (so they are named by number here).
+CURLcode RestrictProtocols(SetOpt set, CURL* curl, bool secure) {
+  if (set(curl, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK)
+    return set(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+  constexpr auto kProtocols = static_cast<CURLoption>(CURLOPTTYPE_LONG + 181);
+  constexpr auto kRedirProtocols = static_cast<CURLoption>(CURLOPTTYPE_LONG + 182);
+  const long both = CURLPROTO_HTTP | CURLPROTO_HTTPS;
+  const CURLcode rc = set(curl, kProtocols, both);
+  if (rc != CURLE_OK) return rc;
+  return set(curl, kRedirProtocols, secure ? static_cast<long>(CURLPROTO_HTTPS) : both);
+}
+
 }  // namespace
 
 DownloadResult CurlDownloader::Fetch(const std::string& url, const std::string& path) {
@@ -87,23 +103,34 @@ DownloadResult CurlDownloader::Fetch(const std::string& url, const std::string& 
   Sink sink;
   sink.limit = maxBytes;
   char error[CURL_ERROR_SIZE] = {};
-  const auto set = api.easy_setopt;
-  set(curl, CURLOPT_URL, url.c_str());
-  set(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  const SetOpt set = api.easy_setopt;
   // A check begun over https is not to be talked down to plain http by a
   // redirect: that would let anyone on the path answer for the server.
   const bool secure = url.rfind("https://", 0) == 0;
-  set(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-  set(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  set(curl, CURLOPT_MAXREDIRS, 5L);
-  set(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
-  set(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-  set(curl, CURLOPT_FAILONERROR, 1L);
-  set(curl, CURLOPT_NOSIGNAL, 1L);
-  set(curl, CURLOPT_USERAGENT, "Varnek");
-  set(curl, CURLOPT_WRITEFUNCTION, Collect);
-  set(curl, CURLOPT_WRITEDATA, &sink);
-  set(curl, CURLOPT_ERRORBUFFER, error);
+  // Each option must take: an older libcurl that ignored one (a limit, a
+  // time-out, the protocol restriction) would run a check it was not meant
+  // to run.
+  const char* failed = nullptr;
+  const auto need = [&failed](CURLcode rc, const char* what) {
+    if (rc != CURLE_OK && !failed) failed = what;
+  };
+  need(set(curl, CURLOPT_URL, url.c_str()), "the address");
+  need(RestrictProtocols(set, curl, secure), "the protocols and redirects to follow");
+  need(set(curl, CURLOPT_FOLLOWLOCATION, 1L), "redirects");
+  need(set(curl, CURLOPT_MAXREDIRS, 5L), "the redirect limit");
+  need(set(curl, CURLOPT_TIMEOUT_MS, timeoutMs), "the time-out");
+  need(set(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs), "the time-out");
+  need(set(curl, CURLOPT_FAILONERROR, 1L), "failing on an HTTP error");
+  need(set(curl, CURLOPT_NOSIGNAL, 1L), "working without signals");
+  need(set(curl, CURLOPT_USERAGENT, "Varnek"), "the user agent");
+  need(set(curl, CURLOPT_WRITEFUNCTION, Collect), "the size limit");
+  need(set(curl, CURLOPT_WRITEDATA, &sink), "the size limit");
+  need(set(curl, CURLOPT_ERRORBUFFER, error), "the error text");
+  if (failed) {
+    api.easy_cleanup(curl);
+    return {false, std::string("the HTTP library cannot set ") + failed +
+                       "; the check was not run"};
+  }
   const CURLcode rc = api.easy_perform(curl);
   api.easy_cleanup(curl);
   if (sink.overflow)
