@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -159,16 +159,24 @@ void Demo::Start(const std::string& simulator) {
   for (auto& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  // The simulator reads control commands on stdin and tells its device on
-  // stdout; the demo needs neither.
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const int rc =
-      posix_spawn(&simulator_, simulator.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
+  // fork and exec rather than posix_spawn: the child must ask the kernel,
+  // before it becomes the simulator, to end it when this program ends,
+  // however that happens (a crash, SIGKILL) — a simulator left behind keeps
+  // its pseudo-terminal and link for nobody. Between the two only system
+  // calls run, as a child of a threaded program must.
+  const pid_t parent = getpid();
+  simulator_ = fork();
+  if (simulator_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(127);  // the program ended already
+    // The simulator reads control commands on stdin and tells its device
+    // on stdout; the demo needs neither.
+    const int in = open("/dev/null", O_RDONLY), out = open("/dev/null", O_WRONLY);
+    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) _exit(127);
+    execve(simulator.c_str(), argv.data(), environ);
+    _exit(127);
+  }
+  if (simulator_ < 0) {
     simulator_ = -1;
     throw std::runtime_error("Could not start " + simulator);
   }

@@ -105,23 +105,27 @@ int main(int argc, char** argv) {
   // Before the demo starts, so that a signal at any time still removes it.
   varnek::EndSignals endSignals;
   std::unique_ptr<varnek::Demo> demo;
-  if (demoRig) {
+  const auto startDemo = [&] {
     try {
       demo = std::make_unique<varnek::Demo>(*demoRig);
+      return true;
     } catch (const std::exception& e) {
       std::cerr << "varnek: the demonstration could not start: " << e.what() << '\n';
-      return 1;
+      return false;
     }
-    if (!HasDisplay()) return HeadlessDemo(*demo);
-  }
+  };
   if (!HasDisplay()) {
+    if (demoRig) return startDemo() ? HeadlessDemo(*demo) : 1;
     std::cerr << "varnek: no graphical display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
                  "Run Varnek on a desktop, or under a virtual display:  xvfb-run -a varnek\n";
     return 1;
   }
+  // Qt first: a display that is named but cannot be reached ends the
+  // program here, before a demo's simulator exists.
   QApplication app(argc, argv);
   QApplication::setApplicationName("Varnek");
   QApplication::setApplicationDisplayName("Varnek");
+  if (demoRig && !startDemo()) return 1;
   varnek::gui::QtHost host;
   varnek::Program program(host, demo ? demo->Environment() : varnek::SystemFolderEnvironment());
   if (demo) program.MainForm.caption = "Varnek - demo with a simulated " + demo->Rig();
