@@ -68,12 +68,17 @@ InterruptGuard::InterruptGuard(bool install) : installed_(install) {
   sa.sa_handler = OnInterrupt;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESETHAND;
-  sigaction(SIGINT, &sa, &previous_);
+  // A kill or a closed terminal ends the run as Ctrl-C does, so the
+  // program ends its own way: the rig's line closed, the scratch folder
+  // removed.
+  for (size_t i = 0; i < std::size(kSignals); ++i)
+    sigaction(kSignals[i], &sa, &previous_[i]);
 }
 
 InterruptGuard::~InterruptGuard() {
   if (!installed_) return;
-  sigaction(SIGINT, &previous_, nullptr);
+  for (size_t i = 0; i < std::size(kSignals); ++i)
+    sigaction(kSignals[i], &previous_[i], nullptr);
   g_wakeFd.store(-1);
   if (!watcher_.joinable()) return;
   const char end = 0;

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <functional>
+#include <iterator>
 #include <istream>
 #include <ostream>
 #include <mutex>
@@ -33,8 +34,9 @@ class StopWaker {
 bool TakeStopRequest();
 void ClearStopRequest();
 
-// Ctrl-C stops the run once; with SA_RESETHAND a second Ctrl-C ends the
-// program the usual way, for a rig that never lets the run finish.
+// Ctrl-C (and SIGTERM, SIGHUP) stops the run once; with SA_RESETHAND a
+// second one ends the program the usual way, for a rig that never lets the
+// run finish.
 class InterruptGuard {
  public:
   explicit InterruptGuard(bool install);
@@ -43,8 +45,9 @@ class InterruptGuard {
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
  private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
   bool installed_;
-  struct sigaction previous_ {};
+  struct sigaction previous_[std::size(kSignals)] {};
   int wakePipe_[2] = {-1, -1};
   std::thread watcher_;  // wakes the registered hosts on each Ctrl-C
 };
