@@ -63,7 +63,8 @@ class IcomRig : public Protocol {
       : freq_bytes_(freq_bytes),
         address_(static_cast<unsigned char>(options.address)),
         echo_(options.echo),
-        select_enters_memory_(options.civ_select_enters_memory) {
+        select_enters_memory_(options.civ_select_enters_memory),
+        ng_channel_(options.civ_ng_channel) {
     first_channel = 1;
     last_channel = 101;  // 1-99 and the scan edges P1, P2
   }
@@ -167,6 +168,7 @@ class IcomRig : public Protocol {
   std::string SetFreq(const std::string& data) {
     long long hz = static_cast<int>(data.size()) == freq_bytes_ ? FromBcd(data) : -1;
     if (hz <= 0 || !Tunes(hz)) return Ng();
+    if (ng_channel_ > 0 && channel_ == ng_channel_) return Ng();
     Vfo* v = Tuned();
     if (!v) return Ng();
     v->hz = hz;
@@ -246,6 +248,7 @@ class IcomRig : public Protocol {
   unsigned char address_;
   bool echo_;
   bool select_enters_memory_;
+  int ng_channel_;
   unsigned char from_ = 0xE0;
   Vfo vfo_[2];
   int active_ = 0;

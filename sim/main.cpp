@@ -105,6 +105,8 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"90", "8B", "8b"}));
   app.add_flag("--civ-select-enters-memory", o.civ_select_enters_memory,
                "CI-V: selecting a channel (08 00 cc) also leaves VFO mode");
+  app.add_option("--civ-ng-channel", o.civ_ng_channel,
+                 "CI-V: answer NG to a set frequency while this channel is selected (a fault)");
   app.add_option("--store-offset", o.store_offset_hz,
                  "ASCII rigs: store every memory write this many hertz off (a faulty rig)");
   CLI11_PARSE(app, argc, argv);

@@ -71,6 +71,9 @@ struct Options {
   bool civ_select_enters_memory = false;  // CI-V "08 00 cc" also leaves VFO mode
   // A faulty ASCII rig: every memory write is stored this many hertz off.
   std::int64_t store_offset_hz = 0;
+  // A CI-V rig that answers NG to a set frequency while this memory channel
+  // is selected (as for a frequency it cannot take); 0: never.
+  int civ_ng_channel = 0;
 };
 
 class Simulator {

@@ -138,7 +138,10 @@ void AnswerTally::Count(std::string_view answer) {
       size_t to = at + 2;
       while (to < answer.size() && answer[to] == kCivPreamble)
         ++to;
-      if (to + 2 < answer.size() && answer[to] == kController) ++answers_;
+      if (to + 2 < answer.size() && answer[to] == kController) {
+        ++answers_;
+        if (static_cast<unsigned char>(answer[to + 2]) == 0xFA) ++refusals_;  // NG
+      }
       return;
     }
     case AnswerFraming::Kind::Record:

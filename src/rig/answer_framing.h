@@ -60,7 +60,8 @@ class AnswerTally {
   // ASCII answers to the identity query ("ID…;"): the sync points after
   // commands the rig does not answer.
   uint64_t IdAnswers() const { return idAnswers_; }
-  // ASCII refusals ("?;"): the rig could not parse or carry out a command.
+  // Refusals: ASCII "?;" (the rig could not parse or carry out a command)
+  // and CI-V NG frames (FA) addressed to the controller.
   uint64_t Refusals() const { return refusals_; }
 
  private:

@@ -14,6 +14,13 @@ std::string CommandSet::ClearCaption(int channel) const {
   return ChannelText(channel);
 }
 
+ChannelAnswer CommandSet::Held(const std::vector<std::string>& lines,
+                               const std::string& modelCode, const std::string& channel) const {
+  ChannelAnswer a = ParseHeld(lines, modelCode, channel);
+  if (!a.channel.empty() && a.channel != rigops::TwoDigits(channel)) return {};
+  return a;
+}
+
 namespace {
 
 // Kenwood ASCII and its FT-2000 dialect.
@@ -49,8 +56,8 @@ class AsciiSet : public CommandSet {
     return KenwoodParseAnswer(ctx);
   }
   ChannelAnswer ParseHeld(const std::vector<std::string>& lines, const std::string& modelCode,
-                          const std::string&) const override {
-    return ParseKenwoodAnswer(lines, modelCode);
+                          const std::string& channel) const override {
+    return ParseKenwoodHeld(lines, modelCode, channel);
   }
   std::string HeldMode(const std::string& sent, std::string_view modelCode) const override {
     const std::string code = KenwoodModeCode(sent, modelCode);

@@ -69,6 +69,10 @@ class CommandSet {
   virtual ChannelAnswer ParseHeld(const std::vector<std::string>& lines,
                                   const std::string& modelCode,
                                   const std::string& channel) const = 0;
+  // ParseHeld for `channel` alone: an answer naming another channel (a
+  // late answer to the read before) is no answer for this one.
+  ChannelAnswer Held(const std::vector<std::string>& lines, const std::string& modelCode,
+                     const std::string& channel) const;
   // The mode the rig keeps for the mode a row sends.
   virtual std::string HeldMode(const std::string& sent, std::string_view modelCode) const = 0;
 };

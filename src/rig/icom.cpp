@@ -135,6 +135,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
 
   const bool four = TakesFourFreqBytes(modelCode);
   std::string freq, mode;
+  bool blank = false;  // "03 FF": the rig's word for an empty memory
   // Every frame the rig addressed to us, not only the first three: a late
   // acknowledgement from the request before would otherwise push the mode
   // answer out of sight, and the band plan's guess would stand for it.
@@ -148,6 +149,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
     at = next;
     if (p.size() < 2) continue;
     if (freq.empty() && p[1] == "03") {
+      if (p.size() > 3 && p[2] == "FF" && p[3] == "FD") blank = true;
       const std::string d = Joined(p, 2, four ? 4 : 5);
       const bool closed = !four || (p.size() > 6 && p[6] == "FD");
       if (closed && d.size() == (four ? 8u : 10u) && IsAllDigits(d))
@@ -161,7 +163,10 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   if (!freq.empty() && mode.empty()) mode = BandPlanMode(freq, modelCode);
   r.freq = freq;
   r.mode = mode;
-  if (!freq.empty()) r.status = ChannelAnswer::Status::Channel;
+  if (!freq.empty())
+    r.status = ChannelAnswer::Status::Channel;
+  else if (blank)
+    r.status = ChannelAnswer::Status::Empty;
   return r;
 }
 
@@ -209,8 +214,23 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
   }
   const bool paced = rigops::Paced(ctx);
   const AnswerTally& tally = ctx.answers.tally;
+  // An NG to the select, the frequency or the mode means the store would
+  // put the VFO as it was into the channel: the channel is refused there,
+  // and so is one whose store itself got an NG. Answer-paced, each NG is
+  // the answer to its own frame; with fixed pacing it may come during the
+  // next one, and is looked for before the store.
+  static constexpr const char* kWhat[] = {"channel select", "frequency", "mode", "store"};
+  const auto refused = [&](const char* what) {
+    v.ChannelSent = true;
+    ctx.notices.Report(ctx.host, "Channel " + rigops::TwoDigits(channel) + ": the rig refused the " +
+                                     what + " (NG); the channel was not written.");
+    return Exchange::NotSent;
+  };
+  rigops::Pump(ctx);
+  const uint64_t refusals = tally.Refusals();
   for (size_t i = 0; i < 3; ++i) {
-    rigops::Pump(ctx);
+    if (i > 0) rigops::Pump(ctx);
+    if (tally.Refusals() > refusals) return refused(paced ? kWhat[i - 1] : "write");
     rigops::SendThenWait(
         ctx, [&] { rigops::SendEcho(ctx, w.frames[i], static_cast<int>(i) + 1, w.echoes[i]); },
         [&] {
@@ -219,6 +239,7 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
         });
   }
   rigops::Pump(ctx);
+  if (tally.Refusals() > refusals) return refused(paced ? kWhat[2] : "write");
   const uint64_t before = tally.Answers();
   rigops::SendEcho(ctx, w.frames[3], 4, w.echoes[3]);
   v.ChannelSent = true;
@@ -226,6 +247,7 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
     // The store's acknowledgement is the exchange's answer; the blink and
     // the pauses after it only paced the rig.
     const bool answered = rigops::AwaitAnswer(ctx, before);
+    if (tally.Refusals() > refusals) return refused(kWhat[3]);
     if (answered) rigops::AppendStatus(ctx, " ok");
     return rigops::Outcome(answered);
   }
@@ -233,6 +255,8 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
   rigops::AppendStatus(ctx, " ok");
   rigops::Pump(ctx);
   ctx.host.Sleep(2 * v.ChannelInterval);
+  rigops::Pump(ctx);
+  if (tally.Refusals() > refusals) return refused("write");
   return Exchange::Sent;
 }
 

@@ -1,5 +1,7 @@
 #include "rig/kenwood.h"
 
+#include <optional>
+
 #include "window/channel_window.h"
 #include "base/text.h"
 #include "rig/coverage.h"
@@ -127,16 +129,28 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   // side: a receive-side write alone leaves the channel simplex.
   const bool split = keep && kept.tx.size() == 12 && IsAllDigits(kept.tx);
   const std::string txDigits = split ? kept.tx.substr(0, 11) : "", txCode = split ? kept.tx.substr(11) : "";
+  if (split) {
+    // Checked before anything goes out: a rig that refused only the
+    // transmit side would be left with a channel half written.
+    const long long txHertz = std::stoll(txDigits);
+    const Coverage coverage = CoverageOf(modelCode);
+    if (!Covers(coverage, txHertz))
+      return {{},
+              "Channel " + cc + ": the transmit side " + FreqText(txHertz) +
+                  " is outside what the " + modelCode + " can store (" +
+                  DescribeRanges(coverage) + "); the channel was not written."};
+  }
+  std::string receive, transmit;
   if (IsTs2000(modelCode)) {
     const std::string fields = keep ? kept.fields : kTs2000Fields;
-    return {Ts2000Write(cc, digits, code, name, fields) +
-                (split ? Ts2000Write(cc, txDigits, txCode, name, fields, '1') : ""),
-            {}};
+    receive = Ts2000Write(cc, digits, code, name, fields);
+    if (split) transmit = Ts2000Write(cc, txDigits, txCode, name, fields, '1');
+  } else {
+    const std::string fields = keep ? kept.fields : "0000";
+    receive = "MW0 " + cc + digits + code + fields + " ;";
+    if (split) transmit = "MW1 " + cc + txDigits + txCode + fields + " ;";
   }
-  const std::string fields = keep ? kept.fields : "0000";
-  return {"MW0 " + cc + digits + code + fields + " ;" +
-              (split ? "MW1 " + cc + txDigits + txCode + fields + " ;" : ""),
-          {}};
+  return {receive + transmit, {}, transmit};
 }
 
 std::string KenwoodClearCommand(int channel, const std::string& modelCode) {
@@ -164,7 +178,16 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
                                               : ChannelAnswer::Status::VfoStatus;
     return r;
   }
-  if (Piece(a, ";", 1, 1) == "?") return r;
+  const std::string first = Piece(a, ";", 1, 1);
+  // How a model says a channel is empty: the FT-2000 refuses the read, a
+  // TS-2000 unit may answer "N;". Elsewhere a "?;" is only a refusal (busy,
+  // transmitting), and "E;" and "O;" are errors: no word on the channel.
+  if ((first == "?" && FamilyOf(modelCode) == RigFamily::Ft2000) ||
+      (first == "N" && IsTs2000(modelCode))) {
+    r.status = ChannelAnswer::Status::Empty;
+    return r;
+  }
+  if (first == "?") return r;
 
   // An answer cut by a cluster boundary would still give the digits before
   // the cut as a (wrong) frequency: only a record closed after its mode
@@ -206,7 +229,15 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   }
   const long long hertz = LeadingNumber(field);
   if (hertz <= 0) {
+    // A closed memory record of zeros is the TS rigs' empty channel; it
+    // still names its channel.
+    const std::string channel = r.channel;
     r = ChannelAnswer{};
+    if (StartsWith(a, "MR") && field.find_first_not_of('0') == std::string::npos &&
+        field.size() == (FamilyOf(modelCode) == RigFamily::Kenwood ? 11u : 8u)) {
+      r.status = ChannelAnswer::Status::Empty;
+      r.channel = channel;
+    }
     return r;
   }
   r.status = ChannelAnswer::Status::Channel;
@@ -215,6 +246,36 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
   if (StartsWith(a, "MR")) r.kept = KeptOfRecord(a, modelCode);
   if (StartsWith(a, "MR") && FamilyOf(modelCode) == RigFamily::Kenwood) r.side = Sub(a, 6, 12);
   return r;
+}
+
+ChannelAnswer ParseKenwoodHeld(const std::vector<std::string>& lines,
+                               const std::string& modelCode, const std::string& channel) {
+  const std::string want = rigops::TwoDigits(channel);
+  // Every answer of the transcript, one record each: a late record of the
+  // read before may come first, alone or in the same cluster.
+  std::optional<ChannelAnswer> unnamed;
+  bool any = false;
+  for (const std::string& line : lines) {
+    if (!StartsWith(line, "#")) continue;
+    const std::string cluster = line.substr(1);
+    for (size_t at = 0; at < cluster.size();) {
+      const size_t end = cluster.find(';', at);
+      const std::string record =
+          cluster.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
+      at = end == std::string::npos ? cluster.size() : end + 1;
+      any = true;
+      ChannelAnswer a = ParseKenwoodAnswer({"#" + record}, modelCode);
+      if (!a.channel.empty()) {
+        if (a.channel == want) return a;
+      } else if (!unnamed) {
+        unnamed = a;
+      }
+    }
+  }
+  if (!any) return ParseKenwoodAnswer(lines, modelCode);
+  // Only an answer that names no channel ("N;", "?;", a record cut short)
+  // can be this read's; one naming another channel is not.
+  return unnamed ? *unnamed : ChannelAnswer{};
 }
 
 namespace {
@@ -259,21 +320,40 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
     ctx.notices.Report(ctx.host, command.refusal);
     return Exchange::NotSent;
   }
+  const std::string cc = rigops::TwoDigits(channel);
+  const AnswerTally& tally = ctx.answers.tally;
   if (rigops::Paced(ctx)) {
     // The rig answers the write only when it cannot take it: a "?;" before
     // the identity answer is this channel's refusal (a frequency or mode
-    // it does not allow), not an answered write.
-    const uint64_t refusals = ctx.answers.tally.Refusals();
-    const Exchange e = SendAndSync(ctx, command.text);
+    // it does not allow), not an answered write. A split's two sides are
+    // synced one by one, so a refused transmit side is told apart.
+    const std::string receive = command.text.substr(0, command.text.size() - command.transmit.size());
+    uint64_t refusals = tally.Refusals();
+    Exchange e = SendAndSync(ctx, receive);
     ctx.form.shared.ChannelSent = true;
-    if (e == Exchange::Answered && ctx.answers.tally.Refusals() > refusals)
-      ctx.notices.Report(ctx.host, "Channel " + rigops::TwoDigits(channel) +
-                                       ": the rig refused the write; the channel was not written.");
+    if (e == Exchange::Answered && tally.Refusals() > refusals) {
+      ctx.notices.Report(ctx.host, "Channel " + cc + ": the rig refused the write; the channel was not written.");
+      return e;
+    }
+    if (command.transmit.empty() || e != Exchange::Answered) return e;
+    refusals = tally.Refusals();
+    e = SendAndSync(ctx, command.transmit);
+    if (e == Exchange::Answered && tally.Refusals() > refusals)
+      ctx.notices.Report(ctx.host, "Channel " + cc +
+                                       ": the receive side was written, but the rig refused the "
+                                       "transmit side; the channel is simplex now.");
     return e;
   }
+  const uint64_t refusals = tally.Refusals();
   rigops::SendEcho(ctx, command.text + "\r\n", 1, command.text);
   ctx.form.shared.ChannelSent = true;
   ctx.host.Sleep(ctx.form.shared.ChannelInterval);
+  // With fixed pacing a refusal that came while this channel was written is
+  // this channel's; one arriving later goes unseen, as before.
+  if (tally.Refusals() > refusals)
+    ctx.notices.Report(ctx.host, "Channel " + cc +
+                                     ": the rig answered the write with a refusal (\"?;\"); it "
+                                     "may not hold the channel.");
   return Exchange::Sent;
 }
 

@@ -17,6 +17,8 @@ namespace varnek {
 struct RigCommand {
   std::string text;
   std::string refusal;
+  // A split's transmit-side write ("MW1…;"), the tail of `text`.
+  std::string transmit;
 };
 
 // Read request without CR LF. The Kenwood dialect also selects the channel
@@ -40,6 +42,12 @@ std::string KenwoodClearCommand(int channel, const std::string& modelCode);
 // The first answer recorded in the transcript ("#" lines).
 ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
                                  const std::string& modelCode);
+
+// What the rig holds for `channel` by a look-only read's transcript: the
+// answer naming that channel, else the first that names none; a record of
+// another channel is no answer for this one (Status::Nothing).
+ChannelAnswer ParseKenwoodHeld(const std::vector<std::string>& lines,
+                               const std::string& modelCode, const std::string& channel);
 
 // Answer-paced (rigops::Paced), a read goes on at the answer and a write or
 // clear at the answer to the identity query sent after it, each at most one

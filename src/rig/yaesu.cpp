@@ -111,7 +111,8 @@ ChannelAnswer ParseYaesuRecord(const std::vector<std::string>& lines,
     for (auto& item : Words(Piece(line, ":", 1, 1)))
       b.push_back(std::move(item));
   }
-  if (b.empty() || b[0] == "8B" || b[0] == "90") {
+  if (b.empty()) return r;  // the read's own line, and no record yet
+  if (b[0] == "8B" || b[0] == "90") {
     r.status = ChannelAnswer::Status::Empty;
     return r;
   }

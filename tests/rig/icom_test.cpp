@@ -136,7 +136,7 @@ TEST(IcomParser, Transcripts) {
       {"IC-CI-V", Dump({echo, ack, "FE FE E0 00 03 00 00 05 07 00 FD", "FE FE E0 00 04 12 FD"}), "",
        S::Channel, "05", "    7.050.000", "LSB"},
       {"IC-CI-V", Dump({echo, "FE FE E0 00 FA FD"}), "", S::Nothing, "05", "", ""},
-      {"IC-CI-V", Dump({echo, ack, "FE FE E0 00 03 FF FD"}), "", S::Nothing, "05", "", ""},
+      {"IC-CI-V", Dump({echo, ack, "FE FE E0 00 03 FF FD"}), "", S::Empty, "05", "", ""},
       // No bus echo: the outstanding read names the channel, or nothing does.
       {"IC-CI-V", Dump({freq, "FE FE E0 00 04 05 01 FD"}), "07", S::Channel, "07", "  14.250.000",
        "FM"},

@@ -178,12 +178,13 @@ TEST(KenwoodParser, Answers) {
        "CW",
        ""},
       {"TS-570", {"#?;"}, S::Nothing, "", "", "", ""},
+      // The TS rigs' empty channel: a record of zeros, naming its channel.
       {"TS-570",
        {"#MR0 0500000000000"
         "0"
         "0000 ;"},
-       S::Nothing,
-       "",
+       S::Empty,
+       "05",
        "",
        "",
        ""},
@@ -210,7 +211,7 @@ TEST(KenwoodParser, Answers) {
        "",
        ""},
       {"FT-2000", {"#" + ft2000}, S::Channel, "05", "14.250.000", "USB", ""},
-      {"FT-2000", {"#?;"}, S::Nothing, "", "", "", ""},
+      {"FT-2000", {"#?;"}, S::Empty, "", "", "", ""},  // its empty channel
       {"FT-2000", {"#MR005142"}, S::Nothing, "", "", "", ""},
       {"TS-2000",
        {"#MR0005"
@@ -246,7 +247,7 @@ TEST(KenwoodParser, Answers) {
        "CW",
        "",
        true},
-      {"TS-2000", {"#N;"}, S::Nothing, "", "", "", ""},
+      {"TS-2000", {"#N;"}, S::Empty, "", "", "", ""},
       {"TS-570",
        {"#OI" + std::string(18, '0') +
         "0"

@@ -99,7 +99,7 @@ TEST(YaesuParser, Records) {
       {"FT-920", Record("#12", "00 00 00 00 00 00 00 40"), S::Nothing, "", ""},
       {"FT-920", Record("#12", "00 00 00 00 10 00 00 40"), S::Channel, "   0.000.016", "USB"},
       {"FT-920", Record("#12", "8B 00 00 00 00 00 00 00"), S::Empty, "", ""},
-      {"FT-920", {"#12"}, S::Empty, "", ""},
+      {"FT-920", {"#12"}, S::Nothing, "", ""},  // no record yet: no word on the channel
       {"FT-920", {}, S::NoTranscript, "", ""},
       {"FT-817", Record("#12", "00 00 D9 70 10 00 00 40"), S::Nothing, "", ""},
   };
