@@ -386,10 +386,17 @@ void TMainForm::ShowStatus(const std::string& text) {
 void TMainForm::SetTransferBusy(bool busy) {
   if (busy == transferBusy_) return;
   transferBusy_ = busy;
+  // A run works on the rows it started with; what would change the table
+  // or start another run waits until it has ended.
   for (const char* item :
-       {"ClrMemory1", "Defaults1", "LoadFromRig1", "SaveToRig1", "RestoreBackup1", "Memory1",
-        "VfoA1"})
+       {"LoadFromRig1", "SaveToRig1", "RestoreBackup1", "Memory1", "VfoA1", "LoadFromFile1",
+        "LoadFromChirp1", "LoadFromRigmem1", "LoadBackup1"})
     MenuItem(item).SetEnabled(!busy);
+  for (const char* submenu : {"Clear1", "Checking1"})
+    for (const auto& item : MenuItem(submenu).items)
+      item->SetEnabled(!busy);
+  for (auto& b : bt)
+    b.SetEnabled(!busy);
   cbxRig.SetEnabled(!busy);
   Led.SetEnabled(!busy);
   NoLed.SetEnabled(!busy);

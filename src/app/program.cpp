@@ -100,6 +100,9 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
     const bool idle = run == Transfers::Run::None;
     for (TButton* b : {&SetDLG.OKbtn, &SetDLG.btOpenPort, &SetDLG.btClosePort})
       b->SetEnabled(idle);
+    // The run's options hold for the whole run.
+    for (TCheckBox* c : {&SetDLG.cbWaitAnswers, &SetDLG.cbVerify, &SetDLG.cbBackup, &SetDLG.cbCcr})
+      c->SetEnabled(idle);
   };
   MainForm.cbxRig.OnChange = [this] { cbxRigChange(); };
   for (int n = 0; n < TMainForm::kChannels; ++n)

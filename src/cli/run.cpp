@@ -59,6 +59,10 @@ void Run::Setup() {
 
   p.FormCreate();
   if (!ownFolder) {
+    // Backups are what the user keeps: they go where the window keeps
+    // them, so that either finds the other's. Only the save run's terminal
+    // log goes to the scratch folder, which is gone at the end.
+    p.transfers.backupFolder = p.MainForm.shared.DocumentsFolder.Get() + "backups";
     scratch_ = std::make_unique<ScratchFolder>();
     if (!scratch_->Path().empty()) p.MainForm.shared.DocumentsFolder = scratch_->Path();
   }
@@ -392,6 +396,13 @@ void Run::CheckReaction() {
     case RigFamily::None:
       return;
   }
+}
+
+Run::~Run() {
+  // The program's end still waits and so looks for a stop; the hook must
+  // not reach a program that is half gone.
+  host_.onStop = nullptr;
+  program_.reset();
 }
 
 int Run::Execute() {

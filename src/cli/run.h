@@ -26,6 +26,9 @@ class Run {
         host_(console, err),
         stopWaker_(host_) {}
 
+  ~Run();
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
   int Execute();
 
  private:

@@ -1,6 +1,7 @@
 // The load, save and clear runs and the read-back after a save.
 #include "transfer/transfers.h"
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -72,6 +73,9 @@ void Transfers::LoadWorker() {
     });
     int done = 0;
     bool stopped = false;
+    // A write (Click to Rig checked during the load) may leave a CI-V rig
+    // on its VFO: the next read goes into memory mode again.
+    bool wrote = false;
     for (int n = 0; n < ChannelWindow::kChannels && !stopped && !closing_; ++n) {
       const RowNow row = TakeRow(n, showProgress);
       // Tested after every odd channel but the last, once its progress is
@@ -85,8 +89,9 @@ void Transfers::LoadWorker() {
       if (closing_) break;  // the progress just shown may have closed the program
       if (row.checked) {
         bool read = false;
-        DoClick(n, row, read, done == 0);
-        EndWatch(Asked::Read);
+        DoClick(n, row, read, done == 0 || wrote);
+        wrote = !read;
+        if (read) EndWatch(Asked::Read);
         ++done;
         progress = [this, n, done, total] { Progress(ChannelText(n), done, total); };
         if (LineLost()) {
@@ -137,6 +142,15 @@ bool Transfers::WaitForLoad(int timeoutMs) {
 
 void Transfers::SaveToRig1Click() {
   if (closing_ || RefuseWhileBusy("Saving")) return;
+  std::vector<RowNow> rows = RowsToSave();
+  std::vector<int> channels;
+  for (const RowNow& row : rows)
+    channels.push_back(row.channel);
+  SaveRun(rows, channels);
+}
+
+bool Transfers::SaveRun(const std::vector<RowNow>& rows, const std::vector<int>& backupOf) {
+  if (closing_ || RefuseWhileBusy("Saving")) return false;
   Commands().BeforeSave(Context());
   io_.ClearTranscript();
   rig_.cbSave.SetChecked(true);
@@ -156,29 +170,36 @@ void Transfers::SaveToRig1Click() {
     form_.shared.OperationState = "Once";
     EndRun();
   }};
-  if (!BackUpBefore(ChannelsToSave())) return;
-  SaveChannels();
-  if (form_.shared.VerifyAfterWrite && !form_.shared.StopRequested && port_.Active())
-    ReadBackWritten();
+  const bool verify = form_.shared.VerifyAfterWrite;
+  if (!BackUpBefore(backupOf)) return false;
+  SaveChannels(rows);
+  if (verify && !form_.shared.StopRequested && port_.Active()) ReadBackWritten(rows);
+  return true;
 }
 
-void Transfers::SaveChannels() {
-  const int total = CheckedCount(0);
+void Transfers::SaveChannels(const std::vector<RowNow>& rows) {
+  const int total = static_cast<int>(rows.size());
   int done = 0;
-  for (int n = 0; n < ChannelWindow::kChannels && !closing_; ++n) {
-    const bool take = form_.RowChecked(n) && (n > 0 || form_.RowAvailable(0));
-    if (take) {
-      const Exchange e = WriteChannelToRig(ChannelText(n), form_.RowFreq(n), form_.RowMode(n),
-                                           form_.RowName(n), form_.RowKept(n));
-      if (e != Exchange::NotSent) written_.push_back(n);
-      NoteExchange(e, ChannelText(n), Asked::Write);
-      Progress(ChannelText(n), ++done, total);
-      if (LineLost()) {
-        Complain(LostLine(ChannelText(n)));
-        return;
-      }
+  // A stop is looked at after channel 09 and after every odd channel from
+  // 11 to 97, written or not: before the next row, it counts when one of
+  // those channels lies between the last row and this one.
+  const auto stopPoint = [](int m) { return m == 9 || (m > 9 && m % 2 == 1 && m <= 97); };
+  int next = 0;  // the first channel whose stop point has not been passed
+  for (const RowNow& row : rows) {
+    if (closing_) return;
+    const int n = row.channel;
+    for (; next < n; ++next)
+      if (stopPoint(next) && form_.shared.StopRequested) return;
+    const Exchange e = WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
+    if (e != Exchange::NotSent) written_.push_back(n);
+    NoteExchange(e, ChannelText(n), Asked::Write);
+    Progress(ChannelText(n), ++done, total);
+    if (LineLost()) {
+      Complain(LostLine(ChannelText(n)));
+      return;
     }
-    if ((n == 9 || (n > 9 && n % 2 == 1 && n <= 97)) && form_.shared.StopRequested) return;
+    if (stopPoint(n) && form_.shared.StopRequested) return;
+    next = n + 1;
   }
   if (closing_) return;
   form_.lbChan.SetCaption("Ready");
@@ -199,7 +220,12 @@ void Transfers::ClrMemory1Click() {
 }
 
 void Transfers::ClearCheckedChannels() {
-  if (closing_ || RefuseWhileBusy("Clearing")) return;
+  const std::vector<int> channels = ChannelsToClear();
+  ClearRun(channels, channels);
+}
+
+bool Transfers::ClearRun(const std::vector<int>& channels, const std::vector<int>& backupOf) {
+  if (closing_ || RefuseWhileBusy("Clearing")) return false;
   io_.ClearTranscript();
   form_.shared.OperationState = "Reset";
   form_.shared.StopRequested = false;
@@ -214,11 +240,12 @@ void Transfers::ClearCheckedChannels() {
     form_.shared.OperationState = "Once";
     EndRun();
   }};
-  if (!BackUpBefore(ChannelsToClear())) return;
-  ClearChannels();
+  if (!BackUpBefore(backupOf)) return false;
+  ClearChannels(channels);
+  return true;
 }
 
-void Transfers::ClearChannels() {
+void Transfers::ClearChannels(const std::vector<int>& channels) {
   const RigContext ctx = Context();
   const CommandSet& commands = Commands();
   if (commands.Family() == RigFamily::None) return;
@@ -226,12 +253,11 @@ void Transfers::ClearChannels() {
     form_.lbChan.SetCaption("Ready");
     return;
   }
-  const int first = commands.FirstClearable();
-  const int total = CheckedCount(first);
+  const int total = static_cast<int>(channels.size());
   const bool paced = form_.shared.WaitForAnswers;
   int done = 0;
-  for (int n = first; n < ChannelWindow::kChannels && !closing_; ++n) {
-    if (!form_.RowChecked(n)) continue;
+  for (const int n : channels) {
+    if (closing_) break;
     const std::optional<Exchange> cleared = commands.ClearChannel(ctx, n);
     if (!cleared) continue;  // the rig has no such channel
     const Exchange e = *cleared;
@@ -272,7 +298,7 @@ Finally<std::function<void()>> Transfers::LookOnlyReads() {
   }};
 }
 
-void Transfers::ReadBackWritten() {
+void Transfers::ReadBackWritten(const std::vector<RowNow>& rows) {
   if (written_.empty()) return;
   const std::string code = form_.shared.ModelCode.Get();
   const CommandSet& commands = Commands();
@@ -288,14 +314,16 @@ void Transfers::ReadBackWritten() {
   const int total = static_cast<int>(written_.size());
   for (int n : written_) {
     if (form_.shared.StopRequested || !port_.Active()) break;
+    const auto row = std::find_if(rows.begin(), rows.end(),
+                                  [n](const RowNow& r) { return r.channel == n; });
+    if (row == rows.end()) continue;
     const std::string channel = ChannelText(n);
     ReadChannelFromRig(channel);
     Progress(channel, ++done, total);
     if (!EndWatch(Asked::ReadBack)) continue;
     const std::vector<std::string> lines = io_.TranscriptLines();
-    const ChannelAnswer held = commands.ParseHeld(lines, code, channel);
-    const std::string d =
-        VerifyDifference(channel, form_.RowFreq(n), form_.RowMode(n), held, code);
+    const ChannelAnswer held = commands.Held(lines, code, channel);
+    const std::string d = VerifyDifference(channel, row->freq, row->mode, held, code);
     if (!d.empty()) differences.push_back(d);
   }
   JudgeReads();

@@ -140,6 +140,7 @@ const CommandSet& Transfers::Commands() const {
 
 Transfers::RowNow Transfers::TakeRow(int n, const std::function<void()>& first) {
   RowNow row;
+  row.channel = n;
   host_.RunOnGuiThread([&] {
     if (first) first();
     row.checked = form_.RowChecked(n);
@@ -158,10 +159,29 @@ Exchange Transfers::DoClick(int n, bool& read, bool firstRead) {
 
 Exchange Transfers::DoClick(int n, const RowNow& row, bool& read, bool firstRead) {
   read = !row.toRig;
-  if (row.toRig) return WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
+  if (row.toRig) return WriteClicked(n, row);
   if (firstRead) MemoryModeBeforeReads();
   ReadChannelFromRig(ChannelText(n));
   return Exchange::Sent;
+}
+
+Exchange Transfers::WriteClicked(int n, const RowNow& row) {
+  // A box of blanks is no frequency: written, it would empty the channel.
+  if (Trim(row.freq).empty()) {
+    notices_.Report(host_, "Channel " + ChannelText(n) +
+                               ": the row needs a frequency; the channel was not written.");
+    return Exchange::NotSent;
+  }
+  if (!form_.shared.BackupBeforeWriting)
+    return WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
+  // The backup's reads and question belong to the GUI thread; a load's
+  // worker (Click to Rig checked during a load) hands the whole write over.
+  Exchange e = Exchange::NotSent;
+  host_.RunOnGuiThread([&] {
+    if (BackUpBefore({n}))
+      e = WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
+  });
+  return e;
 }
 
 void Transfers::ReadChannelFromRig(const std::string& channel, bool transmitSide) {

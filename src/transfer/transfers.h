@@ -84,7 +84,8 @@ class Transfers {
   std::string backupFolder;
   // The backup file the last save or clear made, or empty.
   const std::string& LastBackupPath() const { return lastBackup_; }
-  // The newest backup of the selected rig in the backups folder, or empty.
+  // The newest complete backup of the selected rig in the backups folder
+  // by the time recorded in it, or empty.
   std::string NewestBackup() const;
   // Puts a backup into the table, exactly its rows checked: the channels
   // that were empty then have an empty row. False (after saying why) when
@@ -123,8 +124,10 @@ class Transfers {
   std::function<void(Run)> OnRunChanged;
 
  private:
-  // A row as a click finds it, taken on the GUI thread in one hand-over.
+  // A row as a click finds it, taken on the GUI thread in one hand-over;
+  // a save takes all of its rows so at its start.
   struct RowNow {
+    int channel = -1;
     bool checked = false, toRig = false;
     std::string freq, mode, name;
     KeptFields kept;
@@ -150,8 +153,17 @@ class Transfers {
   void Progress(const std::string& channel, int done, int total);
   int CheckedCount(int first);
   void LoadWorker();
-  void SaveChannels();
-  void ClearChannels();
+  // The runs work on what they started with: the rows (or channels) taken
+  // at the start, whatever the table does meanwhile. `backupOf`: the
+  // channels the backup before the writes covers (none: no backup). False
+  // when the run's writes did not go ahead (a backup declined or failed).
+  bool SaveRun(const std::vector<RowNow>& rows, const std::vector<int>& backupOf);
+  bool ClearRun(const std::vector<int>& channels, const std::vector<int>& backupOf);
+  void SaveChannels(const std::vector<RowNow>& rows);
+  void ClearChannels(const std::vector<int>& channels);
+  // A click's write (a row with "Click to Rig"), backed up first when
+  // backups are on.
+  Exchange WriteClicked(int channel, const RowNow& row);
   void LogTranscript();
   void RestoreChannelInterval();
 
@@ -173,7 +185,7 @@ class Transfers {
   void NoteExchange(Exchange e, const std::string& channel, Asked asked);
   // The message about the channels that got no answer; empty when all did.
   std::string NoAnswerReport() const;
-  void ReadBackWritten();
+  void ReadBackWritten(const std::vector<RowNow>& rows);
   // Reads that wait for every answer whatever the run's pacing and store
   // nothing into the table (the read-back, the backup); until the returned
   // guard goes.
@@ -181,7 +193,8 @@ class Transfers {
   // With "Back up before writing": reads `channels` as the rig holds them
   // and writes the backup file. False when the run must not go on.
   bool BackUpBefore(const std::vector<int>& channels);
-  std::vector<int> ChannelsToSave();
+  // The checked rows of the table as they are now.
+  std::vector<RowNow> RowsToSave();
   std::vector<int> ChannelsToClear();
   std::string BackupFolder() const;
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -729,6 +730,44 @@ TEST_F(KenwoodCli, TheUsersFoldersAreReadOnly) {
   EXPECT_NE(status, kExitPort) << err.str();
   EXPECT_EQ(ReadFile(config + "settings.ini"), settingsBefore);
   EXPECT_EQ(ReadFile(docs + "terminal.ini"), logBefore);
+}
+
+// What a new user gets: no folder options, HOME a fresh folder. Backups go
+// to the documents folder the window uses, where `restore last` finds them;
+// the run's scratch folder is gone at the end.
+TEST_F(KenwoodCli, WithoutFolderOptionsBackupsStayAndRestoreLastGivesTheRigBack) {
+  TempFolder home, tmp;
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const char* name : {"HOME", "TMPDIR", "XDG_CONFIG_HOME"}) {
+    const char* v = std::getenv(name);
+    saved.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+  }
+  ::setenv("HOME", home.Path().c_str(), 1);
+  ::setenv("TMPDIR", tmp.Path().c_str(), 1);
+  ::unsetenv("XDG_CONFIG_HOME");
+  files.Write("t.txt", "04\t7.000.000\tCW\t\r\n05\t7.010.000\tCW\t\r\n");
+  const auto cli = [&](std::vector<std::string> args) {
+    std::vector<std::string> all = {"varnek-cli", "--rig", rig, "--port", device,
+                                    "--channel-interval", "60", "--settle", "300"};
+    all.insert(all.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    Result r;
+    r.status = RunCli(all, out, err, {});
+    r.err = err.str();
+    return r;
+  };
+  const Result write = cli({"--backup", "on", "--table", files / "t.txt", "write", "4-5"});
+  const Result restore = cli({"restore", "last"});
+  for (const auto& [name, value] : saved)
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+  EXPECT_EQ(write.status, kExitOk) << write.err;
+  EXPECT_NE(write.err.find(home / "Documents/Kolvir/Varnek/backups/Kenwood_TS-570-"),
+            std::string::npos)
+      << write.err;
+  EXPECT_EQ(restore.status, kExitOk) << restore.err;
+  EXPECT_EQ(sim->GetChannel(4)->hz, 14250000);
+  EXPECT_EQ(sim->GetChannel(5)->hz, 3699000);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.Path())) << "a scratch folder was left behind";
 }
 
 // --- another family --------------------------------------------------------------

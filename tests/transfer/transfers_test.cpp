@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "base/text.h"
 #include "program_fixture.h"
@@ -231,6 +232,87 @@ TEST_F(KenwoodFlows, ClearAsksThenEmptiesTheRigChannelsOnly) {
   EXPECT_EQ(Form().lbChan.Caption(), "Ready");
   // Mended: no lasting "Reset" that would pause every later answer.
   EXPECT_EQ(Form().shared.OperationState.Get(), "Once");
+}
+
+// A save works on the rows it started with: Check > All clicked while it
+// writes reaches neither the write nor its backup.
+TEST_F(KenwoodFlows, ASaveWorksOnTheRowsItStartedWith) {
+  Form().SetChannel("04", "14.260.000", "USB", "");
+  Check({4});
+  bool clicked = false;
+  const int token = Form().lbChan.Subscribe([&] {
+    if (clicked || Form().lbChan.Caption() != "04") return;
+    clicked = true;
+    Form().CheckAll1Click();
+  });
+  program->transfers.SaveToRig1Click();
+  Form().lbChan.Unsubscribe(token);
+  Settle();
+  ASSERT_TRUE(clicked);
+  EXPECT_EQ(sim->GetChannel(4)->hz, 14260000);
+  for (int n : {3, 5, 10, 11, 12}) {
+    ASSERT_TRUE(sim->GetChannel(n).has_value()) << n;
+    EXPECT_NE(sim->GetChannel(n)->hz, 0) << "channel " << n << " was emptied";
+  }
+}
+
+// A refusal ("?;" from a busy rig) is no answer for the backup: without a
+// backup of that channel nothing is written.
+TEST_F(KenwoodFlows, ABackupReadTheRigRefusedWritesNothing) {
+  RigOptions options = program->SetDLG.Options();
+  options.backupBeforeWriting = true;
+  program->SetDLG.SetOptions(options);
+  std::string asked;
+  program->transfers.OnBackupIncomplete = [&](const std::string& q) {
+    asked = q;
+    return false;
+  };
+  Form().SetChannel("04", "7.000.000", "CW", "");
+  Check({4});
+  sim->Control("refuse next");
+  program->transfers.SaveToRig1Click();
+  Settle();
+  EXPECT_NE(asked.find("channel 04"), std::string::npos) << asked;
+  EXPECT_EQ(sim->GetChannel(4)->hz, 14250000);
+  EXPECT_TRUE(program->transfers.LastBackupPath().empty());
+}
+
+// Backups never replace one another, and "last" is the newest complete
+// one by the time recorded in it: never a temporary or unfinished file,
+// an incomplete backup, or a name that merely sorts later.
+TEST_F(KenwoodFlows, BackupsNeverCollideAndTheLastIsTheNewestComplete) {
+  const std::string folder = home.Path() + "/backups/";
+  program->transfers.backupFolder = folder;
+  RigOptions options = program->SetDLG.Options();
+  options.backupBeforeWriting = true;
+  program->SetDLG.SetOptions(options);
+  Form().SetChannel("04", "14.250.000", "USB", "");
+  Check({4});
+  std::set<std::string> made;
+  for (int i = 0; i < 3; ++i) {
+    program->transfers.SaveToRig1Click();
+    made.insert(program->transfers.LastBackupPath());
+  }
+  ASSERT_EQ(made.size(), 3u);
+  const std::string last = program->transfers.LastBackupPath();
+  const auto put = [&](const std::string& name, const std::string& text) {
+    std::ofstream(folder + name, std::ios::binary) << text;
+  };
+  const std::string later = "# Varnek backup of the Kenwood TS-570 taken 2999-01-01T00:00:00.000Z\r\n";
+  put("Kenwood_TS-570-29990101-000000.000Z.txt.Xy12Ab", later);  // a write's temporary file
+  put("Kenwood_TS-570-29990101-000000.000Z.txt", "");            // a name claimed, never written
+  put("Kenwood_TS-570-29990101-000001.000Z.txt",
+      "# Varnek backup of the Kenwood TS-570 taken 2999-01-01T00:00:01.000Z; incomplete: "
+      "no answer for 05\r\n");
+  put("Kenwood_TS-570-zzz.txt",
+      "# Varnek backup of the Kenwood TS-570 taken 2000-01-01T00:00:00.000Z\r\n");
+  EXPECT_EQ(program->transfers.NewestBackup(), last);
+  for (const std::string& path : made) {
+    std::ifstream in(path);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first.rfind("# Varnek backup of the Kenwood TS-570 taken ", 0), 0u) << first;
+  }
 }
 
 TEST_F(KenwoodFlows, TerminalLogCountsEveryLoggedLine) {
@@ -463,6 +545,50 @@ TEST_F(IcomFlows, AnErrorInTheLoadIsReportedAndTheRunEnds) {
   EXPECT_NE(host.Errors()[0].find("ZZ"), std::string::npos);
   EXPECT_TRUE(Form().shared.LoadFinished.load());
   EXPECT_FALSE(program->transfers.Busy());
+}
+
+// An NG to the frequency is a refusal: the store that would follow puts
+// the VFO as it was into the channel, so it is not sent.
+class IcomNgFlows : public ProgramFixture {
+ protected:
+  void SetUp() override {
+    sim::Options o;
+    o.address = 0x5C;
+    o.civ_ng_channel = 3;
+    // With fixed pacing the NG is looked for before the store, two frames
+    // later: the command interval leaves it ample time on a slow machine.
+    Start("Icom IC-CI-V", o, 40, 60);
+    Form().edAddr.UserInput("5C");
+    Form().edAddr.Exit();
+  }
+};
+
+TEST_F(IcomNgFlows, AnNgToTheFrequencyRefusesThatChannelOnly) {
+  sim->SetChannel(3, Ch(14250000, "01"));
+  std::string refused;
+  program->transfers.OnRefusals = [&](const std::string& text) { refused = text; };
+  for (const bool paced : {false, true}) {
+    RigOptions options = program->SetDLG.Options();
+    options.waitForAnswers = paced;
+    program->SetDLG.SetOptions(options);
+    const std::string other = paced ? "7.070.000" : "7.060.000";
+    Form().SetChannel("03", "7.050.000", "LSB", "");
+    Form().SetChannel("04", other, "LSB", "");
+    Check({3, 4});
+    refused.clear();
+    program->transfers.SaveToRig1Click();
+    Settle();
+    // Answer-paced the NG is told apart by its frame.
+    EXPECT_NE(refused.find(paced ? "Channel 03: the rig refused the frequency (NG)"
+                                 : "Channel 03: the rig refused the write (NG)"),
+              std::string::npos)
+        << "paced " << paced << ": " << refused;
+    EXPECT_EQ(refused.find("Channel 04"), std::string::npos) << refused;
+    EXPECT_EQ(sim->GetChannel(3)->hz, 14250000) << "paced " << paced;
+    ASSERT_TRUE(sim->GetChannel(4).has_value());
+    EXPECT_EQ(sim->GetChannel(4)->hz, paced ? 7070000 : 7060000);
+    EXPECT_EQ(program->transfers.SentChannels(), std::vector<int>{4});
+  }
 }
 
 TEST_F(IcomFlows, ClearNeverTouchesChannel00) {
