@@ -3,7 +3,7 @@
 // the memory write, a CI-V rig NG to the set-frequency frame, the five-byte
 // Yaesus ignore the command. Ranges are the receive coverage the makers
 // publish; the generic CI-V rig is the union of what Icom's CI-V rigs
-// receive, HF to the 3 cm band.
+// receive that five BCD bytes carry, HF to the 6 cm band.
 #include "sim/protocol.h"
 
 namespace varnek::sim {
@@ -34,8 +34,7 @@ const std::vector<Row>& Table() {
         {400 * kMHz, 470 * kMHz},
         {1240 * kMHz, 1320 * kMHz},
         {2300 * kMHz, 2450 * kMHz},
-        {5650 * kMHz, 5850 * kMHz},
-        {10000 * kMHz, 10500 * kMHz}}},
+        {5650 * kMHz, 5850 * kMHz}}},
       {"Icom IC-735", {{30 * kKHz, 30 * kMHz}}},
       {"Yaesu FT-1000", {{100 * kKHz, 30 * kMHz}}},
       {"Yaesu FT-920", {{100 * kKHz, 30 * kMHz}, {48 * kMHz, 56 * kMHz}}},

@@ -35,16 +35,16 @@ const std::vector<ModelRow>& ModelTable() {
       {"FT-920", {{100 * kHz, 30 * MHz}, {48 * MHz, 56 * MHz}}, 10},
       {"IC-735", {{30 * kHz, 30 * MHz}}, 10},
       // The generic CI-V rig: the union of what Icom's CI-V rigs receive
-      // (HF to 2 m, 70 cm, and the 23/13/6/3 cm bands of the IC-9700 and
-      // IC-905 class). Not "whatever five BCD bytes carry": a kHz text such
-      // as 3699.00 would then also be 3699 MHz and be refused as two-way.
+      // (HF to 2 m, 70 cm, and the 23/13/6 cm bands of the IC-9700 and
+      // IC-905 class; the IC-905's 3 cm band needs a sixth BCD byte). Not
+      // "whatever five BCD bytes carry": a kHz text such as 3699.00 would
+      // then also be 3699 MHz and be refused as two-way.
       {"IC-CI-V",
        {{30 * kHz, 199'999'999LL},
         {400 * MHz, 470 * MHz},
         {1240 * MHz, 1320 * MHz},
         {2300 * MHz, 2450 * MHz},
-        {5650 * MHz, 5850 * MHz},
-        {10000 * MHz, 10500 * MHz}},
+        {5650 * MHz, 5850 * MHz}},
        1},
   };
   return rows;

@@ -38,7 +38,8 @@ TEST(RowFreq, CheckedAgainstTheModel) {
       {"FT-920", "50.110.000", Sent, 50110000},
       {"FT-920", "40.000.000", Outside, 0},
       {"IC-735", "0.999.999", Sent, 999990},
-      {"IC-CI-V", "10368.100.000", Sent, 10368100000},
+      {"IC-CI-V", "5760.100.000", Sent, 5760100000},
+      {"IC-CI-V", "10368.100.000", Outside, 0},  // more than five BCD bytes
       {"IC-CI-V", "300.000.000", Outside, 0},
       // The table's own point notation comes back to the rig it came from.
       {"IC-CI-V", "3699.00", Sent, 3699000},
