@@ -201,8 +201,9 @@ TEST(IcomOperations, WriteSequence) {
                                {"pm", "send FE FE 5C E0 06 01 FD 0D 0A"},
                                Repeat("sleep 5", 6),
                                {"sleep 10"},
+                               // The last pump takes in a late NG to the store.
                                {"pm", "send FE FE 5C E0 09 FD 0D 0A", "image closed", "pm",
-                                "sleep 100", "image open", "pm", "sleep 200"}}));
+                                "sleep 100", "image open", "pm", "sleep 200", "pm"}}));
   EXPECT_EQ(b.io.edit[4], "FE FE 5C E0 09 FD");
   EXPECT_EQ(b.form.lbChan.Caption(), "12 ok");
   EXPECT_TRUE(b.form.shared.ChannelSent);
