@@ -224,7 +224,7 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
     v.ChannelSent = true;
     ctx.notices.Report(ctx.host, "Channel " + rigops::TwoDigits(channel) + ": the rig refused the " +
                                      what + " (NG); the channel was not written.");
-    return Exchange::NotSent;
+    return Exchange::Refused;
   };
   rigops::Pump(ctx);
   const uint64_t refusals = tally.Refusals();

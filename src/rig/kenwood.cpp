@@ -333,15 +333,17 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
     ctx.form.shared.ChannelSent = true;
     if (e == Exchange::Answered && tally.Refusals() > refusals) {
       ctx.notices.Report(ctx.host, "Channel " + cc + ": the rig refused the write; the channel was not written.");
-      return e;
+      return Exchange::Refused;
     }
     if (command.transmit.empty() || e != Exchange::Answered) return e;
     refusals = tally.Refusals();
     e = SendAndSync(ctx, command.transmit);
-    if (e == Exchange::Answered && tally.Refusals() > refusals)
+    if (e == Exchange::Answered && tally.Refusals() > refusals) {
       ctx.notices.Report(ctx.host, "Channel " + cc +
                                        ": the receive side was written, but the rig refused the "
                                        "transmit side; the channel is simplex now.");
+      return Exchange::Refused;
+    }
     return e;
   }
   const uint64_t refusals = tally.Refusals();
@@ -350,10 +352,12 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
   ctx.host.Sleep(ctx.form.shared.ChannelInterval);
   // With fixed pacing a refusal that came while this channel was written is
   // this channel's; one arriving later goes unseen, as before.
-  if (tally.Refusals() > refusals)
+  if (tally.Refusals() > refusals) {
     ctx.notices.Report(ctx.host, "Channel " + cc +
                                      ": the rig answered the write with a refusal (\"?;\"); it "
                                      "may not hold the channel.");
+    return Exchange::Refused;
+  }
   return Exchange::Sent;
 }
 

@@ -147,7 +147,12 @@ enum class Exchange {
   Sent,        // sent with fixed pauses: whether the rig took it is unknown
   Answered,    // answer-paced: the rig answered the last request
   Unanswered,  // answer-paced: the rig did not answer within the time-out
+  Refused,     // sent, and the rig refused it ("?;", a CI-V NG): it holds nothing of it
 };
+// Whether the rig may now hold what was sent.
+inline bool MayHold(Exchange e) {
+  return e != Exchange::NotSent && e != Exchange::Refused;
+}
 
 // Helpers shared by the three command sets.
 namespace rigops {
