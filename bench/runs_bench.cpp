@@ -174,6 +174,7 @@ class Session {
         break;
       case Transfers::Run::None:
       case Transfers::Run::Click:
+      case Transfers::Run::Compare:
         break;
     }
     host_.WaitFor([&] { return !t.Busy(); }, 600000);

@@ -45,6 +45,10 @@ void TMainForm::BuildTable() {
     M[n].tabOrder = 3 * n + 1;
     T[n].tabOrder = 3 * n + 2;
     A[n].OnChange = [this, n] { AChange(n); };
+    // A compare's mark says how the row differed from the rig: once the
+    // row is changed it says nothing any more.
+    M[n].OnChange = [this, n] { SetRowCompared(n, {}); };
+    T[n].OnChange = [this, n] { SetRowCompared(n, {}); };
     M[n].OnKeyPress = UpKeyPress;
     T[n].OnKeyPress = UpKeyPress;
 
@@ -185,12 +189,14 @@ void TMainForm::BuildMenu() {
   auto& load = menu.Add("Load1", "&Load");
   load.Add("LoadFromFile1", "All from &File").OnClick = todo;
   load.Add("LoadFromRig1", "All checked from &Rig").OnClick = todo;
+  load.Add("CompareWithRig1", "C&ompare Checked with Rig").OnClick = todo;
   load.Add("LoadFromChirp1", "From C&HIRP CSV\x85").OnClick = todo;
   load.Add("LoadFromRigmem1", "From Ha&mlib CSV\x85").OnClick = todo;
   load.Add("LoadBackup1", "Last &Backup of this Rig").OnClick = todo;
   auto& save = menu.Add("Saving1", "&Save");
   save.Add("SaveToFile1", "All to &File").OnClick = todo;
   save.Add("SaveToRig1", "All checked to &Rig").OnClick = todo;
+  save.Add("SaveChangedToRig1", "&Changed Channels to Rig").OnClick = todo;
   save.Add("SaveToChirp1", "To C&HIRP CSV\x85").OnClick = todo;
   save.Add("SaveToRigmem1", "To Ha&mlib CSV\x85").OnClick = todo;
   save.Add("RestoreBackup1", "Last &Backup to Rig").OnClick = todo;
@@ -265,19 +271,33 @@ void TMainForm::SetRowKept(const std::string& number, const KeptFields& kept) {
   ShowKept(n);
 }
 
+void TMainForm::SetRowCompared(int n, const std::string& rigHint) {
+  if (n < 0 || n >= kChannels || compared_[static_cast<size_t>(n)] == rigHint) return;
+  compared_[static_cast<size_t>(n)] = rigHint;
+  ShowKept(n);
+}
+
 void TMainForm::ShowKept(int n) {
   const auto i = static_cast<size_t>(n);
   // Fields at their defaults (no tone, no shift, not locked out) are kept
   // and written back all the same, but there is nothing to point out.
   const std::string hint = KeptFieldsHint(kept_[i]);
-  const std::string text =
+  std::string text =
       hint.empty() ? std::string() : "Also written back to the " + kept_[i].model + ": " + hint;
+  const std::string& compared = compared_[i];
+  if (!compared.empty()) text = compared + (text.empty() ? "" : "\n" + text);
   for (TEdit* e : {&A[i], &M[i], &T[i]})
     e->SetHint(text);
-  if (A[i].Enabled()) A[i].SetBackColor(hint.empty() ? colors::Window : colors::Info);
+  if (!A[i].Enabled()) return;
+  // A row that differs from the rig is tinted whole, apart from the pale
+  // frequency box of kept fields.
+  for (TEdit* e : {&M[i], &T[i]})
+    e->SetBackColor(compared.empty() ? colors::Window : colors::Differs);
+  A[i].SetBackColor(!compared.empty() ? colors::Differs : hint.empty() ? colors::Window : colors::Info);
 }
 
 void TMainForm::AChange(int channel) {
+  SetRowCompared(channel, {});
   M[channel].SetText(BandPlanMode(A[channel].Text(), shared.ModelCode.Get()));
   // An emptied row is an empty channel: nothing of the old record is kept.
   if (Trim(A[channel].Text()).empty() && !kept_[static_cast<size_t>(channel)].Empty()) {
@@ -389,8 +409,8 @@ void TMainForm::SetTransferBusy(bool busy) {
   // A run works on the rows it started with; what would change the table
   // or start another run waits until it has ended.
   for (const char* item :
-       {"LoadFromRig1", "SaveToRig1", "RestoreBackup1", "Memory1", "VfoA1", "LoadFromFile1",
-        "LoadFromChirp1", "LoadFromRigmem1", "LoadBackup1"})
+       {"LoadFromRig1", "CompareWithRig1", "SaveToRig1", "SaveChangedToRig1", "RestoreBackup1",
+        "Memory1", "VfoA1", "LoadFromFile1", "LoadFromChirp1", "LoadFromRigmem1", "LoadBackup1"})
     MenuItem(item).SetEnabled(!busy);
   for (const char* submenu : {"Clear1", "Checking1"})
     for (const auto& item : MenuItem(submenu).items)

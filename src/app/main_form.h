@@ -77,6 +77,7 @@ class TMainForm : public ChannelWindow {
                           const std::string& mode) override;
   KeptFields RowKept(int n) const override { return kept_[static_cast<size_t>(n)]; }
   void SetRowKept(const std::string& number, const KeptFields& kept) override;
+  void SetRowCompared(int n, const std::string& rigHint) override;
   std::string RigName() const override { return cbxRig.Text(); }
   std::string IntervalText() const override { return edIntval.Text(); }
   void ReadSettingsInto(RigSettings& s) const override;
@@ -116,6 +117,7 @@ class TMainForm : public ChannelWindow {
  private:
   bool transferBusy_ = false;
   std::array<KeptFields, kChannels> kept_;
+  std::array<std::string, kChannels> compared_;  // a compare's word on the row
   // A row whose kept fields say something (a tone, a shift, a lockout)
   // shows a tinted frequency box and lists them in the hint of its boxes.
   void ShowKept(int n);

@@ -161,6 +161,8 @@ void Program::WireMenu() {
   }
   on("LoadFromRig1", [this] { transfers.LoadFromRig1Click(); });
   on("SaveToRig1", [this] { transfers.SaveToRig1Click(); });
+  on("CompareWithRig1", [this] { transfers.CompareCheckedWithRig(); });
+  on("SaveChangedToRig1", [this] { transfers.SaveChangedToRig(); });
   on("LoadBackup1", [this] {
     const std::string path = transfers.NewestBackup();
     if (path.empty())

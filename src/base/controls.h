@@ -29,7 +29,8 @@ inline constexpr Color Red{255, 0, 0};
 inline constexpr Color Lime{0, 255, 0};
 inline constexpr Color Silver{192, 192, 192};
 inline constexpr Color Black{0, 0, 0};
-inline constexpr Color Info{255, 255, 225};  // the pale yellow of hints
+inline constexpr Color Info{255, 255, 225};     // the pale yellow of hints
+inline constexpr Color Differs{255, 222, 214};  // a pale red: not what the rig holds
 }  // namespace colors
 
 struct Rect {

@@ -28,8 +28,15 @@ std::optional<std::string> PortName(const std::string& text) {
 
 const char* const kFooter = R"(Command lines:
   read CHANNELS              load run over CHANNELS (e.g. 1-10,15,90-99); then print the table
-  write CHANNELS [--verify]  save run over CHANNELS of the --table file; --verify reads the
-                             written channels back and compares them with the table
+  write CHANNELS [--verify] [--changed-only]
+                             save run over CHANNELS of the --table file; --verify reads the
+                             written channels back and compares them with the table;
+                             --changed-only compares first and writes only the channels
+                             the rig does not hold as the table has them
+  diff CHANNELS              compare CHANNELS of the --table file with the rig (read as
+                             the read-back reads, the table untouched); one line per
+                             channel that differs or got no answer on standard output;
+                             status 0 the same, 1 something differs, 4 no answer
   clear CHANNELS [--yes]     clear run; asks on a terminal unless --yes, refuses without a
                              terminal unless --yes
   click NN [--to-rig]        one channel click; --to-rig checks "Click to Rig" first (the row
@@ -186,6 +193,11 @@ void AddCommands(CLI::App& app, Options& o) {
   write->add_flag("--verify", o.verify,
                   "read every written channel back and compare it with the table (as the "
                   "rig's \"Verify after write\"); differences give exit status 1");
+  write->add_flag("--changed-only", o.changedOnly,
+                  "compare the channels with the rig first and write only those that differ");
+  CLI::App* diff = app.add_subcommand(
+      "diff", "compare CHANNELS of the --table file with the rig; print the differences");
+  diff->add_option("CHANNELS", o.channels, "e.g. 1-10,15,90-99")->required();
   CLI::App* clear = app.add_subcommand(
       "clear",
       "clear run; asks on a terminal unless --yes, refuses without a terminal unless --yes");
@@ -233,7 +245,7 @@ constexpr VerbName kVerbs[] = {
     {Verb::Read, "read"},     {Verb::Write, "write"},   {Verb::Clear, "clear"},
     {Verb::Click, "click"},   {Verb::VfoA, "vfo-a"},    {Verb::Memory, "memory"},
     {Verb::Send, "send"},     {Verb::Rigs, "rigs"},     {Verb::Import, "import"},
-    {Verb::Export, "export"}, {Verb::Restore, "restore"},
+    {Verb::Export, "export"}, {Verb::Restore, "restore"}, {Verb::Diff, "diff"},
 };
 
 Verb VerbOf(const std::string& name) {
@@ -248,9 +260,9 @@ const char* NameOf(Verb verb) {
   return "";
 }
 
-// A load, save or clear run over a channel list.
+// A load, save, clear or compare run over a channel list.
 bool IsRun(Verb v) {
-  return v == Verb::Read || v == Verb::Write || v == Verb::Clear;
+  return v == Verb::Read || v == Verb::Write || v == Verb::Clear || v == Verb::Diff;
 }
 
 // The rig list's own spelling of a selection; letter case does not matter.
@@ -327,8 +339,8 @@ void CheckArguments(Verb verb, Options& o, const Console& console) {
       throw UsageError{list ? "click takes one channel" : problem};
     o.clickChannel = list->front();
   }
-  if (verb == Verb::Write && !o.oTable->count())
-    throw UsageError{"write needs the channels in a --table file"};
+  if ((verb == Verb::Write || verb == Verb::Diff) && !o.oTable->count())
+    throw UsageError{std::string(NameOf(verb)) + " needs the channels in a --table file"};
   if (verb == Verb::Clear && !o.yes && !console.stdinTerminal)
     throw UsageError{"clear asks before it clears; without a terminal give --yes"};
   if (verb == Verb::Send && o.lines.size() > 4) throw UsageError{"send takes at most four lines"};

@@ -22,11 +22,13 @@ struct UsageError {
 
 // The subcommands, named once: everything after the parse asks the verb,
 // never the command's text.
-enum class Verb { Read, Write, Clear, Click, VfoA, Memory, Send, Rigs, Import, Export, Restore };
+enum class Verb {
+  Read, Write, Clear, Click, VfoA, Memory, Send, Rigs, Import, Export, Restore, Diff
+};
 
 Verb VerbOf(const std::string& name);
 const char* NameOf(Verb verb);
-// A load, save or clear run over a channel list.
+// A load, save, clear or compare run over a channel list.
 bool IsRun(Verb v);
 
 inline const std::vector<std::string> kStopBits = {"1", "1.5", "2"};
@@ -47,7 +49,8 @@ struct Options {
               *oBackup = nullptr, *oBackupDir = nullptr;
 
   std::string channels, click, file, format;
-  bool yes = false, toRig = false, worm = false, addLf = false, verify = false;
+  bool yes = false, toRig = false, worm = false, addLf = false, verify = false,
+       changedOnly = false;
   int waitMs = 1000;
   std::vector<std::string> lines;
 

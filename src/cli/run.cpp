@@ -267,6 +267,9 @@ int Run::Command() {
     case Verb::Restore:
       Restore();
       break;
+    case Verb::Diff:
+      DiffRun();
+      break;
     case Verb::Rigs:
     case Verb::Import:
     case Verb::Export:
@@ -295,18 +298,48 @@ void Run::ReadRun() {
 
 void Run::WriteRun() {
   Program& p = *program_;
+  Transfers& t = p.transfers;
   CheckChannels(o_.channelList);
+  if (o_.changedOnly) {
+    // The compare's rows are only the means here; what it found is told by
+    // the write's own count.
+    t.OnCompared = [](const std::vector<Transfers::Compared>&) {};
+    if (!Guarded(host_, [&] { t.CompareCheckedWithRig(); }) || host_.stopped) return;
+  }
   // On the ASCII rigs a checked row without a frequency empties the rig's
   // channel, as in the GUI; from a sparse file that is easily more than
   // was meant. The other families refuse such rows in the run's report.
   std::string empty;
   if (IsAscii(FamilyOf(p.MainForm.shared.ModelCode.Get())))
-    for (int n : o_.channelList)
-      if (p.MainForm.RowChecked(n) && Trim(p.MainForm.RowFreq(n)).empty())
-        empty += (empty.empty() ? "" : " ") + ChannelText(n);
+    for (int n : o_.channelList) {
+      if (!p.MainForm.RowChecked(n) || !Trim(p.MainForm.RowFreq(n)).empty()) continue;
+      const std::optional<HeldChannel> held = t.RigHolds(n);
+      if (o_.changedOnly && held && held->empty) continue;  // empty already
+      empty += (empty.empty() ? "" : " ") + ChannelText(n);
+    }
   if (!empty.empty())
     reporter_.Message("no frequency in the table, written as empty channels: " + empty);
-  Guarded(host_, [&] { p.transfers.SaveToRig1Click(); });
+  Guarded(host_, [&] {
+    if (o_.changedOnly)
+      t.SaveChangedToRig();
+    else
+      t.SaveToRig1Click();
+  });
+}
+
+void Run::DiffRun() {
+  Transfers& t = program_->transfers;
+  CheckChannels(o_.channelList);
+  t.OnCompared = [this](const std::vector<Transfers::Compared>& rows) {
+    for (const Transfers::Compared& c : rows) {
+      if (c.noAnswer)
+        out_ << ChannelText(c.channel) << ": no answer from the rig\n";
+      else if (!c.fields.empty())
+        out_ << Transfers::CompareLine(c) << '\n';
+    }
+    out_ << std::flush;
+  };
+  Guarded(host_, [&] { t.CompareCheckedWithRig(); });
 }
 
 bool Run::ClearRun() {
@@ -438,6 +471,13 @@ int Run::Execute() {
     return kExitTransferError;
   }
   if (reporter_.Errors() > 0 || !written) return kExitTransferError;
+  if (verb_ == Verb::Diff) {
+    const auto& rows = p.transfers.LastComparison();
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& c) { return c.noAnswer; }))
+      return kExitNoAnswer;
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& c) { return !c.fields.empty(); }))
+      return kExitTransferError;
+  }
   if (!p.transfers.VerifyDifferences().empty()) return kExitTransferError;
   if (silentRig_ || !p.transfers.Unanswered().empty()) return kExitNoAnswer;
   return kExitOk;

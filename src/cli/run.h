@@ -42,6 +42,7 @@ class Run {
   int Command();
   void ReadRun();
   void WriteRun();
+  void DiffRun();
   bool ClearRun();  // false: the user said No
   void Click();
   void Send();

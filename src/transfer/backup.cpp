@@ -178,7 +178,12 @@ bool Transfers::BackUpBefore(const std::vector<int>& channels) {
           continue;
         }
         if (tx.side != held.side) row.kept.tx = tx.side;
+        NoteHeld(n, HeldOf(held, &tx));
+      } else {
+        NoteHeld(n, HeldOf(held));
       }
+    } else {
+      NoteHeld(n, HeldChannel{});
     }
     text += ChannelLineText(n, row, FreqNotation::TwoPoints);
   }

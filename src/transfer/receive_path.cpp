@@ -38,7 +38,13 @@ void Transfers::SerialPort1RxClusterEvent() {
     for (const std::string& line : commands.TranscriptLines(cluster))
       io_.AddTranscriptLine(line);
     if (commands.PausesAfterClusters() && !paced) host_.Sleep(form_.shared.CommandInterval);
-    if (store) answer = commands.ParseAnswer(ctx);
+    if (store) {
+      answer = commands.ParseAnswer(ctx);
+      // A load's (or click's) answer is what the rig holds there now.
+      const int n = ChannelIndexOf(answer.channel);
+      if (answer.status == ChannelAnswer::Status::Channel || answer.status == ChannelAnswer::Status::Empty)
+        NoteHeld(n, HeldOf(answer));
+    }
   }
   if (parsed) {
     // Counted after the row is stored: an answer-paced read goes on the

@@ -191,7 +191,8 @@ void Transfers::SaveChannels(const std::vector<RowNow>& rows) {
     for (; next < n; ++next)
       if (stopPoint(next) && form_.shared.StopRequested) return;
     const Exchange e = WriteChannelToRig(ChannelText(n), row.freq, row.mode, row.name, row.kept);
-    if (e != Exchange::NotSent) written_.push_back(n);
+    if (MayHold(e)) written_.push_back(n);
+    NoteWrite(n, e, row);
     NoteExchange(e, ChannelText(n), Asked::Write);
     Progress(ChannelText(n), ++done, total);
     if (LineLost()) {
@@ -262,7 +263,8 @@ void Transfers::ClearChannels(const std::vector<int>& channels) {
     if (!cleared) continue;  // the rig has no such channel
     const Exchange e = *cleared;
     const std::string caption = commands.ClearCaption(n);
-    if (e != Exchange::NotSent) written_.push_back(n);
+    if (MayHold(e)) written_.push_back(n);
+    NoteWrite(n, e, RowNow{});
     NoteExchange(e, ChannelText(n), Asked::Clear);
     Progress(caption, ++done, total);
     if (LineLost()) {
@@ -323,6 +325,8 @@ void Transfers::ReadBackWritten(const std::vector<RowNow>& rows) {
     if (!EndWatch(Asked::ReadBack)) continue;
     const std::vector<std::string> lines = io_.TranscriptLines();
     const ChannelAnswer held = commands.Held(lines, code, channel);
+    if (held.status == ChannelAnswer::Status::Channel || held.status == ChannelAnswer::Status::Empty)
+      NoteHeld(n, HeldOf(held));
     const std::string d = VerifyDifference(channel, row->freq, row->mode, held, code);
     if (!d.empty()) differences.push_back(d);
   }

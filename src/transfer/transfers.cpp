@@ -123,7 +123,8 @@ void Transfers::LabelClick(int channel) {
     EndWatch(Asked::Read);
     JudgeReads();
   } else {
-    if (e != Exchange::NotSent) written_.push_back(channel);
+    if (MayHold(e)) written_.push_back(channel);
+    NoteWrite(channel, e, TakeRow(channel));
     NoteExchange(e, ChannelText(channel), Asked::Write);
   }
   const std::string missing = NoAnswerReport();

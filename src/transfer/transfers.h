@@ -5,9 +5,11 @@
 // does, the commands that would start another or send to the rig are
 // refused (and disabled in the GUI), since interleaved commands put the
 // rig's answers into the wrong rows.
+#include <array>
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "base/kept_fields.h"
 #include "rig/rig_io.h"
 #include "transfer/terminal_log.h"
+#include "transfer/verify.h"
 
 namespace varnek {
 
@@ -28,7 +31,7 @@ class TSerialPort;
 class Transfers {
  public:
   // Click: one channel clicked, its read or write waiting for the rig.
-  enum class Run { None, Load, Save, Clear, Click };
+  enum class Run { None, Load, Save, Clear, Click, Compare };
 
   Transfers(Host& host, ChannelWindow& form, TSerialPort& port, TRigForm& rig, RigIo& io);
   // Stops a running load and waits for its worker; the GUI thread's queued
@@ -100,6 +103,38 @@ class Transfers {
   // Told the path of each backup written (the command line prints it).
   std::function<void(const std::string& path)> OnBackupMade;
   void Cancel1Click();
+
+  // --- what the rig holds (compare.cpp) ---
+  // What the program last saw in channel n of the selected rig on this
+  // line (a load, a compare, a backup, a read-back, a write the rig
+  // confirmed); nullopt when it has not seen it since the rig, the port or
+  // the CI-V address changed.
+  std::optional<HeldChannel> RigHolds(int n) const;
+  // One checked row against the rig: the fields that differ (none: the
+  // same), or no answer.
+  struct Compared {
+    int channel = -1;
+    bool noAnswer = false;
+    std::vector<std::string> fields;
+    HeldChannel rig;
+    struct Row {
+      std::string freq, mode, name;
+    } row;
+  };
+  // Load > "Compare Checked with Rig": reads the checked channels as the
+  // read-back does, storing nothing into the table, marks the rows that
+  // differ and reports them.
+  void CompareCheckedWithRig();
+  // The last compare's rows, in channel order.
+  const std::vector<Compared>& LastComparison() const { return comparison_; }
+  // Told the rows of a compare instead of the message (the command line).
+  std::function<void(const std::vector<Compared>&)> OnCompared;
+  // "02: frequency - the table has 7.050.000 LSB, the rig 7.060.000 LSB".
+  static std::string CompareLine(const Compared& c);
+  // Save > "Changed Channels to Rig": the checked rows the rig does not
+  // hold by what was last seen (a row never seen counts as changed), with
+  // the backup of exactly those.
+  void SaveChangedToRig();
 
   Run Current() const { return run_; }
   // A load's worker counts until it has ended, its last messages included.
@@ -195,6 +230,12 @@ class Transfers {
   bool BackUpBefore(const std::vector<int>& channels);
   // The checked rows of the table as they are now.
   std::vector<RowNow> RowsToSave();
+  std::string HoldsKey() const;
+  void NoteHeld(int n, const std::optional<HeldChannel>& held);
+  // What a write or clear's outcome says of what the rig holds.
+  void NoteWrite(int n, Exchange e, const RowNow& row);
+  std::vector<std::string> Differences(const RowNow& row) const;
+  std::vector<Compared> CompareRows(const std::vector<RowNow>& rows);
   std::vector<int> ChannelsToClear();
   std::string BackupFolder() const;
 
@@ -218,6 +259,11 @@ class Transfers {
   TerminalLog terminalLog_;
   size_t loggedLines_ = 0;
   uint64_t loggedReplaced_ = 0;
+
+  mutable std::mutex holdsMutex_;
+  std::array<std::optional<HeldChannel>, 100> holds_;
+  std::string holdsKey_;
+  std::vector<Compared> comparison_;
 
   std::atomic<Run> run_{Run::None};
   std::thread worker_;

@@ -4,7 +4,9 @@
 // reads the channels and shows the differences.
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/kept_fields.h"
 #include "rig/channel_answer.h"
 
 namespace varnek {
@@ -22,6 +24,38 @@ std::string HeldMode(std::string_view mode, std::string_view modelCode);
 std::string VerifyDifference(const std::string& channel, const std::string& freq,
                              const std::string& mode, const ChannelAnswer& rig,
                              const std::string& modelCode);
+
+// What the rig holds in a channel, as far as the program has seen it (a
+// load, a compare, a backup, a read-back, a write the rig confirmed).
+struct HeldChannel {
+  bool empty = true;
+  std::string freq, mode;
+  bool hasName = false;  // the model stores names, and this is the rig's
+  std::string name;
+  // The record's other fields; kept.tx the transmit side where read.
+  KeptFields kept;
+  bool operator==(const HeldChannel&) const = default;
+};
+// From a look-only read's answer; `tx` the transmit side's answer where it
+// was read (a TS rig's MR1).
+HeldChannel HeldOf(const ChannelAnswer& rig, const ChannelAnswer* tx = nullptr);
+// A row as the rig holds it once written (a write the rig confirmed).
+HeldChannel HeldOfRow(const std::string& freq, const std::string& mode, const std::string& name,
+                      const KeptFields& kept, const std::string& modelCode);
+
+// The fields in which a table row differs from what the rig holds, by the
+// read-back's rules: the frequency to the model's step, the mode as the rig
+// keeps it, the name where the model stores one (as it stores it: trimmed,
+// its length), the kept fields and the transmit side only where both sides
+// have them. "frequency", "mode", "name", "kept fields", "transmit side";
+// "empty in the rig" or "empty in the table" when one side is empty. None:
+// the rig holds the row.
+std::vector<std::string> RowDifferences(const std::string& freq, const std::string& mode,
+                                        const std::string& name, const KeptFields& kept,
+                                        const HeldChannel& rig, const std::string& modelCode);
+// What the rig holds, for a row's hint and the compare's report:
+// "14.250.000 USB 'DX' · tone 88.5 Hz", or "empty".
+std::string HeldText(const HeldChannel& rig);
 
 // The first line of the message listing the differences.
 inline constexpr const char* kVerifyHeading =

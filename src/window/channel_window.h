@@ -55,6 +55,10 @@ class ChannelWindow {
   // Editing the row keeps it; emptying the row forgets it.
   virtual KeptFields RowKept(int n) const = 0;
   virtual void SetRowKept(const std::string& number, const KeptFields& kept) = 0;
+  // A compare's mark on row n: empty when the row is as the rig holds it;
+  // otherwise the row is tinted and this is its hint ("rig: 14.250.000 USB").
+  // Changing the row takes the mark away.
+  virtual void SetRowCompared(int n, const std::string& rigHint) = 0;
 
   // The rig box's text and the channel interval as typed.
   virtual std::string RigName() const = 0;

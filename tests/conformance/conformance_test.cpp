@@ -282,6 +282,48 @@ TEST_P(Conformance, NoBackupNoWrite) {
   EXPECT_TRUE(program->transfers.LastBackupPath().empty());
 }
 
+// A compare names exactly the channels whose content differs (a frequency,
+// a mode, a row emptied in the table, one the rig lacks), and a
+// changed-only write touches nothing else: channel a, changed in the rig
+// behind the program's back after the compare, keeps that change.
+TEST_P(Conformance, CompareNamesTheDifferencesAndChangedOnlyWritesThem) {
+  const int a = Profile().first == 0 ? 1 : Profile().first;
+  const std::string usb = UsbCode(Profile().family);
+  for (int i = 0; i < 4; ++i)
+    sim->SetChannel(a + i, SimChannel(14250000 + 10000 * i, usb));
+  const std::vector<int> channels = {a, a + 1, a + 2, a + 3, a + 4};
+  Load(channels);
+  Type({{a + 1, "7.050.000", "LSB", ""}, {a + 2, "14.270.000", "LSB", ""}, {a + 3, "", "", ""},
+        {a + 4, "7.100.000", "LSB", ""}});
+  CheckOnly(channels);
+  program->transfers.CompareCheckedWithRig();
+  Settle(150);
+  std::vector<int> differ;
+  for (const auto& c : program->transfers.LastComparison()) {
+    EXPECT_FALSE(c.noAnswer) << "channel " << c.channel;
+    if (!c.fields.empty()) differ.push_back(c.channel);
+  }
+  EXPECT_EQ(differ, (std::vector<int>{a + 1, a + 2, a + 3, a + 4}))
+      << ::testing::PrintToString(host.Messages());
+  EXPECT_EQ(Form().A[static_cast<size_t>(a + 1)].BackColor(), colors::Differs);
+  EXPECT_EQ(Form().A[static_cast<size_t>(a)].BackColor(), colors::Window);
+
+  sim->SetChannel(a, SimChannel(14250000 + 10 * 100, usb));  // a change the program has not seen
+  if (Profile().family == Family::Icom) {
+    program->transfers.VfoA1Click();
+    Settle(150);
+  }
+  program->transfers.SaveChangedToRig();
+  Settle(150);
+  EXPECT_EQ(sim->GetChannel(a)->hz, 14251000) << "channel a was written";
+  EXPECT_EQ(sim->GetChannel(a + 1)->hz, 7050000);
+  EXPECT_EQ(sim->GetChannel(a + 4)->hz, 7100000);
+  if (Has(Profile().id, Kind::EmptyRowRefused))
+    EXPECT_EQ(sim->GetChannel(a + 3)->hz, 14280000);  // refused, as by any save
+  else
+    EXPECT_TRUE(SimEmpty(sim->GetChannel(a + 3)));
+}
+
 // Empty memories read as empty rows between full ones; a save of an empty
 // row empties the channel where the command set can say so, and is refused
 // where it cannot.

@@ -20,6 +20,7 @@
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"
+#include "sim/simulator.h"
 #include "support/temp_folder.h"
 #include "support/test_environment.h"
 
@@ -254,6 +255,59 @@ TEST_F(ProgramWindows, SettingsOpenTwiceKeepsTheUsersChangesAndPlace) {
 
 // An import's report of hundreds of lines stays a box of its own size
 // that scrolls, its OK button on the screen.
+// Compare through the window: the differing row is tinted and its hint
+// says what the rig holds; "Changed Channels to Rig" writes that row only.
+TEST(CompareInTheWindow, MarksTheDifferingRowAndWritesOnlyIt) {
+  sim::Options o;
+  o.rig = "Kenwood TS-570";
+  sim::Simulator rig(o);
+  const std::string device = rig.Start();
+  for (int n : {1, 2}) {
+    sim::Channel c;
+    c.hz = 14240000 + 10000 * n;
+    c.mode = "2";
+    rig.SetChannel(n, c);
+  }
+  HeadlessHost host;
+  testing::TempFolder folder;
+  Program program(host, testing::TestEnvironment(folder.Path()));
+  program.FormCreate();
+  program.SetDLG.portPaths.Set("COM1", device);
+  MainWindow window(host, program);
+  window.show();
+  program.FormShow();
+  program.MainForm.cbxRig.UserInput("Kenwood TS-570");
+  program.SetDLG.CBPort.SetItemIndex(0);
+  program.SetDLG.ApplyDialogToPort(program.SerialPort1);
+  program.SetDLG.SetOptions({true, false});  // answer-paced
+  program.MainForm.SetChannel("01", "14.250.000", "USB", "");
+  program.MainForm.SetChannel("02", "14.260.000", "USB", "");
+  for (int n : {1, 2})
+    program.MainForm.cb[static_cast<size_t>(n)].SetChecked(true);
+  auto* a2 = window.client()->findChild<QLineEdit*>("A2");
+  ASSERT_NE(a2, nullptr);
+  a2->selectAll();
+  QTest::keyClicks(a2, "7.05");
+  const auto trigger = [&](const char* name) {
+    auto* action = window.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+    QApplication::processEvents();
+  };
+  trigger("CompareWithRig1");
+  auto* a1 = window.client()->findChild<QLineEdit*>("A1");
+  EXPECT_NE(a2->palette().color(QPalette::Base), a1->palette().color(QPalette::Base));
+  EXPECT_TRUE(a2->toolTip().startsWith("rig: 14.260.000 USB")) << a2->toolTip().toStdString();
+  EXPECT_TRUE(a1->toolTip().isEmpty()) << a1->toolTip().toStdString();
+  sim::Channel moved = *rig.GetChannel(1);
+  moved.hz += 1000;  // changed behind the program's back: not to be overwritten
+  rig.SetChannel(1, moved);
+  trigger("SaveChangedToRig1");
+  EXPECT_EQ(rig.GetChannel(2)->hz, 7050000);
+  EXPECT_EQ(rig.GetChannel(1)->hz, 14251000);
+  window.close();
+}
+
 TEST(QtHostReport, ALongReportScrolls) {
   QtHost qt;
   const std::vector<std::string> lines(
