@@ -24,8 +24,7 @@ _varnek_cli_ports() {
   fi
   # A link to a simulated rig (/tmp/rig) or a file in the current folder.
   if [[ ${#COMPREPLY[@]} -eq 0 ]]; then
-    local IFS=$'\n'
-    COMPREPLY=($(compgen -f -- "$cur"))
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
   fi
 }
 
@@ -96,12 +95,10 @@ _varnek_cli() {
         if [[ $spec =~ \{([^}]*)\} ]]; then
           _varnek_cli_matching "$cur" "${BASH_REMATCH[1]//,/$'\n'}"
         elif [[ $spec =~ ^\ +--[a-z-]+\ DIR ]]; then
-          local IFS=$'\n'
-          COMPREPLY=($(compgen -d -- "$cur"))
+          mapfile -t COMPREPLY < <(compgen -d -- "$cur")
           compopt -o filenames 2>/dev/null
         elif [[ $spec =~ ^\ +--[a-z-]+\ FILE ]]; then
-          local IFS=$'\n'
-          COMPREPLY=($(compgen -f -- "$cur"))
+          mapfile -t COMPREPLY < <(compgen -f -- "$cur")
           compopt -o filenames 2>/dev/null
         fi
         ;;
@@ -118,8 +115,7 @@ _varnek_cli() {
     # The commands that name a file: import, export, restore (or "last").
     case $command in
       import | export | restore)
-        local IFS=$'\n'
-        COMPREPLY=($(compgen -f -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         [[ $command == restore && last == "$cur"* ]] && COMPREPLY+=(last)
         compopt -o filenames 2>/dev/null
         ;;
