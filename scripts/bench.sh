@@ -32,7 +32,7 @@ out=${VARNEK_BENCH_OUT:-$build/bench-results.tsv}
 scale=${VARNEK_BENCH_SCALE:-0.25}
 classic=${VARNEK_BENCH_CLASSIC_STRIDE:-0}
 only=${1:-all}
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVARNEK_BENCH=ON -DVARNEK_TESTS=OFF \
   >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; exit 1; }

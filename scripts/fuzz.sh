@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-300}
 shift || true
 build=${VARNEK_FUZZ_BUILD_DIR:-$root/build-fuzz}
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 
 mkdir -p "$build"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

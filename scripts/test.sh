@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-normal}
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" test
 export QT_QPA_PLATFORM=offscreen
 
 # Runs the tests of build folder $1. Tests that run against real time (a
@@ -36,7 +36,8 @@ run_tests() {
 }
 case "$mode" in
   normal)
-    VARNEK_BUILD_DIR=${VARNEK_BUILD_DIR:-$root/build} "$root/scripts/build.sh"
+    # Explicitly on: scripts/run.sh leaves the tests out of the same folder.
+    VARNEK_BUILD_DIR=${VARNEK_BUILD_DIR:-$root/build} "$root/scripts/build.sh" -DVARNEK_TESTS=ON
     run_tests "${VARNEK_BUILD_DIR:-$root/build}" retry
     ;;
   --asan)
@@ -44,13 +45,13 @@ case "$mode" in
     # Qt's own start-up allocations are not ours to chase.
     export LSAN_OPTIONS=suppressions=$root/scripts/lsan.supp
     CC=clang CXX=clang++ VARNEK_BUILD_DIR=$root/build-asan VARNEK_BUILD_TYPE=Debug \
-      "$root/scripts/build.sh" -DVARNEK_SANITIZE=address,undefined
+      "$root/scripts/build.sh" -DVARNEK_TESTS=ON -DVARNEK_SANITIZE=address,undefined
     run_tests "$root/build-asan"
     ;;
   --tsan)
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
     CC=clang CXX=clang++ VARNEK_BUILD_DIR=$root/build-tsan VARNEK_BUILD_TYPE=Debug \
-      "$root/scripts/build.sh" -DVARNEK_SANITIZE=thread -DVARNEK_GUI=OFF
+      "$root/scripts/build.sh" -DVARNEK_TESTS=ON -DVARNEK_SANITIZE=thread -DVARNEK_GUI=OFF
     run_tests "$root/build-tsan"
     ;;
   *)

@@ -109,6 +109,10 @@ int main(int argc, char** argv) {
                  "CI-V: answer NG to a set frequency while this channel is selected (a fault)");
   app.add_option("--store-offset", o.store_offset_hz,
                  "ASCII rigs: store every memory write this many hertz off (a faulty rig)");
+  // The build gives the project's version; the simulator links nothing of
+  // the program's own code.
+  app.set_version_flag("--version", std::string("varnek-rigsim ") + VARNEK_VERSION,
+                       "Print the version and exit");
   CLI11_PARSE(app, argc, argv);
 
   if (list) {

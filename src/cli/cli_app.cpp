@@ -43,6 +43,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   } catch (const CLI::CallForAllHelp& e) {
     app.exit(e, out, err);
     return kExitOk;
+  } catch (const CLI::CallForVersion& e) {
+    app.exit(e, out, err);
+    return kExitOk;
   } catch (const CLI::ParseError& e) {
     app.exit(e, out, err);
     return kExitUsage;

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "cli/console.h"
 #include "settings/rig_settings.h"
+#include "update/version.h"
 
 namespace varnek::cli {
 namespace {
@@ -102,6 +103,8 @@ Exit status:
 const CLI::Range kMs(0, 86400000);
 
 void AddOptions(CLI::App& app, Options& o) {
+  // "NAME VERSION" on one line is what help2man reads for the manual page.
+  app.set_version_flag("--version", "varnek-cli " + ProgramVersion(), "print the version and exit");
   o.oRig = app.add_option("--rig", o.rig,
                           "rig selection text, as in the GUI's list (\"Kenwood TS-570\", "
                           "\"Icom IC-CI-V\", \"Yaesu FT-920\", ...; see the rigs command)");

@@ -20,6 +20,7 @@
 #include "app/program.h"
 #include "gui/main_window.h"
 #include "gui/qt_host.h"
+#include "update/version.h"
 
 namespace {
 
@@ -33,8 +34,9 @@ bool HasDisplay() {
 }
 
 void Usage() {
-  std::cout << "Usage: varnek [--demo [RIG]] [--help]\n\n"
+  std::cout << "Usage: varnek [--demo [RIG]] [--help] [--version]\n\n"
                "Varnek manages the 100 memory channels of a transceiver over a serial line.\n\n"
+               "Options:\n"
                "  --demo [RIG]  try Varnek without a rig: a simulated rig (default \""
             << varnek::kDemoDefaultRig
             << "\")\n"
@@ -42,7 +44,8 @@ void Usage() {
                "                selected, with settings of its own (yours are not touched).\n"
                "                RIG is one of: Kenwood TS-570, Kenwood TS-870S, Kenwood TS-2000,\n"
                "                Icom IC-CI-V, Yaesu FT-920, Yaesu FT-1000, Yaesu FT-2000.\n"
-               "  --help        this text\n\n"
+               "  --help        this text\n"
+               "  --version     the program's version\n\n"
                "Varnek needs a graphical display (X11 or Wayland). Without one, --demo runs a\n"
                "demonstration on the command line instead; otherwise run it under a virtual\n"
                "display:  xvfb-run -a varnek\n\n"
@@ -91,6 +94,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
       Usage();
+      return 0;
+    }
+    if (!std::strcmp(argv[i], "--version")) {
+      std::cout << "varnek " << varnek::ProgramVersion() << '\n';
       return 0;
     }
     if (!std::strcmp(argv[i], "--demo")) {
