@@ -179,12 +179,9 @@ TEST(ChannelFileSave, AFailedSaveKeepsTheOldFile) {
     std::string path;
     bool needsNonRoot;
   };
-  const std::string longName = std::string(250, 'c') + ".txt";
-  dir.Write(longName, old);
   dir.Write("ro/channels.txt", old);
   ASSERT_EQ(::chmod((dir / "ro").c_str(), 0555), 0);
   const std::vector<Case> cases = {
-      {"no room for a temporary name", dir / longName, false},
       {"a folder that does not exist", dir / "missing/channels.txt", false},
       {"a read-only folder", dir / "ro/channels.txt", true},
   };
@@ -197,9 +194,8 @@ TEST(ChannelFileSave, AFailedSaveKeepsTheOldFile) {
     EXPECT_NE(r.message.find(c.path), std::string::npos) << r.message;
   }
   ::chmod((dir / "ro").c_str(), 0755);
-  EXPECT_EQ(dir.Read(longName), old);
   EXPECT_EQ(dir.Read("ro/channels.txt"), old);
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{longName, "ro"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"ro"}));
 }
 
 TEST(ChannelFileLoad, SurvivesAnyFileAndNeverChangesIt) {
