@@ -289,9 +289,42 @@ void Run::ReadRun() {
   if (Guarded(host_, [&] { program_->transfers.LoadFromRig1Click(); })) WaitUntilIdle();
 }
 
+void Run::LeaveOutSkipped() {
+  if (tableSkipped_.empty()) return;
+  TMainForm& f = program_->MainForm;
+  bool unknown = false;
+  std::vector<bool> named(TMainForm::kChannels, false);
+  for (const SkippedLine& line : tableSkipped_) {
+    if (line.channel < 0)
+      unknown = true;
+    else
+      named[static_cast<size_t>(line.channel)] = true;
+  }
+  // A skipped line never becomes an empty row that clears a channel, and
+  // the channel a skipped line was meant for keeps what the rig holds.
+  std::string meant, empty;
+  for (int n = 0; n < TMainForm::kChannels; ++n) {
+    if (!f.RowChecked(n)) continue;
+    const bool isEmpty = Trim(f.RowFreq(n)).empty();
+    if (named[static_cast<size_t>(n)]) {
+      meant += (meant.empty() ? "" : " ") + ChannelText(n);
+      f.cb[static_cast<size_t>(n)].SetChecked(false);
+    } else if (isEmpty && unknown) {
+      empty += (empty.empty() ? "" : " ") + ChannelText(n);
+      f.cb[static_cast<size_t>(n)].SetChecked(false);
+    }
+  }
+  if (!meant.empty())
+    reporter_.Error("not written, their lines in " + o_.table + " were skipped: " + meant);
+  if (!empty.empty())
+    reporter_.Error("not written as empty channels, since " + o_.table +
+                    " has lines that were skipped: " + empty);
+}
+
 void Run::WriteRun() {
   Program& p = *program_;
   CheckChannels(o_.channelList);
+  LeaveOutSkipped();
   // On the ASCII rigs a checked row without a frequency empties the rig's
   // channel, as in the GUI; from a sparse file that is easily more than
   // was meant. The other families refuse such rows in the run's report.
@@ -326,6 +359,12 @@ void Run::Click() {
     if (Trim(p.MainForm.RowFreq(n)).empty())
       throw UsageError{"click --to-rig: channel " + ChannelText(n) +
                        " has no frequency in the table (give --table)"};
+    for (const SkippedLine& line : tableSkipped_)
+      if (line.channel == n) {
+        reporter_.Error("channel " + ChannelText(n) + " not written: line " +
+                        std::to_string(line.line) + " of " + o_.table + " was skipped");
+        return;
+      }
     p.SetDLG.cbCcr.SetChecked(true);
     p.MainForm.cbCcr.SetChecked(true);
   }
@@ -405,6 +444,9 @@ int Run::Execute() {
       reporter_.Error(r.message);
       return kExitTransferError;
     }
+    for (const std::string& line : r.report)
+      reporter_.Message(o_.table + ": " + line);
+    tableSkipped_ = r.skipped;
   }
   reporter_.CountErrors(true);
   p.transfers.OnBackupMade = [this](const std::string& path) { reporter_.Message("backup: " + path); };

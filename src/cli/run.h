@@ -40,6 +40,9 @@ class Run {
   void ReadRun();
   void WriteRun();
   bool ClearRun();  // false: the user said No
+  // Unchecks what a table file's skipped lines leave in doubt: the
+  // channels they seem to be about, and rows that would clear a channel.
+  void LeaveOutSkipped();
   void Click();
   void Send();
   void Restore();
@@ -60,6 +63,8 @@ class Run {
   bool portReports_ = false;
   std::string openFailure_;
   bool silentRig_ = false;  // a CI-V rig acknowledged nothing of the command
+  // The lines of the --table file the reader did not take.
+  std::vector<SkippedLine> tableSkipped_;
   // Last, so that it goes first: its end may still run the port's handlers
   // set here, which use the members above.
   std::unique_ptr<Program> program_;

@@ -156,14 +156,16 @@ std::string Transfers::NewestBackup() const {
 
 bool Transfers::LoadBackupIntoTable(const std::string& path) {
   std::vector<ChannelLine> lines;
-  const ChannelFileResult r =
-      LoadChannelFile(path, FreqNotation::TwoPoints, [&](const ChannelLine& line) {
-        if (ChannelIndexOf(line.number) >= 0) lines.push_back(line);
-      });
+  const ChannelFileResult r = LoadChannelFile(
+      path, FreqNotation::TwoPoints, [&](const ChannelLine& line) { lines.push_back(line); });
   if (!r.ok) {
     Tell(r.message);
     return false;
   }
+  // A line the reader skipped is in no row: its channel is neither
+  // written nor cleared.
+  for (const std::string& line : r.report)
+    Tell(path + ": " + line);
   for (int n = 0; n < ChannelWindow::kChannels; ++n)
     form_.SetRowChecked(n, false);
   for (const ChannelLine& line : lines) {
