@@ -135,10 +135,10 @@ std::string TypedHexBytes(std::string_view line) {
     std::string shown(token.substr(0, 40));
     for (char& c : shown)
       if (static_cast<unsigned char>(c) < 0x20) c = '?';
-    if (!hex) throw EConvertError("\xB4" + shown + "\xB4 is not a hex byte (0-9, A-F)");
+    if (!hex) throw EConvertError("'" + shown + "' is not a hex byte (0-9, A-F)");
     if (token.size() != 2)
       throw EConvertError(
-          "\xB4" + shown + "\xB4 is not one byte: type each byte as two hex digits" +
+          "'" + shown + "' is not one byte: type each byte as two hex digits" +
           (token.size() > 2 && token.size() % 2 == 0 ? ", with a blank between bytes" : ""));
     out += static_cast<char>(HexValue(token));
     if (blank == std::string_view::npos) return out;

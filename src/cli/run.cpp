@@ -315,7 +315,7 @@ void Run::LeaveOutSkipped() {
     }
   }
   if (!meant.empty())
-    reporter_.Error("not written, their lines in " + o_.table + " were skipped: " + meant);
+    reporter_.Error("not written: " + meant + " (their lines in " + o_.table + " were skipped)");
   if (!empty.empty())
     reporter_.Error("not written as empty channels, since " + o_.table +
                     " has lines that were skipped: " + empty);

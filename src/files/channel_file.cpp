@@ -253,8 +253,9 @@ ChannelFileLines ReadChannelLines(std::string_view bytes, FreqNotation notation)
         why = "channel number " + field + " is not one of 00-99";
       else
         why = "does not begin with a channel number 00-99 and a TAB";
-      out.skipped.push_back({number,
-                             "line " + std::to_string(number) + " skipped: " + Quoted(text) + " " +
+      const std::string start = Quoted(text);
+      out.skipped.push_back({number, start,
+                             "line " + std::to_string(number) + " skipped: " + start + " " +
                                  (why.starts_with("does") ? why : "(" + why + ")"),
                              channel >= 0 ? channel : SeemingChannel(text)});
     }
@@ -304,8 +305,9 @@ ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation
   const ChannelFileLines lines = ReadChannelLines(bytes, notation);
   if (lines.channels.empty() && !lines.skipped.empty())
     return Failure("Not a channel file: ",
-                   path + ": no line begins with a channel number 00-99 and a TAB (" +
-                       lines.skipped.front().report + ")");
+                   path + ": no line begins with a channel number 00-99 and a TAB (line " +
+                       std::to_string(lines.skipped.front().line) + ": " +
+                       lines.skipped.front().start + ")");
   ChannelFileResult r{true, {}, static_cast<int>(lines.channels.size())};
   r.report = SkippedReport(lines);
   r.skipped = lines.skipped;

@@ -65,7 +65,8 @@ int ChannelNumberOf(std::string_view field);
 
 // A line the reader did not take.
 struct SkippedLine {
-  int line = 0;  // counted from 1
+  int line = 0;       // counted from 1
+  std::string start;  // the line's start as a report quotes it: 'Location,Name,...'
   // Why, for a person: "line 3 skipped: 'Location,Name,…' does not begin
   // with a channel number 00-99 and a TAB".
   std::string report;

@@ -94,6 +94,14 @@ std::string Shown(char c) {
   return std::string("'") + c + "'";
 }
 
+// "0123" as "0, 1, 2, 3".
+std::string Listed(std::string_view codes) {
+  std::string out;
+  for (const char c : codes)
+    out += std::string(out.empty() ? "" : ", ") + c;
+  return out;
+}
+
 }  // namespace
 
 std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCode) {
@@ -109,8 +117,8 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
                                 : (f[i] >= '0' && f[i] <= '9');
       if (!ok)
         return std::string("the kept field's ") + p.name + " (" +
-               (p.allowed ? std::string("one of ") + p.allowed : std::string("digits")) +
-               ") holds " + Shown(f[i]) + " at character " + std::to_string(i + 1);
+               (p.allowed ? "one of " + Listed(p.allowed) : std::string("digits")) + ") holds " +
+               Shown(f[i]) + " at character " + std::to_string(i + 1);
     }
     at += p.length;
   }

@@ -106,10 +106,10 @@ TEST(TextHex, TypedLinesAreExactOrRefused) {
       {"00 00 00 02 10 ", std::string("\x00\x00\x00\x02\x10", 5), ""},
       {"  fe FE 00 e0 03 FD  ", std::string("\xFE\xFE\x00\xE0\x03\xFD", 6), ""},
       {"12  34", "", "Two blanks in a row after byte 1"},
-      {"123", "", "123\xB4 is not one byte"},
-      {"1", "", "1\xB4 is not one byte"},
+      {"123", "", "'123' is not one byte"},
+      {"1", "", "'1' is not one byte"},
       {"FEFE00E003FD", "", "with a blank between bytes"},
-      {"FE FX", "", "FX\xB4 is not a hex byte"},
+      {"FE FX", "", "'FX' is not a hex byte"},
       {std::string("12\0"
                    "34",
                    5),

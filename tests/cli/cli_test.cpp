@@ -392,12 +392,13 @@ TEST_F(KenwoodCli, TableFilesFromOtherToolsNeverEmptyAChannel) {
        "Location,Name,Frequency\r\n3,A,7.100000\r\n4,B,14.200000\r\n",
        1,
        {7050000, 14250000, 3699000},
-       {"Not a channel file", "line 1 skipped"}},
+       {"Not a channel file", "(line 1: 'Location,"}},
       {"skipped lines",
        "# my list\r\n 4\t7.030.000\tCW\t\r\n3 7.1 LSB\r\n",
        1,
        {7050000, 7030000, 3699000},
-       {"line 1 skipped", "line 3 skipped", "were skipped: 03", "empty channels, since"}},
+       {"line 1 skipped", "line 3 skipped", "not written: 03 (their lines",
+        "empty channels, since"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
