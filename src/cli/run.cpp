@@ -2,9 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <fstream>
 #include <ostream>
 
+#include "base/file_io.h"
 #include "base/text.h"
 #include "files/channel_file.h"
 #include "rig/family.h"
@@ -210,13 +210,16 @@ bool Run::WriteTable(bool toStdoutByDefault) {
   return true;
 }
 
-void Run::WriteTranscript() {
-  if (!o_.oTranscript->count()) return;
-  std::ofstream file(o_.transcript, std::ios::binary | std::ios::trunc);
+bool Run::WriteTranscript() {
+  if (!o_.oTranscript->count()) return true;
+  // Saved like every file: never into a device or pipe the name happens to
+  // be, and the old transcript stays whole if the write fails.
+  std::string text;
   for (const std::string& line : program_->RigForm.Terminal.Lines())
-    file << line << '\n';
-  file.flush();
-  if (!file) reporter_.Error("cannot write the transcript to " + o_.transcript);
+    text += line + '\n';
+  const FileResult r = WriteFileAtomically(o_.transcript, text);
+  if (!r.ok) reporter_.Error("cannot write the transcript: " + r.message);
+  return r.ok;
 }
 
 void Run::CheckChannels(const std::vector<int>& channels) {
@@ -462,7 +465,7 @@ int Run::Execute() {
   } else {
     written = WriteTable(verb_ == Verb::Read || verb_ == Verb::Click);
   }
-  WriteTranscript();
+  if (!WriteTranscript()) written = false;
   p.FormClose(false);
   if (host_.stopped) {
     reporter_.Message("stopped");

@@ -48,7 +48,7 @@ class Run {
   void Restore();
   void CheckReaction();
   bool WriteTable(bool toStdoutByDefault);
-  void WriteTranscript();
+  bool WriteTranscript();  // false: it could not be written
 
   const Options& o_;
   const Verb verb_;

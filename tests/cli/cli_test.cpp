@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -626,6 +627,11 @@ TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
   const Result r = RunRig({"--out", files / "no-folder/out.txt", "read", "3"});
   EXPECT_EQ(r.status, kExitTransferError) << r.err;
   EXPECT_NE(r.err.find("out.txt"), std::string::npos) << r.err;
+  // A transcript named after a pipe is refused, not written into it.
+  ASSERT_EQ(::mkfifo((files / "pipe").c_str(), 0644), 0);
+  const Result t = RunRig({"--transcript", files / "pipe", "read", "3"});
+  EXPECT_EQ(t.status, kExitTransferError) << t.err;
+  EXPECT_NE(t.err.find("pipe: not a regular file"), std::string::npos) << t.err;
 }
 
 // The stopper thread's SIGINT may arrive just after the command has put the
