@@ -164,8 +164,12 @@ bool Transfers::LoadBackupIntoTable(const std::string& path) {
   }
   // A line the reader skipped is in no row: its channel is neither
   // written nor cleared.
-  for (const std::string& line : r.report)
-    Tell(path + ": " + line);
+  if (!r.report.empty()) {
+    std::string text = path + ": these lines were not taken:";
+    for (const std::string& line : r.report)
+      text += "\r" + line;
+    Tell(text);
+  }
   for (int n = 0; n < ChannelWindow::kChannels; ++n)
     form_.SetRowChecked(n, false);
   for (const ChannelLine& line : lines) {
