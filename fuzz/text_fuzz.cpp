@@ -28,6 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)HexTextToBytes(in);
   } catch (const EConvertError&) {
   }
+  // A typed hex line that is taken is one byte per three characters, and
+  // writing those bytes out again gives the line without its end blanks.
+  try {
+    const std::string bytes = TypedHexBytes(in);
+    std::string back;
+    for (const char b : bytes)
+      back += (back.empty() ? "" : " ") + HexByte(static_cast<unsigned char>(b));
+    fuzz::Require(back == UpperCase(Trim(in)));
+  } catch (const EConvertError&) {
+  }
 
   // The throwing and the quiet conversion must agree on every text, and a
   // number written out must read back as itself.

@@ -368,7 +368,12 @@ void Program::ExportCsv(CsvFormat format, const std::string& path) {
 
 void Program::LoadFromFile1Click(const std::string& path) {
   const ChannelFileResult r = LoadChannelFile(path, MainForm, SetDLG.Notation());
-  if (!r.ok) host.ReportError(r.message);
+  if (!r.ok)
+    host.ReportError(r.message);
+  else if (!r.report.empty())
+    host.ShowReport(
+        "Loaded " + std::to_string(r.lines) + " channels from " + path + "; these lines were not:",
+        r.report);
 }
 
 }  // namespace varnek

@@ -43,15 +43,44 @@ class Fd {
   int fd_;
 };
 
+// The file a save means: a symbolic link stands for its target (renaming
+// over the link itself would leave the target with the old content while
+// the save reported success). A dangling link names the file to create.
+// Returns the errno of a failure, 0 on success.
+int FollowLinks(std::string& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+    if (n < 0) return errno;
+    if (static_cast<size_t>(n) >= target.size()) return ENAMETOOLONG;  // changed meanwhile
+    const std::string to(target.data(), static_cast<size_t>(n));
+    path = to.starts_with('/') ? to : FolderOf(path) + "/" + to;
+  }
+  return ELOOP;
+}
+
 }  // namespace
 
 FileResult WriteFileAtomically(const std::string& path, const std::string& bytes) {
   const auto fail = [&](int err) { return FileResult{false, path + ": " + Reason(err)}; };
   if (path.empty() || path.back() == '/') return fail(EISDIR);
+  std::string target = path;
+  if (const int err = FollowLinks(target); err != 0) return fail(err);
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) return fail(EISDIR);
+  // A device, a FIFO or a socket would be replaced by a plain file (as
+  // root even /dev/ttyUSB0): such a name is refused, not written over.
+  if (exists && !S_ISREG(old.st_mode))
+    return {false, path + ": not a regular file (a device, pipe or socket); nothing was written"};
 
   // The temporary name must sit in the same folder: rename is only atomic
-  // within one file system.
-  std::string tmpl = path + ".XXXXXX";
+  // within one file system. It is short, so a name near the system's limit
+  // can still be saved.
+  std::string tmpl = FolderOf(target) + "/.varnek-XXXXXX";
   std::vector<char> name(tmpl.begin(), tmpl.end());
   name.push_back('\0');
   Fd fd(::mkstemp(name.data()));
@@ -63,8 +92,7 @@ FileResult WriteFileAtomically(const std::string& path, const std::string& bytes
     return fail(err);
   };
 
-  struct stat old {};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
   if (::fchmod(fd.get(), mode) != 0) return discard(errno);
 
   size_t done = 0;
@@ -84,13 +112,13 @@ FileResult WriteFileAtomically(const std::string& path, const std::string& bytes
     ::unlink(tmpName.c_str());
     return fail(err);
   }
-  if (::rename(tmpName.c_str(), path.c_str()) != 0) {
+  if (::rename(tmpName.c_str(), target.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmpName.c_str());
     return fail(err);
   }
   // Make the rename itself durable; failing here no longer endangers data.
-  const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);

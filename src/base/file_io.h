@@ -15,7 +15,10 @@ struct FileResult {
 // Writes `bytes` to a temporary file in the target's folder, flushes it to
 // the disk and renames it over `path`. Whatever fails, the previous file is
 // left exactly as it was and no temporary file is left behind. An existing
-// file's permission bits are kept.
+// file's permission bits are kept. A symbolic link is written through: its
+// target gets the new content (atomically, in the target's folder). An
+// existing path that is no regular file (a folder, device, FIFO, socket) is
+// refused and left alone.
 FileResult WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 enum class ReadStatus { Ok, Missing, Failed };

@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <limits>
 
@@ -109,6 +110,40 @@ std::string HexTextToBytes(std::string_view x) {
   }
   out += static_cast<char>(HexValue(token) & 0xFFu);
   return out;
+}
+
+std::string TypedHexBytes(std::string_view line) {
+  size_t b = 0, e = line.size();
+  while (b < e && line[b] == ' ')
+    ++b;
+  while (e > b && line[e - 1] == ' ')
+    --e;
+  if (b == e) throw EConvertError("The hex line holds no byte");
+  std::string out;
+  const std::string_view text = line.substr(b, e - b);
+  size_t pos = 0;
+  for (;;) {
+    const size_t blank = text.find(' ', pos);
+    const std::string_view token = text.substr(pos, blank - pos);
+    bool hex = true;
+    for (char c : token)
+      hex = hex && std::isxdigit(static_cast<unsigned char>(c));
+    if (token.empty())
+      throw EConvertError("Two blanks in a row after byte " + std::to_string(out.size()) +
+                          " of the hex line: put one blank between bytes");
+    // The token as the message shows it: a NUL would end the message.
+    std::string shown(token.substr(0, 40));
+    for (char& c : shown)
+      if (static_cast<unsigned char>(c) < 0x20) c = '?';
+    if (!hex) throw EConvertError("'" + shown + "' is not a hex byte (0-9, A-F)");
+    if (token.size() != 2)
+      throw EConvertError(
+          "'" + shown + "' is not one byte: type each byte as two hex digits" +
+          (token.size() > 2 && token.size() % 2 == 0 ? ", with a blank between bytes" : ""));
+    out += static_cast<char>(HexValue(token));
+    if (blank == std::string_view::npos) return out;
+    pos = blank + 1;
+  }
 }
 
 bool TryStrToInt(std::string_view s, int& value) {

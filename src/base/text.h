@@ -26,6 +26,11 @@ uint32_t HexValue(std::string_view h);
 std::string HexByte(unsigned value);
 // "FE FE 00 E0 03 FD" to the six bytes; an empty token gives a 00 byte.
 std::string HexTextToBytes(std::string_view x);
+// A hex line as a person types it: bytes of exactly two hex digits with
+// blanks between them, blanks at either end ignored. Anything else (two
+// blanks in a row, "123", "FEFE", a line of blanks) throws EConvertError
+// naming the token, so no byte goes out that was not typed as one.
+std::string TypedHexBytes(std::string_view line);
 
 // Decimal integer as the GUI library of the original read it: leading
 // blanks, an optional sign, decimal digits or $/0x hex, 32-bit range.

@@ -53,6 +53,8 @@ int ExchangeCsv(const Options& o, bool import, std::ostream& out, std::ostream& 
       err << "varnek-cli: " << Cp1252ToUtf8(r.message) << '\n';
       return kExitTransferError;
     }
+    for (const std::string& line : r.report)
+      err << Cp1252ToUtf8(o.table + ": " + line) << '\n';
   }
   auto report = [&](const std::vector<std::string>& lines) {
     for (const std::string& line : lines)

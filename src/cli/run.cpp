@@ -2,9 +2,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <fstream>
 #include <ostream>
 
+#include "base/file_io.h"
 #include "base/text.h"
 #include "files/channel_file.h"
 #include "rig/family.h"
@@ -214,13 +214,16 @@ bool Run::WriteTable(bool toStdoutByDefault) {
   return true;
 }
 
-void Run::WriteTranscript() {
-  if (!o_.oTranscript->count()) return;
-  std::ofstream file(o_.transcript, std::ios::binary | std::ios::trunc);
+bool Run::WriteTranscript() {
+  if (!o_.oTranscript->count()) return true;
+  // Saved like every file: never into a device or pipe the name happens to
+  // be, and the old transcript stays whole if the write fails.
+  std::string text;
   for (const std::string& line : program_->RigForm.Terminal.Lines())
-    file << line << '\n';
-  file.flush();
-  if (!file) reporter_.Error("cannot write the transcript to " + o_.transcript);
+    text += line + '\n';
+  const FileResult r = WriteFileAtomically(o_.transcript, text);
+  if (!r.ok) reporter_.Error("cannot write the transcript: " + r.message);
+  return r.ok;
 }
 
 void Run::CheckChannels(const std::vector<int>& channels) {
@@ -296,10 +299,44 @@ void Run::ReadRun() {
   if (Guarded(host_, [&] { program_->transfers.LoadFromRig1Click(); })) WaitUntilIdle();
 }
 
+void Run::LeaveOutSkipped(const std::string& done) {
+  if (tableSkipped_.empty()) return;
+  TMainForm& f = program_->MainForm;
+  bool unknown = false;
+  std::vector<bool> named(TMainForm::kChannels, false);
+  for (const SkippedLine& line : tableSkipped_) {
+    if (line.channel < 0)
+      unknown = true;
+    else
+      named[static_cast<size_t>(line.channel)] = true;
+  }
+  // A skipped line never becomes an empty row that clears a channel, and
+  // the channel a skipped line was meant for keeps what the rig holds.
+  std::string meant, empty;
+  for (int n = 0; n < TMainForm::kChannels; ++n) {
+    if (!f.RowChecked(n)) continue;
+    const bool isEmpty = Trim(f.RowFreq(n)).empty();
+    if (named[static_cast<size_t>(n)]) {
+      meant += (meant.empty() ? "" : " ") + ChannelText(n);
+      f.cb[static_cast<size_t>(n)].SetChecked(false);
+    } else if (isEmpty && unknown) {
+      empty += (empty.empty() ? "" : " ") + ChannelText(n);
+      f.cb[static_cast<size_t>(n)].SetChecked(false);
+    }
+  }
+  if (!meant.empty())
+    reporter_.Error("not " + done + ": " + meant + " (their lines in " + o_.table +
+                    " were skipped)");
+  if (!empty.empty())
+    reporter_.Error("not " + done + " as empty channels, since " + o_.table +
+                    " has lines that were skipped: " + empty);
+}
+
 void Run::WriteRun() {
   Program& p = *program_;
   Transfers& t = p.transfers;
   CheckChannels(o_.channelList);
+  LeaveOutSkipped("written");
   if (o_.changedOnly) {
     // The compare's rows are only the means here; what it found is told by
     // the write's own count.
@@ -330,6 +367,7 @@ void Run::WriteRun() {
 void Run::DiffRun() {
   Transfers& t = program_->transfers;
   CheckChannels(o_.channelList);
+  LeaveOutSkipped("compared");
   t.OnCompared = [this](const std::vector<Transfers::Compared>& rows) {
     for (const Transfers::Compared& c : rows) {
       if (c.noAnswer)
@@ -363,6 +401,12 @@ void Run::Click() {
     if (Trim(p.MainForm.RowFreq(n)).empty())
       throw UsageError{"click --to-rig: channel " + ChannelText(n) +
                        " has no frequency in the table (give --table)"};
+    for (const SkippedLine& line : tableSkipped_)
+      if (line.channel == n) {
+        reporter_.Error("channel " + ChannelText(n) + " not written: line " +
+                        std::to_string(line.line) + " of " + o_.table + " was skipped");
+        return;
+      }
     p.SetDLG.cbCcr.SetChecked(true);
     p.MainForm.cbCcr.SetChecked(true);
   }
@@ -449,6 +493,9 @@ int Run::Execute() {
       reporter_.Error(r.message);
       return kExitTransferError;
     }
+    for (const std::string& line : r.report)
+      reporter_.Message(o_.table + ": " + line);
+    tableSkipped_ = r.skipped;
   }
   reporter_.CountErrors(true);
   p.transfers.OnBackupMade = [this](const std::string& path) { reporter_.Message("backup: " + path); };
@@ -464,7 +511,7 @@ int Run::Execute() {
   } else {
     written = WriteTable(verb_ == Verb::Read || verb_ == Verb::Click);
   }
-  WriteTranscript();
+  if (!WriteTranscript()) written = false;
   p.FormClose(false);
   if (host_.stopped) {
     reporter_.Message("stopped");

@@ -44,12 +44,15 @@ class Run {
   void WriteRun();
   void DiffRun();
   bool ClearRun();  // false: the user said No
+  // Unchecks what a table file's skipped lines leave in doubt: the
+  // channels they seem to be about, and rows that would clear a channel.
+  void LeaveOutSkipped(const std::string& done);
   void Click();
   void Send();
   void Restore();
   void CheckReaction();
   bool WriteTable(bool toStdoutByDefault);
-  void WriteTranscript();
+  bool WriteTranscript();  // false: it could not be written
 
   const Options& o_;
   const Verb verb_;
@@ -64,6 +67,8 @@ class Run {
   bool portReports_ = false;
   std::string openFailure_;
   bool silentRig_ = false;  // a CI-V rig acknowledged nothing of the command
+  // The lines of the --table file the reader did not take.
+  std::vector<SkippedLine> tableSkipped_;
   // Last, so that it goes first: its end may still run the port's handlers
   // set here, which use the members above.
   std::unique_ptr<Program> program_;

@@ -220,7 +220,8 @@ std::string HertzText(long long hertz, int decimals) {
   return digits;
 }
 
-std::string ImportedName(std::string_view text, size_t maxLength, std::vector<std::string>& notes) {
+std::string ImportedName(std::string_view text, size_t maxLength, std::vector<std::string>& notes,
+                         std::string_view modelCode) {
   std::string name;
   if (IsValidUtf8(text)) {
     bool lossy = false;
@@ -241,6 +242,14 @@ std::string ImportedName(std::string_view text, size_t maxLength, std::vector<st
   if (maxLength > 0 && name.size() > maxLength) {
     notes.push_back("name cut to the rig's " + std::to_string(maxLength) + " characters");
     name.resize(maxLength);
+  }
+  const std::string bad = NameCharactersRigCannotHold(name, modelCode);
+  if (!bad.empty()) {
+    std::string shown;
+    for (const char c : bad)
+      shown += std::string(shown.empty() ? "" : " ") + c;
+    notes.push_back("characters the " + std::string(modelCode) + " cannot hold (" + shown +
+                    "); the channel is not written until they are changed");
   }
   return name;
 }

@@ -101,8 +101,10 @@ std::string HertzText(long long hertz, int decimals);
 // A name from a file (UTF-8, or cp1252 bytes when it is not valid UTF-8) to
 // the table's cp1252, one line: control characters become blanks, and it is
 // cut to `maxLength` when that is not 0. Each change adds a note (without
-// the row's prefix).
-std::string ImportedName(std::string_view text, size_t maxLength, std::vector<std::string>& notes);
+// the row's prefix), and so do characters the memory of `modelCode` cannot
+// hold (kept in the table; a write refuses the channel until they change).
+std::string ImportedName(std::string_view text, size_t maxLength, std::vector<std::string>& notes,
+                         std::string_view modelCode = {});
 
 // Text from a file quoted in a report line (report lines are cp1252 like
 // every text of the core): converted like a name, at most 40 characters.

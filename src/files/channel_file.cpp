@@ -1,12 +1,14 @@
 #include "files/channel_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
-#include "window/channel_window.h"
+#include "base/cp1252.h"
 #include "base/text.h"
-#include "rig/kept_hint.h"
 #include "rig/freq.h"
+#include "rig/kept_hint.h"
+#include "window/channel_window.h"
 
 namespace varnek {
 namespace {
@@ -157,8 +159,53 @@ ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation) {
   return c;
 }
 
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The start of a line as a report quotes it: printable ASCII, anything
+// else as '?' (the line may be binary), cut after 30 characters.
+std::string Quoted(std::string_view line) {
+  std::string out = "'";
+  for (size_t i = 0; i < line.size() && i < 30; ++i) {
+    const char c = line[i];
+    out += c == '\t' ? ' ' : (c < ' ' || c > '~') ? '?' : c;
+  }
+  return out + (line.size() > 30 ? "...'" : "'");
+}
+
+// The leading one or two digits of a line that is not a channel line, as
+// the channel it was probably meant for.
+int SeemingChannel(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && line[i] == ' ')
+    ++i;
+  size_t digits = 0;
+  while (i + digits < line.size() && IsDigit(line[i + digits]))
+    ++digits;
+  if (digits == 0 || digits > 2) return -1;
+  if (i + digits < line.size() && std::isalpha(static_cast<unsigned char>(line[i + digits])))
+    return -1;  // "5th", "1a"
+  return ChannelNumberOf(line.substr(i, digits));
+}
+
+}  // namespace
+
+int ChannelNumberOf(std::string_view field) {
+  const std::string number = Trim(field);
+  if (number.empty() || number.size() > 2 || !IsAllDigits(number)) return -1;
+  for (char c : field)  // blanks around the digits, nothing else
+    if (!IsDigit(c) && c != ' ') return -1;
+  return std::stoi(number);
+}
+
 void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
                         const std::function<void(const ChannelLine&)>& apply) {
+  if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
   // CR LF, LF and a lone CR (files from old Macs and some editors) each end
   // a line; with CR alone taken for none, the first row's name swallowed
   // the whole rest of the file.
@@ -171,11 +218,68 @@ void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
   }
 }
 
+ChannelFileLines ReadChannelLines(std::string_view bytes, FreqNotation notation) {
+  ChannelFileLines out;
+  const bool utf8 = bytes.starts_with(kUtf8Mark);
+  if (utf8) bytes.remove_prefix(kUtf8Mark.size());
+  int number = 0;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    const std::string_view text = bytes.substr(pos, end - pos);
+    ++number;
+    ChannelLine line = ParseChannelLine(text, notation);
+    const int channel = ChannelNumberOf(line.number);
+    // A channel line has its number and at least one TAB after it: a lone
+    // number is as likely a stray line of another file as a channel.
+    if (channel >= 0 && text.find('\t') != std::string_view::npos) {
+      line.number = ChannelText(channel);
+      if (utf8) {
+        bool lossy = false;
+        line.name = Utf8ToCp1252(line.name, &lossy);
+        line.mode = Utf8ToCp1252(line.mode, &lossy);
+        if (lossy)
+          out.notes.push_back("line " + std::to_string(number) + " (channel " + line.number +
+                              "): characters the file's UTF-8 holds and Windows Latin does "
+                              "not became '?'");
+      }
+      out.channels.push_back(std::move(line));
+    } else if (!Trim(text).empty() && !text.starts_with('#')) {
+      // A line that starts with '#' is a comment (a backup's first line
+      // says which rig and when); anything else is reported.
+      const std::string field = Trim(line.number);
+      std::string why;
+      if (channel >= 0)
+        why = "a channel number without the TAB-separated fields after it";
+      else if (!field.empty() && IsAllDigits(field) && field.size() <= 3)
+        why = "channel number " + field + " is not one of 00-99";
+      else
+        why = "does not begin with a channel number 00-99 and a TAB";
+      const std::string start = Quoted(text);
+      out.skipped.push_back({number, start,
+                             "line " + std::to_string(number) + " skipped: " + start + " " +
+                                 (why.starts_with("does") ? why : "(" + why + ")"),
+                             channel >= 0 ? channel : SeemingChannel(text)});
+    }
+    if (end == std::string_view::npos) break;
+    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+  }
+  return out;
+}
+
+std::vector<std::string> SkippedReport(const ChannelFileLines& lines, size_t limit) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < lines.skipped.size() && i < limit; ++i)
+    out.push_back(lines.skipped[i].report);
+  if (lines.skipped.size() > limit)
+    out.push_back("and " + std::to_string(lines.skipped.size() - limit) + " more lines skipped");
+  out.insert(out.end(), lines.notes.begin(), lines.notes.end());
+  return out;
+}
+
 void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table) {
-  ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
-    const int n = ChannelIndexOf(c.number);
-    if (n >= 0) table[static_cast<size_t>(n)] = {c.freq, c.mode, c.name, c.kept};
-  });
+  for (const ChannelLine& c : ReadChannelLines(bytes, notation).channels)
+    table[static_cast<size_t>(ChannelIndexOf(c.number))] = {c.freq, c.mode, c.name, c.kept};
 }
 
 ChannelFileResult SaveChannelFile(const std::string& path, const ChannelTable& table,
@@ -200,11 +304,17 @@ ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation
     case ReadStatus::Ok:
       break;
   }
-  ChannelFileResult r{true, {}, 0};
-  ForEachChannelLine(bytes, notation, [&](const ChannelLine& c) {
-    if (ChannelIndexOf(c.number) >= 0) ++r.lines;
+  const ChannelFileLines lines = ReadChannelLines(bytes, notation);
+  if (lines.channels.empty() && !lines.skipped.empty())
+    return Failure("Not a channel file: ",
+                   path + ": no line begins with a channel number 00-99 and a TAB (line " +
+                       std::to_string(lines.skipped.front().line) + ": " +
+                       lines.skipped.front().start + ")");
+  ChannelFileResult r{true, {}, static_cast<int>(lines.channels.size())};
+  r.report = SkippedReport(lines);
+  r.skipped = lines.skipped;
+  for (const ChannelLine& c : lines.channels)
     setChannel(c);
-  });
   return r;
 }
 

@@ -53,12 +53,42 @@ ChannelLine ParseChannelLine(std::string_view line, FreqNotation notation);
 std::string LoadPadding(size_t length, FreqNotation notation);
 
 // Calls `apply` for every line of `bytes` in order, whatever it holds; lines
-// end at LF, a CR before it is dropped, the last line needs no end. Which
-// lines name a channel is up to `apply` (a table writer ignores the rest).
+// end at LF, CR LF or a lone CR, the last line needs no end. A UTF-8
+// byte-order mark before the first line is dropped. Which lines name a
+// channel is up to `apply`.
 void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
                         const std::function<void(const ChannelLine&)>& apply);
-// Puts every line whose number is exactly "00".."99" into its row; other
-// lines are skipped. Rows without a line keep what they held.
+
+// The channel a line's number field names: one or two digits with blanks
+// around them ("05", "5", " 5 "), else -1.
+int ChannelNumberOf(std::string_view field);
+
+// A line the reader did not take.
+struct SkippedLine {
+  int line = 0;       // counted from 1
+  std::string start;  // the line's start as a report quotes it: 'Location,Name,...'
+  // Why, for a person: "line 3 skipped: 'Location,Name,…' does not begin
+  // with a channel number 00-99 and a TAB".
+  std::string report;
+  // The channel the line seems to be about (its leading one or two digits,
+  // "5,Name,…" or "05 14.250 USB" typed with blanks), else -1. A write from
+  // the file leaves that channel alone.
+  int channel = -1;
+};
+
+// The file as the reader takes it: the channel lines in file order, their
+// numbers made two digits, and every other line that is not blank. A file
+// with a byte-order mark is UTF-8 (an editor's "UTF-8 with BOM"): its texts
+// are turned into cp1252.
+struct ChannelFileLines {
+  std::vector<ChannelLine> channels;
+  std::vector<SkippedLine> skipped;
+  std::vector<std::string> notes;  // names that cp1252 cannot hold, per line
+};
+ChannelFileLines ReadChannelLines(std::string_view bytes, FreqNotation notation);
+
+// Puts every channel line into its row; other lines are skipped. Rows
+// without a line keep what they held.
 void ApplyChannelFile(std::string_view bytes, FreqNotation notation, ChannelTable& table);
 
 struct ChannelFileResult {
@@ -67,16 +97,26 @@ struct ChannelFileResult {
   // and the system's reason.
   std::string message;
   int lines = 0;  // lines written, or lines that named a channel on load
+  // On load: the lines not taken and what else a person should know, one
+  // report line each, and the channels skipped lines seem to be about.
+  std::vector<std::string> report;
+  std::vector<SkippedLine> skipped;
 };
+
+// The report lines of a load, at most `limit` of the skipped ones and a
+// count of the rest.
+std::vector<std::string> SkippedReport(const ChannelFileLines& lines, size_t limit = 10);
 
 // Writes the table through a temporary file renamed over `path`, so a
 // failed save leaves the previous file as it was. An empty table writes an
 // empty file.
 ChannelFileResult SaveChannelFile(const std::string& path, const ChannelTable& table,
                                   FreqNotation notation);
-// Reads `path` and applies it with `setChannel(number, freq, mode, name)`
-// for each line. The file is only read; nothing is applied when it cannot
-// be read.
+// Reads `path` and applies it with `setChannel` for each channel line, in
+// file order. The file is only read. Nothing is applied when it cannot be
+// read, or when no line of it is a channel line but some line holds
+// something (a CSV or another file given by mistake): such a file is
+// refused, never taken for an empty table. An empty file is an empty table.
 ChannelFileResult LoadChannelFile(const std::string& path, FreqNotation notation,
                                   const std::function<void(const ChannelLine&)>& setChannel);
 

@@ -32,18 +32,23 @@ std::string Row(int line) {
 // Column positions by header name; -1 for a column the file lacks.
 struct Columns {
   int location = -1, name = -1, frequency = -1, duplex = -1, mode = -1, offset = -1, tone = -1,
-      rTone = -1, cTone = -1, dtcs = -1, skip = -1;
+      rTone = -1, cTone = -1, dtcs = -1, polarity = -1, skip = -1;
 };
 
 Columns FindColumns(const std::vector<std::string>& header) {
   Columns c;
-  const std::pair<const char*, int Columns::*> keys[] = {
-      {"location", &Columns::location}, {"name", &Columns::name},
-      {"frequency", &Columns::frequency}, {"duplex", &Columns::duplex},
-      {"mode", &Columns::mode},         {"offset", &Columns::offset},
-      {"tone", &Columns::tone},         {"rtonefreq", &Columns::rTone},
-      {"ctonefreq", &Columns::cTone},   {"dtcscode", &Columns::dtcs},
-      {"skip", &Columns::skip}};
+  const std::pair<const char*, int Columns::*> keys[] = {{"location", &Columns::location},
+                                                         {"name", &Columns::name},
+                                                         {"frequency", &Columns::frequency},
+                                                         {"duplex", &Columns::duplex},
+                                                         {"mode", &Columns::mode},
+                                                         {"offset", &Columns::offset},
+                                                         {"tone", &Columns::tone},
+                                                         {"rtonefreq", &Columns::rTone},
+                                                         {"ctonefreq", &Columns::cTone},
+                                                         {"dtcscode", &Columns::dtcs},
+                                                         {"dtcspolarity", &Columns::polarity},
+                                                         {"skip", &Columns::skip}};
   for (size_t i = 0; i < header.size(); ++i) {
     const std::string key = CsvKey(header[i]);
     for (const auto& [name, column] : keys)
@@ -101,7 +106,12 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
     else
       report.Add(at + "offset \"" + ReportText(offset) + "\" " + why + "; channel " + number +
                  " gets none");
-  } else if (!duplex.empty() && duplex != "off") {
+  } else if (duplex == "off") {
+    // CHIRP's "off" forbids transmitting on the channel; none of these
+    // rigs' memories can hold that, and a simplex channel would transmit.
+    report.Add(at + "duplex off (transmit disabled) is not kept; channel " + number +
+               " is a simplex channel that transmits");
+  } else if (!duplex.empty()) {
     report.Add(at + "duplex " + ReportText(duplex) + " is not kept; channel " + number +
                " holds the receive frequency only");
   }
@@ -123,6 +133,11 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
     if (!code.empty() && code.size() <= 3 && code.find_first_not_of("01234567") == std::string::npos) {
       e.squelch = MemoryExtras::Squelch::Dtcs;
       e.dtcsCode = StrToInt(code);
+      // The rigs' DCS is always normal polarity on both sides.
+      const std::string polarity = UpperCase(Trim(Field(fields, col.polarity)));
+      if (!polarity.empty() && polarity != "NN")
+        report.Add(at + "DtcsPolarity " + ReportText(polarity) + " is not kept; channel " + number +
+                   " uses normal polarity (NN)");
     } else {
       fail("DtcsCode \"" + ReportText(code) + "\"");
     }
@@ -268,7 +283,7 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
                    ChannelText(number) + " takes the band-plan mode " + ch.mode);
     }
     std::vector<std::string> notes;
-    ch.name = ImportedName(Field(rec.fields, col.name), nameLength, notes);
+    ch.name = ImportedName(Field(rec.fields, col.name), nameLength, notes, modelCode);
     for (const std::string& note : notes)
       report.Add(at + "name \"" + ReportText(Field(rec.fields, col.name)) + "\": " + note);
     long long splitHz = 0;

@@ -271,7 +271,7 @@ std::optional<ImportedChannel> ChannelOf(std::vector<std::string> fields, const 
   std::vector<std::string> notes;
   // Rigs pad their name fields with blanks; the rig's own answer parser
   // trims them too.
-  ch.name = ImportedName(Trim(Field(fields, c.desc)), RigNameLength(modelCode), notes);
+  ch.name = ImportedName(Trim(Field(fields, c.desc)), RigNameLength(modelCode), notes, modelCode);
   for (const std::string& note : notes)
     report.Add(where + "name \"" + ReportText(Field(fields, c.desc)) + "\": " + note);
   const MemoryExtras extras = ExtrasOfRecord(fields, c);
@@ -309,6 +309,35 @@ MemoryExtras RigmemExtras(const KeptFields& kept, Layout layout, const std::stri
   return *e;
 }
 
+// The records of a rigmem file as rigmem writes and reads them: one per
+// line, split at every separator. rigmem never quotes, so a '"' is part of
+// a name; a CSV reader's quoting would take a name beginning with one as
+// the start of a field that runs over every following line.
+std::vector<CsvRecord> RigmemRecords(std::string_view bytes, char separator) {
+  std::vector<CsvRecord> records;
+  int line = 0;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    const std::string_view text = bytes.substr(pos, end - pos);
+    ++line;
+    if (!Trim(text).empty()) {
+      CsvRecord rec{line, {}};
+      size_t from = 0;
+      for (;;) {
+        const size_t cut = text.find(separator, from);
+        rec.fields.emplace_back(text.substr(from, cut - from));
+        if (cut == std::string_view::npos) break;
+        from = cut + 1;
+      }
+      records.push_back(std::move(rec));
+    }
+    if (end == std::string_view::npos) break;
+    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+  }
+  return records;
+}
+
 }  // namespace
 
 ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode) {
@@ -323,12 +352,7 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
     return result;
   }
   const char separator = first[3];
-  std::string error;
-  const std::vector<CsvRecord> records = ReadCsvRecords(bytes, separator, &error);
-  if (records.empty()) {
-    result.message = error;
-    return result;
-  }
+  const std::vector<CsvRecord> records = RigmemRecords(bytes, separator);
   const RigmemColumns columns = ColumnsOf(records.front().fields);
   if (columns.freq < 0) {
     result.message = "the rigmem header has no freq column";
@@ -336,15 +360,18 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
   }
   result.ok = true;
   ImportReport report(result.report);
-  if (!error.empty()) report.Add("the file could not be read to its end: " + error);
   std::vector<int> lineOf(100, 0);
   int empty = 0;
+  std::string emptyLines;
   for (size_t r = 1; r < records.size(); ++r) {
     const CsvRecord& rec = records[r];
     const std::string where = Row(rec.line);
     std::vector<std::string> fields = rec.fields;
     JoinSplitName(fields, columns, separator);
+    const int emptyBefore = empty;
     std::optional<ImportedChannel> ch = ChannelOf(fields, where, columns, modelCode, report, empty);
+    if (empty > emptyBefore)
+      emptyLines += (emptyLines.empty() ? "" : ", ") + std::to_string(rec.line);
     if (!ch) continue;
     const auto n = static_cast<size_t>(ch->channel);
     if (lineOf[n] > 0)
@@ -358,8 +385,10 @@ ChannelImport ParseRigmemCsv(std::string_view bytes, std::string_view modelCode)
   if (empty > 0)
     report.Add(std::to_string(empty) +
                (empty == 1
-                    ? " channel is empty in the file (frequency 0); the table's is left"
-                    : " channels are empty in the file (frequency 0); the table's are left"));
+                    ? " channel is empty in the file (frequency 0); the table's is left (line "
+                    : " channels are empty in the file (frequency 0); the table's are left "
+                      "(lines ") +
+               emptyLines + ")");
   report.Finish();
   return result;
 }

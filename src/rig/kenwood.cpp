@@ -58,15 +58,90 @@ size_t KeptLength(const std::string& modelCode) {
   return n;
 }
 
-// Kept fields that may go into this model's write: the same model, the
-// layout's length, and nothing that would end or break the command.
-bool Usable(const KeptFields& kept, const std::string& modelCode) {
-  if (kept.model != modelCode || kept.fields.size() != KeptLength(modelCode)) return false;
-  for (const char c : kept.fields)
-    if (c == ';' || static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
-      return false;
-  return true;
+// What each place of a model's kept fields allows, in the order the fields
+// are kept: digits, or one of a code list. Hand-edited files
+// and other programs' exports reach the write this way, and the rig refuses
+// (or worse, stores) a record with a letter where it counts tones.
+struct KeptPlace {
+  size_t length;
+  const char* allowed;  // nullptr: digits
+  const char* name;
+};
+std::vector<KeptPlace> KeptPlaces(const std::string& modelCode) {
+  if (FamilyOf(modelCode) == RigFamily::Ft2000)
+    return {{1, "+-", "clarifier sign"}, {4, nullptr, "clarifier offset"},
+            {1, "01", "RX clarifier"},   {1, "01", "TX clarifier"},
+            {1, nullptr, "VFO/memory"},  {1, nullptr, "CTCSS mode"},
+            {2, nullptr, "tone number"}, {1, "012", "shift"}};
+  if (IsTs2000(modelCode))
+    return {{1, "01", "lockout"},         {1, "0123", "tone type"}, {2, nullptr, "tone number"},
+            {2, nullptr, "CTCSS number"}, {3, nullptr, "DCS code"}, {1, "01", "reverse"},
+            {1, "0123", "shift"},         {9, nullptr, "offset"},   {2, nullptr, "step"},
+            {1, nullptr, "memory group"}};
+  if (FamilyOf(modelCode) == RigFamily::Kenwood)
+    return {{1, "01", "lockout"}, {1, "01", "tone switch"}, {2, nullptr, "tone number"}};
+  return {};
 }
+
+// Kept fields that go into this model's write: the same model's, checked by
+// KeptFieldsProblem before anything is built.
+bool Usable(const KeptFields& kept, const std::string& modelCode) {
+  return !kept.Empty() && kept.model == modelCode && KeptLength(modelCode) > 0;
+}
+
+// A character as a message shows it: printable as it is, else its code.
+std::string Shown(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20 || u == 0x7F) return "0x" + HexByte(u);
+  return std::string("'") + c + "'";
+}
+
+// "0123" as "0, 1, 2, 3".
+std::string Listed(std::string_view codes) {
+  std::string out;
+  for (const char c : codes)
+    out += std::string(out.empty() ? "" : ", ") + c;
+  return out;
+}
+
+}  // namespace
+
+std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCode) {
+  if (!Usable(kept, modelCode)) return {};
+  const std::string& f = kept.fields;
+  if (f.size() != KeptLength(modelCode))
+    return "the kept fields \"" + f.substr(0, 30) + "\" are " + std::to_string(f.size()) +
+           " characters long; the " + modelCode + " keeps " + std::to_string(KeptLength(modelCode));
+  size_t at = 0;
+  for (const KeptPlace& p : KeptPlaces(modelCode)) {
+    for (size_t i = at; i < at + p.length; ++i) {
+      const bool ok = p.allowed ? std::string_view(p.allowed).find(f[i]) != std::string_view::npos
+                                : (f[i] >= '0' && f[i] <= '9');
+      if (!ok)
+        return std::string("the kept field's ") + p.name + " (" +
+               (p.allowed ? "one of " + Listed(p.allowed) : std::string("digits")) + ") holds " +
+               Shown(f[i]) + " at character " + std::to_string(i + 1);
+    }
+    at += p.length;
+  }
+  // The transmit side: eleven frequency digits and the mode code.
+  if (!kept.tx.empty() && (kept.tx.size() != 12 || !IsAllDigits(kept.tx)))
+    return "the kept transmit side \"" + kept.tx.substr(0, 20) +
+           "\" is not eleven frequency digits and a mode code";
+  return {};
+}
+
+std::string NameCharactersRigCannotHold(std::string_view name, std::string_view modelCode) {
+  if (!IsTs2000(modelCode)) return {};
+  std::string bad;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u < 0x20 || u > 0x7E || c == ';') && bad.find(c) == std::string::npos) bad += c;
+  }
+  return bad;
+}
+
+namespace {
 
 // Hertz read as the rig's answers are: leading blanks, then digits up to
 // the first other character.
@@ -120,6 +195,19 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   if (code.empty()) return {{}, rigops::ModeRefusal(cc, mode)};
   const std::string digits = KenwoodFreqDigits(f.hertz, modelCode);
   const bool keep = Usable(kept, modelCode);
+  if (const std::string problem = KeptFieldsProblem(kept, modelCode); !problem.empty())
+    return {{}, "Channel " + cc + ": " + problem + "; the channel was not written."};
+  if (IsTs2000(modelCode)) {
+    const std::string bad = NameCharactersRigCannotHold(Trim(name), modelCode);
+    if (!bad.empty()) {
+      std::string shown;
+      for (char c : bad)
+        shown += (shown.empty() ? "" : " ") + Shown(c);
+      return {{},
+              "Channel " + cc + ": the name holds characters the " + modelCode + " cannot hold (" +
+                  shown + "); the channel was not written."};
+    }
+  }
   if (ft2000) {
     const std::string before = keep ? kept.fields.substr(0, 7) : "+000000";
     const std::string after = keep ? kept.fields.substr(7) : "00000";

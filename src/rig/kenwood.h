@@ -4,6 +4,7 @@
 // first half builds commands and parses answers without any I/O; the second
 // sends, paces and stores through a RigContext.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/kept_fields.h"
@@ -28,11 +29,23 @@ std::string KenwoodReadCommand(const std::string& channel, const std::string& mo
 // Memory write without CR LF. An empty frequency writes the empty channel.
 // Refused when the frequency text is no frequency, reads two ways or lies
 // outside what the model stores, or the dialect has no code for the mode.
-// Fields kept from a read of the same model go back as they were; without
-// them the record's other fields are zeros (no tone, no shift, no lockout).
+// Fields kept from a read of the same model go back as they were (a kept
+// field with a character its place does not allow refuses the row, and so
+// does a TS-2000 name the rig cannot hold); without them the record's other
+// fields are zeros (no tone, no shift, no lockout).
 RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& freq,
                                const std::string& mode, const std::string& name,
                                const std::string& modelCode, const KeptFields& kept = {});
+// Why kept fields of `modelCode` cannot go into its write ("the tone type
+// (0-3) is 'Z'"), empty when each character is what its place of the
+// record allows, or when they belong to another model (those are left out,
+// as for a row typed by hand). A split's transmit side must be eleven
+// frequency digits and a mode code.
+std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCode);
+// The characters of `name` (cp1252) that the model's memory cannot hold,
+// each once, in order; empty when it holds them all or keeps no names. The
+// TS-2000 shows printable ASCII; a ';' would end its write command.
+std::string NameCharactersRigCannotHold(std::string_view name, std::string_view modelCode);
 // The record's fields the table does not show, as a read of `modelCode`
 // keeps them, from one complete memory answer ("MR…;"); empty when the
 // answer is too short to hold them.

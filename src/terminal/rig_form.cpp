@@ -128,26 +128,43 @@ void TRigForm::FormClose(Profile& settings) {
   if (!r.ok) host_.ReportError(r.message);
 }
 
-void TRigForm::SendLine(const std::string& text) {
+std::string TRigForm::LineBytes(const std::string& text) const {
   const std::string code = main_.shared.ModelCode.Get();
-  std::string bytes = IsAscii(FamilyOf(code)) ? text : HexTextToBytes(text);
+  std::string bytes = IsAscii(FamilyOf(code)) ? text : TypedHexBytes(text);
   if (cbAddLF.Checked()) bytes += "\r\n";
+  return bytes;
+}
+
+void TRigForm::SendBytes(const std::string& bytes) {
   if (BeforeSend) BeforeSend();
   port_.SendText(bytes);
 }
 
+void TRigForm::SendLine(const std::string& text) {
+  SendBytes(LineBytes(text));
+}
+
 void TRigForm::SendBtnClick() {
   if (!cbWorm.Checked()) {
-    for (const TEdit& line : Edit) {
-      if (line.Text().empty()) continue;
-      SendLine(line.Text());
+    // Every line is converted before the first goes out: a typing error in
+    // the third line must not leave the rig with half a command sequence.
+    std::vector<std::string> lines;
+    for (const TEdit& line : Edit)
+      if (!line.Text().empty()) lines.push_back(LineBytes(line.Text()));
+    for (const std::string& bytes : lines) {
+      SendBytes(bytes);
       host_.Sleep(main_.shared.CommandInterval);
     }
     return;
   }
-  std::string worm = Edit[0].Text();
+  // Hex lines are joined without their end blanks, each a whole number of
+  // bytes; ASCII lines are joined as typed.
+  const bool ascii = IsAscii(FamilyOf(main_.shared.ModelCode.Get()));
+  const auto part = [ascii](const std::string& t) { return ascii ? t : Trim(t); };
+  std::string worm = part(Edit[0].Text());
   for (int i = 1; i < 4; ++i)
-    if (!Edit[i].Text().empty()) worm += " " + Edit[i].Text();
+    if (!part(Edit[i].Text()).empty())
+      worm += (worm.empty() && !ascii ? "" : " ") + part(Edit[i].Text());
   SendLine(worm);
 }
 

@@ -54,7 +54,8 @@ class TRigForm {
 
   void SendBtnClick();
   // Sends one text in the family's form: ASCII as typed, anything else as
-  // hex text turned into bytes; CR LF after it when "Add LF" is checked.
+  // hex bytes (TypedHexBytes: a malformed line throws and sends nothing);
+  // CR LF after it when "Add LF" is checked.
   void SendLine(const std::string& text);
   void Button1Click();
   void DelEd4Click();
@@ -83,6 +84,8 @@ class TRigForm {
   std::function<void()> OnRead;
 
  private:
+  std::string LineBytes(const std::string& text) const;
+  void SendBytes(const std::string& bytes);
   bool PutIntoFirstEmpty(const std::string& text, int first, int last);
 
   Host& host_;

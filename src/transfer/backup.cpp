@@ -237,13 +237,19 @@ std::string Transfers::NewestBackup() const {
 
 bool Transfers::LoadBackupIntoTable(const std::string& path) {
   std::vector<ChannelLine> lines;
-  const ChannelFileResult r =
-      LoadChannelFile(path, FreqNotation::TwoPoints, [&](const ChannelLine& line) {
-        if (ChannelIndexOf(line.number) >= 0) lines.push_back(line);
-      });
+  const ChannelFileResult r = LoadChannelFile(
+      path, FreqNotation::TwoPoints, [&](const ChannelLine& line) { lines.push_back(line); });
   if (!r.ok) {
     Tell(r.message);
     return false;
+  }
+  // A line the reader skipped is in no row: its channel is neither
+  // written nor cleared.
+  if (!r.report.empty()) {
+    std::string text = path + ": these lines were not taken:";
+    for (const std::string& line : r.report)
+      text += "\r" + line;
+    Tell(text);
   }
   for (int n = 0; n < ChannelWindow::kChannels; ++n)
     form_.SetRowChecked(n, false);

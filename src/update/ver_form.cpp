@@ -133,8 +133,19 @@ void TVerForm::Check() {
     return;
   }
   const Profile versionFile(file);
-  const std::string serverVersion =
-      Piece(Trim(versionFile.ReadString("Varnek", "Version")), " ", 1, 1);
+  const std::string value = Trim(versionFile.ReadString("Varnek", "Version"));
+  const std::string serverVersion = Piece(value, " ", 1, 1);
+  // A page of the server's instead of the file (an error page, a portal's
+  // login) or a broken file tells nothing about versions.
+  if (!IsVersionText(serverVersion)) {
+    lbVersion.SetVisible(false);
+    lbVersion2.SetVisible(false);
+    lbLoad.SetVisible(false);
+    StatusBar1.SetCaption("Check failed: " + job->url +
+                          (value.empty() ? " is no version file (no Version in section Varnek)"
+                                         : " names no version: '" + value.substr(0, 40) + "'"));
+    return;
+  }
   if (IsNewerVersion(serverVersion, running)) {
     lbVersion2.SetCaption("New Version " + serverVersion);
     lbVersion2.SetVisible(true);

@@ -35,6 +35,20 @@ bool IsNewerVersion(std::string_view candidate, std::string_view running) {
   return false;
 }
 
+bool IsVersionText(std::string_view text) {
+  size_t parts = 0;
+  while (true) {
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+      ++digits;
+    if (digits == 0 || digits > 9 || ++parts > 4) return false;
+    text.remove_prefix(digits);
+    if (text.empty()) return true;
+    if (text.front() != '.') return false;
+    text.remove_prefix(1);
+  }
+}
+
 std::string ProgramVersion() {
   return std::to_string(VARNEK_VERSION_MAJOR) + "." + std::to_string(VARNEK_VERSION_MINOR) + "." +
          std::to_string(VARNEK_VERSION_PATCH) + "." + std::to_string(VARNEK_VERSION_TWEAK);

@@ -15,6 +15,11 @@ std::vector<unsigned long long> VersionNumber(std::string_view text);
 // (the fourth part counts builds, not releases). (Joining the digits, as the
 // first check did, offered 1.10.0 as an update to 2.0.0.0.)
 bool IsNewerVersion(std::string_view candidate, std::string_view running);
+// True for a release's version text: one to four parts of at most nine
+// digits joined by points ("1.4.0", "2.0.0.17"). Anything else in a version
+// file (an HTML page a server sends instead, a typo) is no version, and a
+// check that finds it has failed: it must not report "no new version".
+bool IsVersionText(std::string_view text);
 // The running program's version, "major.minor.patch.tweak", from the build.
 std::string ProgramVersion();
 

@@ -251,6 +251,17 @@ TEST_F(ProgramLife, ChannelFilesFromTheMenu) {
   p->AskFileName = [](bool, const FileDialogSetup&) { return std::string(); };  // cancelled
   p->MainForm.MenuItem("LoadFromFile1").Click();
   EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");  // padded to line up
+  // Lines that are not channels are named; a file of none is refused whole.
+  p->AskFileName = [&](bool, const FileDialogSetup&) { return file; };
+  home.Write("table.txt", "My list\r\n8\t7.050.000\tCW\tX\r\n");
+  p->MainForm.MenuItem("LoadFromFile1").Click();
+  EXPECT_EQ(p->MainForm.A[8].Text(), "    7.050.000");
+  EXPECT_NE(host.Messages().back().find("\rline 1 skipped: 'My list'"), std::string::npos)
+      << host.Messages().back();
+  home.Write("table.txt", "Location,Name,Frequency\r\n7,A,7.1\r\n");
+  p->MainForm.MenuItem("LoadFromFile1").Click();
+  EXPECT_NE(host.Errors().back().find("Not a channel file"), std::string::npos);
+  EXPECT_EQ(p->MainForm.A[7].Text(), "  14.250.000");
 }
 
 TEST_F(ProgramLife, ChannelListsOfOtherProgramsFromTheMenu) {

@@ -135,15 +135,15 @@ TEST(Profile, RefusesWhatWouldNotReadBackAndLeavesTheFile) {
 
 TEST(Profile, AFailedWriteLeavesTheOldFileAndNoLitter) {
   TempFolder dir;
-  // A name so long that no temporary name beside it fits: the write must
-  // fail before anything touches the file itself.
-  const std::string name = std::string(250, 'n') + ".ini";
-  dir.Write(name, "[MainForm]\nRig=old\n");
+  // A folder where the file should be: the write must fail and leave
+  // nothing beside it.
+  const std::string name = "settings.ini";
+  dir.Write(name + "/inside.txt", "x");
   Profile p(dir / name);
   const FileResult r = p.WriteString("MainForm", "Rig", "new");
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.message.find(name), std::string::npos);
-  EXPECT_EQ(dir.Read(name), "[MainForm]\nRig=old\n");
+  EXPECT_EQ(dir.Read(name + "/inside.txt"), "x");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{name});
   // A folder that does not exist: the profile is not created somewhere else.
   EXPECT_FALSE(Profile(dir / "no/settings.ini").WriteString("MainForm", "Rig", "x").ok);

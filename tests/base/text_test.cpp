@@ -95,6 +95,42 @@ TEST(TextHex, TextToBytes) {
   EXPECT_THROW(HexTextToBytes("FE FX"), EConvertError);
 }
 
+// What a person types into the terminal goes out byte for byte or not at
+// all; the refusal names what was wrong.
+TEST(TextHex, TypedLinesAreExactOrRefused) {
+  struct Case {
+    std::string in, want, error;  // want is ignored when error is set
+  };
+  const std::vector<Case> cases = {
+      {"00 00 00 02 10", std::string("\x00\x00\x00\x02\x10", 5), ""},
+      {"00 00 00 02 10 ", std::string("\x00\x00\x00\x02\x10", 5), ""},
+      {"  fe FE 00 e0 03 FD  ", std::string("\xFE\xFE\x00\xE0\x03\xFD", 6), ""},
+      {"12  34", "", "Two blanks in a row after byte 1"},
+      {"123", "", "'123' is not one byte"},
+      {"1", "", "'1' is not one byte"},
+      {"FEFE00E003FD", "", "with a blank between bytes"},
+      {"FE FX", "", "'FX' is not a hex byte"},
+      {std::string("12\0"
+                   "34",
+                   5),
+       "", "is not a hex byte"},
+      {"", "", "holds no byte"},
+      {"   ", "", "holds no byte"},
+  };
+  for (const auto& c : cases) {
+    if (c.error.empty()) {
+      EXPECT_EQ(TypedHexBytes(c.in), c.want) << c.in;
+      continue;
+    }
+    try {
+      TypedHexBytes(c.in);
+      ADD_FAILURE() << "taken: " << c.in;
+    } catch (const EConvertError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(TextIntegers, StrToInt) {
   struct Case {
     std::string in;

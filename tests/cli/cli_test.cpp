@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -372,6 +373,52 @@ TEST_F(KenwoodCli, WriteOfRowsWithoutFrequencyEmptiesThemAndSaysSo) {
   EXPECT_TRUE(Empty(sim->GetChannel(5)));
 }
 
+// Files from editors, spreadsheets and CHIRP given as --table: read as
+// meant, or nothing written for what a skipped line leaves in doubt.
+TEST_F(KenwoodCli, TableFilesFromOtherToolsNeverEmptyAChannel) {
+  struct Case {
+    const char* what;
+    std::string file;
+    int status;
+    std::vector<std::int64_t> hz;  // channels 03, 04, 05 afterwards; 0 empty
+    std::vector<std::string> said;
+  };
+  const std::vector<Case> cases = {
+      {"byte-order mark",
+       "\xEF\xBB\xBF"
+       "03\t7.074.000\tUSB\tX\r\n4\t7.030.000\tCW\t\r\n",
+       0,
+       {7074000, 7030000, 0},
+       {"written as empty channels: 05"}},
+      {"CHIRP CSV",
+       "Location,Name,Frequency\r\n3,A,7.100000\r\n4,B,14.200000\r\n",
+       1,
+       {7050000, 14250000, 3699000},
+       {"Not a channel file", "(line 1: 'Location,"}},
+      {"skipped lines",
+       "# my list\r\n 4\t7.030.000\tCW\t\r\n3 7.1 LSB\r\n",
+       1,
+       {7050000, 7030000, 3699000},
+       {"line 1 skipped", "line 3 skipped", "not written: 03 (their lines",
+        "empty channels, since"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim->SetChannel(3, Ch(7050000, "1"));
+    sim->SetChannel(4, Ch(14250000, "2"));
+    sim->SetChannel(5, Ch(3699000, "3"));
+    files.Write("t.txt", c.file);
+    const Result r = RunRig({"--table", files / "t.txt", "write", "3-5"});
+    EXPECT_EQ(r.status, c.status) << r.err;
+    for (const std::string& text : c.said)
+      EXPECT_NE(r.err.find(text), std::string::npos) << text << "\n" << r.err;
+    for (int n = 3; n <= 5; ++n) {
+      const auto ch = sim->GetChannel(n);
+      EXPECT_EQ(Empty(ch) ? 0 : ch->hz, c.hz[static_cast<size_t>(n - 3)]) << n;
+    }
+  }
+}
+
 TEST_F(KenwoodCli, ClearWithYesEmptiesTheChannels) {
   const Result r = RunRig({"clear", "3,5", "--yes"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
@@ -581,6 +628,11 @@ TEST_F(KenwoodCli, AnOutFileThatCannotBeWrittenIsOne) {
   const Result r = RunRig({"--out", files / "no-folder/out.txt", "read", "3"});
   EXPECT_EQ(r.status, kExitTransferError) << r.err;
   EXPECT_NE(r.err.find("out.txt"), std::string::npos) << r.err;
+  // A transcript named after a pipe is refused, not written into it.
+  ASSERT_EQ(::mkfifo((files / "pipe").c_str(), 0644), 0);
+  const Result t = RunRig({"--transcript", files / "pipe", "read", "3"});
+  EXPECT_EQ(t.status, kExitTransferError) << t.err;
+  EXPECT_NE(t.err.find("pipe: not a regular file"), std::string::npos) << t.err;
 }
 
 // The stopper thread's SIGINT may arrive just after the command has put the

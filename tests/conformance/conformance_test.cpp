@@ -389,17 +389,28 @@ TEST_P(Conformance, Names) {
     rows.push_back({n++, "14.200.000", "USB", name});
   }
   rows.push_back({n++, "14.200.000", "USB", "ZZZZZZZZ"});
+  std::vector<Row> refused;
+  std::vector<std::string> notices;
   for (const auto& d : Differences()) {
-    if (d.kind != Kind::NameChanged || !Listed(d, Profile().id)) continue;
-    rows.push_back({n++, "14.200.000", "USB", d.what == ";" ? "a;b" : d.what});
+    if (!Listed(d, Profile().id)) continue;
+    if (d.kind == Kind::NameChanged) rows.push_back({n++, "14.200.000", "USB", d.what});
+    if (d.kind != Kind::NameRefused) continue;
+    refused.push_back({n, "14.200.000", "USB", "a" + d.what + "b"});
+    Sentinel(n);
+    notices.push_back("Channel " + ChannelText(n++) +
+                      ": the name holds characters the TS-2000 cannot hold (" + "'" + d.what + "'" +
+                      "); the channel was not written.");
   }
-  Type(rows);
-  Save(Channels(rows));
-  ExpectRefusals({});
+  std::vector<Row> all = rows;
+  all.insert(all.end(), refused.begin(), refused.end());
+  Type(all);
+  Save(Channels(all));
+  ExpectRefusals(notices);
+  for (const Row& r : refused)
+    ExpectSentinel(r.channel);
   Form().ClearFM1Click();
   Load(Channels(rows));
   for (Row r : rows) {
-    if (r.name == "a;b") r.name = "a b";
     if (const Difference* d = Find(Profile().id, Kind::NameChanged, r.name)) r.name = d->becomes;
     ExpectRow(r, true);
     EXPECT_EQ(sim->GetChannel(r.channel)->name, r.name) << r.channel;

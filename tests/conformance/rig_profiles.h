@@ -158,6 +158,7 @@ enum class Kind {
   BandRefused,      // band `what` is outside what the rig stores: the write is refused
   NameDropped,      // the rig keeps no memory names
   NameChanged,      // a name character or length the rig cannot hold
+  NameRefused,      // a name with character `what` refuses the write
   EmptyRowRefused,  // a save of an empty row is refused instead of emptying the channel
   NoChannel,        // table row `what` is no memory of the rig
 };
@@ -248,7 +249,8 @@ inline const std::vector<Difference>& Differences() {
        "HF (and 6 m) rig"},
       // Names.
       {notTs2000, Kind::NameDropped, "", "", "only the TS-2000 memory layout has a name field"},
-      {{"TS2000"}, Kind::NameChanged, ";", " ", "a \";\" would end the command inside the name"},
+      {{"TS2000"}, Kind::NameRefused, ";", "", "a \";\" would end the command inside the name"},
+      {{"TS2000"}, Kind::NameRefused, "\xE9", "", "the memory holds printable ASCII only"},
       {{"TS2000"}, Kind::NameChanged, "123456789", "12345678", "the name field is 8 characters"},
       {{"TS2000"},
        Kind::NameChanged,

@@ -200,12 +200,15 @@ TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
        {{1, "145.600.000", "FM", "Rpt"}, {1, "145.650.000", "FM", "Again"}},
        {"line 2: the TS-570 keeps no repeater shift",
         "line 2: frequency 145.600.000 is outside what the TS-570 can store",
+        "line 3: duplex off (transmit disabled) is not kept",
         "line 3: location 1 again (first on line 2)",
         "line 3: frequency 145.650.000 is outside what the TS-570 can store"}},
       {"what the rig will refuse is said at the import",
        "FT-1000",
        "Location,Frequency,Mode\n0,14.070000,CW\n1,7.030000,CWR\n2,7.1,NFM\n",
-       {{0, "14.070.000", "CW", ""}, {1, "  7.030.000", "CW-R", ""}, {2, "  7.100.000", "FM-N", ""}},
+       {{0, "14.070.000", "CW", ""},
+        {1, "  7.030.000", "CW-R", ""},
+        {2, "  7.100.000", "FM-N", ""}},
        {"line 2: the FT-1000 has no channel 00", "line 3: mode CW-R is not one the FT-1000 stores",
         "line 4: mode FM-N is not one the FT-1000 stores"}},
       {"modes and frequencies of the TS-570 and FT-2000",
@@ -214,6 +217,15 @@ TEST(ChirpCsv, ImportFindsColumnsByNameAndReportsEverythingNotTaken) {
        {{1, "14.000.000", "PKT", ""}, {2, "145.000.000", "FM", ""}},
        {"line 2: mode PKT is not one the FT-2000 stores; a save refuses channel 01",
         "line 3: frequency 145.000.000 is outside what the FT-2000 can store"}},
+      {"reversed DCS polarity; names the TS-2000 cannot hold",
+       "TS-2000",
+       "Location,Name,Frequency,Tone,DtcsCode,DtcsPolarity,Mode\n"
+       "1,A;B,145.0,DTCS,023,RN,FM\n2,M\xC3\xBCnchen,145.1,DTCS,023,NN,FM\n",
+       {{1, "145.000.000", "FM", "A;B", {"TS-2000", "03000000000000000000000"}},
+        {2, "145.100.000", "FM", "M\xFCnchen", {"TS-2000", "03000000000000000000000"}}},
+       {"line 2: name \"A;B\": characters the TS-2000 cannot hold (;)",
+        "line 2: DtcsPolarity RN is not kept; channel 01 uses normal polarity",
+        "line 3: name \"M\xFCnchen\": characters the TS-2000 cannot hold (\xFC)"}},
       {"short rows",
        "TS-570",
        "Location,Name,Frequency,Mode\n3\n4,,7.1\n",
@@ -366,14 +378,12 @@ TEST(ChirpCsvFile, ExportAndImportThroughFiles) {
   EXPECT_NE(wrong.message.find("other.csv: no CHIRP CSV header"), std::string::npos)
       << wrong.message;
 
-  // A failed export leaves the previous file alone: a name this long leaves
-  // no room for the temporary file beside it.
-  const std::string longName = std::string(250, 'c') + ".csv";
-  dir.Write(longName, "previous");
-  const ChannelExport failed = ExportChirpCsv(dir / longName, table, "TS-570");
+  // A failed export says so and leaves what was there alone.
+  dir.Write("folder.csv/previous", "previous");
+  const ChannelExport failed = ExportChirpCsv(dir / "folder.csv", table, "TS-570");
   EXPECT_FALSE(failed.ok);
   EXPECT_NE(failed.message.find("Could not save to file"), std::string::npos);
-  EXPECT_EQ(dir.Read(longName), "previous");
+  EXPECT_EQ(dir.Read("folder.csv/previous"), "previous");
 }
 
 }  // namespace

@@ -99,11 +99,15 @@ TEST(KenwoodCommands, Write) {
            kZeros23 +
            "Repeater"
            ";"},
-      {"TS-2000", "1", "432.200.000", "SSB", "DX;\tx",
+      {"TS-2000", "1", "432.200.000", "SSB", "DX;x", ""},  // ';' would end the command
+      {"TS-2000", "1", "432.200.000", "SSB", "DX\tx", ""},
+      {"TS-2000", "1", "432.200.000", "SSB", "Z\xFCrich", ""},
+      {"TS-2000", "1", "432.200.000", "SSB", "A\x7F", ""},
+      {"TS-2000", "1", "432.200.000", "SSB", "DX?#x",
        "MW0001"
        "00432200000"
        "2" +
-           kZeros23 + "DX  x   ;"},
+           kZeros23 + "DX?#x   ;"},
       {"TS-2000", "12", "", "FM", "Home",
        "MW0012"
        "00000000000"
@@ -396,6 +400,34 @@ TEST(KenwoodKeptFields, WrittenBackInPlaceAndNamedInTheHint) {
     EXPECT_EQ(KenwoodWriteCommand("05", "14.260.000", "USB", a.name, c.model, foreign).text,
               KenwoodWriteCommand("05", "14.260.000", "USB", a.name, c.model).text)
         << c.model;
+  }
+}
+
+// A fifth field edited by hand (or written by another program) goes to
+// the rig only when each character is what its place of the record allows.
+TEST(KenwoodKeptFields, MalformedFieldsRefuseTheRowNamingTheField) {
+  const std::string zeros(23, '0');
+  struct Case {
+    const char* model;
+    std::string fields, tx, named;
+  };
+  const std::vector<Case> cases = {
+      {"TS-2000", "04" + zeros.substr(2), "", "tone type"},
+      {"TS-2000", zeros.substr(1) + "Z", "", "memory group"},
+      {"TS-2000", "0999999Z" + zeros.substr(8), "", "tone type"},
+      {"TS-2000", zeros.substr(1), "", "keeps 23"},
+      {"TS-570", "1A08", "", "tone switch"},
+      {"TS-570", "11;8", "", "tone number"},
+      {"TS-570", "1108", "00014250000X", "transmit side"},
+      {"FT-2000", "*01201002081", "", "clarifier sign"},
+      {"FT-2000", "+01201002083", "", "shift"},
+  };
+  for (const Case& c : cases) {
+    const RigCommand got =
+        KenwoodWriteCommand("05", "14.260.000", "USB", "", c.model, {c.model, c.fields, c.tx});
+    EXPECT_EQ(got.text, "") << c.model << " " << c.fields;
+    EXPECT_THAT(got.refusal, HasSubstr("Channel 05: ")) << c.fields;
+    EXPECT_THAT(got.refusal, HasSubstr(c.named)) << c.fields;
   }
 }
 

@@ -43,8 +43,7 @@ TEST_F(RigFormTest, SendsEachFamilysForm) {
       {"TS-570", "FA;", false, "FA;"},
       {"FT-2000", "ID; ", false, "ID; "},
       {"FT-920", "00 00 00 12 0E", false, std::string("\x00\x00\x00\x12\x0E", 5)},
-      {"FT-920", "00 00 00 12 0E ", false, std::string("\x00\x00\x00\x12\x0E\x00", 6)},
-      {"IC-CI-V", "FE  FE", false, std::string("\xFE\x00\xFE", 3)},
+      {"FT-920", " 00 00 00 12 0E ", false, std::string("\x00\x00\x00\x12\x0E", 5)},
       {"IC-CI-V", "FE FE 5C E0 03 FD", true, std::string("\xFE\xFE\x5C\xE0\x03\xFD\r\n", 8)},
       {"", "41", false, "A"},  // no family: hex, like every non-ASCII code
   };
@@ -78,14 +77,20 @@ TEST_F(RigFormTest, AsWormJoinsTheLinesOnce) {
   EXPECT_TRUE(host.Sleeps().empty());
 }
 
-TEST_F(RigFormTest, BadHexStopsAfterEarlierLinesWentOut) {
+TEST_F(RigFormTest, BadHexInAnyLineSendsNothing) {
   main.shared.ModelCode = "FT-1000";
   form.Edit[0].SetText("01 02");
-  form.Edit[1].SetText("0G");
   form.Edit[2].SetText("03");
+  for (const char* bad : {"0G", "FE  FE", "123"}) {
+    form.Edit[1].SetText(bad);
+    EXPECT_THROW(form.SendBtnClick(), EConvertError) << bad;
+  }
+  form.cbWorm.SetChecked(true);
   EXPECT_THROW(form.SendBtnClick(), EConvertError);
-  EXPECT_EQ(Sent(2), std::string("\x01\x02", 2));
   EXPECT_EQ(pty.Receive(1, 300), "");
+  form.Edit[1].SetText("04 ");  // joined without its end blank
+  form.SendBtnClick();
+  EXPECT_EQ(Sent(4), std::string("\x01\x02\x04\x03", 4));
 }
 
 TEST_F(RigFormTest, SampleLabelsFillTheFirstEmptyLine) {

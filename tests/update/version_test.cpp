@@ -36,6 +36,12 @@ TEST(Version, Parts) {
   EXPECT_EQ(VersionNumber("1..2"), (std::vector<unsigned long long>{1, 0, 2}));
   EXPECT_TRUE(VersionNumber("none").empty());
   EXPECT_EQ(VersionNumber(ProgramVersion()).size(), 4u);
+  for (const char* good : {"1", "1.4.0", "2.0.0.17", "999999999.0"})
+    EXPECT_TRUE(IsVersionText(good)) << good;
+  for (const char* bad :
+       {"", "1.", ".1", "1..2", "1.2.3.4.5", "1.2.3-beta", "v1.2", "1234567890", "<html>"})
+    EXPECT_FALSE(IsVersionText(bad)) << bad;
+  EXPECT_TRUE(IsVersionText(ProgramVersion()));
 }
 
 }  // namespace
