@@ -7,7 +7,7 @@
 #include "base/cp1252.h"
 #include "base/text.h"
 #include "rig/freq.h"
-#include "rig/kept_hint.h"
+#include "rig/kenwood.h"
 #include "window/channel_window.h"
 
 namespace varnek {
@@ -108,11 +108,13 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
   std::string out;
   for (size_t n = 0; n < table.size(); ++n) {
     if (Trim(table[n].freq).empty()) continue;
-    // Fields at their defaults (no tone, no shift, not locked out) stay out
-    // of the file: its lines keep the four fields scripts and older
-    // programs know, unless there is something to carry.
+    // Fields as a row typed by hand writes them stay out of the file: its
+    // lines keep the four fields scripts and older programs know, unless
+    // there is something to carry. Anything else is carried, shown in the
+    // hint or not: a tone number stored with the tone off is the rig's
+    // too, and a write back must not lose it.
     ChannelRow row = table[n];
-    if (KeptFieldsHint(row.kept).empty()) row.kept = {};
+    if (row.kept.tx.empty() && row.kept.fields == HandTypedKept(row.kept.model)) row.kept = {};
     out += ChannelLineText(static_cast<int>(n), row, notation);
   }
   return out;

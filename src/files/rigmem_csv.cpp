@@ -295,6 +295,10 @@ MemoryExtras RigmemExtras(const KeptFields& kept, Layout layout, const std::stri
   std::vector<std::string> notCarried;
   std::optional<MemoryExtras> e = kept.Empty() ? std::nullopt : ExtrasOf(kept, &notCarried);
   if (!e) return {};
+  // rigmem's columns hold one frequency: a split's transmit side (or a scan
+  // pair's end) would be lost without a word.
+  if (kept.tx.size() == 12 && IsAllDigits(kept.tx))
+    notCarried.push_back("the split's transmit side " + FreqText(std::stoll(kept.tx.substr(0, 11))));
   using S = MemoryExtras::Squelch;
   if (layout == Layout::Kenwood) {
     // Hamlib's TS-570 and TS-870S backends have no column for it and write it as off.

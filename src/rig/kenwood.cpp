@@ -208,9 +208,10 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
                   shown + "); the channel was not written."};
     }
   }
+  const std::string fields = keep ? kept.fields : HandTypedKept(modelCode);
   if (ft2000) {
-    const std::string before = keep ? kept.fields.substr(0, 7) : "+000000";
-    const std::string after = keep ? kept.fields.substr(7) : "00000";
+    const std::string before = fields.substr(0, 7);
+    const std::string after = fields.substr(7);
     return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + digits + before + code + after + ";", {}};
   }
   // A split's transmit side (or a scan pair's end) follows its receive
@@ -230,15 +231,20 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   }
   std::string receive, transmit;
   if (IsTs2000(modelCode)) {
-    const std::string fields = keep ? kept.fields : kTs2000Fields;
     receive = Ts2000Write(cc, digits, code, name, fields);
     if (split) transmit = Ts2000Write(cc, txDigits, txCode, name, fields, '1');
   } else {
-    const std::string fields = keep ? kept.fields : "0000";
     receive = "MW0 " + cc + digits + code + fields + " ;";
     if (split) transmit = "MW1 " + cc + txDigits + txCode + fields + " ;";
   }
   return {receive + transmit, {}, transmit};
+}
+
+std::string HandTypedKept(const std::string& modelCode) {
+  if (FamilyOf(modelCode) == RigFamily::Ft2000) return "+000000" "00000";
+  if (IsTs2000(modelCode)) return kTs2000Fields;
+  if (FamilyOf(modelCode) == RigFamily::Kenwood) return "0000";
+  return {};
 }
 
 std::string KenwoodClearCommand(int channel, const std::string& modelCode) {

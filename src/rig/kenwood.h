@@ -50,6 +50,9 @@ std::string NameCharactersRigCannotHold(std::string_view name, std::string_view 
 // keeps them, from one complete memory answer ("MR…;"); empty when the
 // answer is too short to hold them.
 KeptFields KeptOfRecord(const std::string& record, const std::string& modelCode);
+// The record's other fields as a row typed by hand writes them (no tone,
+// no shift, not locked out); empty for a model whose record keeps none.
+std::string HandTypedKept(const std::string& modelCode);
 // The memory write of an empty channel, for channel 0..99.
 std::string KenwoodClearCommand(int channel, const std::string& modelCode);
 // The first answer recorded in the transcript ("#" lines).

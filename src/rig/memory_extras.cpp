@@ -82,10 +82,10 @@ char ShiftCode(char duplex) {
 std::optional<MemoryExtras> Ts570Extras(const std::string& f, std::vector<std::string>*) {
   MemoryExtras e;
   e.skip = f[0] == '1';
-  if (f[1] == '1') {
-    e.squelch = MemoryExtras::Squelch::Tone;
-    e.toneDeciHz = ToneOfNumber(f.substr(2, 2));
-  }
+  // The tone number is the record's even with the tone off; CHIRP's
+  // columns carry it so.
+  e.toneDeciHz = ToneOfNumber(f.substr(2, 2));
+  if (f[1] == '1') e.squelch = MemoryExtras::Squelch::Tone;
   return e;
 }
 
@@ -95,15 +95,17 @@ std::optional<MemoryExtras> Ts2000Extras(const std::string& f, std::vector<std::
     if (notCarried) notCarried->push_back(what);
   };
   e.skip = f[0] == '1';
+  // Both tone numbers are the record's whichever the tone type, and go out
+  // as CHIRP's two tone columns.
+  e.toneDeciHz = ToneOfNumber(f.substr(2, 2));
+  e.ctcssDeciHz = ToneOfNumber(f.substr(4, 2));
   switch (f[1]) {
     case '1':
       e.squelch = MemoryExtras::Squelch::Tone;
-      e.toneDeciHz = ToneOfNumber(f.substr(2, 2));
       if (f.substr(2, 2) == "39") note("the 1750 Hz tone");
       break;
     case '2':
       e.squelch = MemoryExtras::Squelch::Tsql;
-      e.ctcssDeciHz = ToneOfNumber(f.substr(4, 2));
       break;
     case '3':
       e.squelch = MemoryExtras::Squelch::Dtcs;

@@ -53,11 +53,21 @@ TEST(ChannelFileSave, LinesForRowsWithAFrequency) {
   t[1] = {"   ", "CW", "blank frequency"};
   t[7] = {" 7.050.000 ", "", ""};
   t[14] = {"14.267.000", "  USB ", "  Net "};
+  // Kept fields as a typed row writes them stay out; any other stays in,
+  // shown in the hint or not (tone 08 stored with the tone off).
+  t[20] = {"14.250.000", "USB", "", {"TS-570", "0000"}};
+  t[21] = {"14.250.000", "USB", "", {"TS-570", "0008"}};
+  t[22] = {"145.500.000", "FM", "", {"TS-2000", "00000000000000000000000"}};
+  t[23] = {"145.500.000", "FM", "", {"TS-2000", "00000800000000000000000"}};
   t[99] = {"145.500.000", "FM", "\xE4\xF6 calling"};
   EXPECT_EQ(ChannelFileText(t, kTwo),
             "00\t14.267.000\tUSB\tNet\r\n"
             "07\t7.050.000\t\t\r\n"
             "14\t14.267.000\tUSB\t  Net \r\n"
+            "20\t14.250.000\tUSB\t\r\n"
+            "21\t14.250.000\tUSB\t\tTS-570:0008\r\n"
+            "22\t145.500.000\tFM\t\r\n"
+            "23\t145.500.000\tFM\t\tTS-2000:00000800000000000000000\r\n"
             "99\t145.500.000\tFM\t\xE4\xF6 calling\r\n");
   EXPECT_EQ(ChannelFileText(t, kComma).substr(0, 22), "00\t14267,00\tUSB\tNet\r\n0");
   EXPECT_EQ(ChannelFileText(ChannelTable{}, kPoint), "");

@@ -288,6 +288,17 @@ TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
     }
   }
 
+  // A tone the record stores with the tone off goes out as stored, not as
+  // CHIRP's default: a TS-570 with 100.0 Hz switched off, a TS-2000 in tone
+  // mode that also stores CTCSS 151.4 Hz.
+  ChannelTable stored;
+  stored[7] = {"145.600.000", "FM", "", {"TS-570", "0012"}};
+  EXPECT_NE(ChirpCsvText(stored, "TS-570").bytes.find(",0.000000,,100.0,88.5,023,"),
+            std::string::npos);
+  stored[7] = {"145.600.000", "FM", "", {"TS-2000", "01122400000000000000000"}};
+  EXPECT_NE(ChirpCsvText(stored, "TS-2000").bytes.find(",0.000000,Tone,100.0,151.4,023,"),
+            std::string::npos);
+
   // A split: CHIRP's Offset holds the transmit frequency.
   ChannelTable split;
   split[6] = {"14.250.000", "USB", "", {"TS-570", "0000", "000143500002"}};

@@ -80,6 +80,14 @@ TEST(RigmemCsv, ExportReportsWhatItCannotWriteAsItIs) {
                                "channel 04: frequency \"x\" is not a frequency; not written"}));
   EXPECT_NE(ts2000.bytes.find("\n2,a b c,14250000,"), std::string::npos) << ts2000.bytes;
 
+  // rigmem's columns hold one frequency: a split is reported, not dropped.
+  ChannelTable split;
+  split[6] = {"14.250.000", "USB", "", {"TS-570", "0000", "000143500002"}};
+  EXPECT_NE(Joined(RigmemCsvText(split, "TS-570").report)
+                .find("channel 06: the split's transmit side 14.350.000"),
+            std::string::npos)
+      << Joined(RigmemCsvText(split, "TS-570").report);
+
   const ChannelExport ft2000 = RigmemCsvText(table, "FT-2000");
   EXPECT_EQ(ft2000.report.front(), "channel 00: this rig has no channel 00; not written");
   EXPECT_NE(Joined(ft2000.report).find("channel 01: name \"LONGNAME99\" not written"),
