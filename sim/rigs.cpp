@@ -27,6 +27,15 @@ const std::vector<RigModel>& Rigs() {
               "ID0251; channels 001-117, 27-byte MR/MW, MC/VM/MA/AM, empty channel ?;"),
       icom("Icom IC-CI-V", "CI-V, 5-byte frequency, channels 1-101, --address (default 00)"),
       icom("Icom IC-735", "CI-V, 4-byte frequency, channels 1-101"),
+      icom("Icom IC-7300",
+           "CI-V address 94 (--address), no echo (USB; --echo), 1A 00 memory contents, "
+           "41-byte record (--ic7300-record 27), channels 1-99, P1/P2 = 100/101"),
+      kenwood("Kenwood TS-590S", "8N1",
+              "ID021; channels 000-119 (100-109 P0-P9), 50-byte MR/MW with DATA, filter, "
+              "FM narrow, names"),
+      kenwood("Kenwood TS-590SG", "8N1", "as the TS-590S, ID023;"),
+      kenwood("Kenwood TS-480", "8N1",
+              "ID020; channels 000-109 (100-109 P0-P9), 50-byte MR/MW with step, names"),
       yaesu5("Yaesu FT-1000", "five-byte CAT, 16-byte record in 0.625 Hz steps, channels 1-99"),
       yaesu5("Yaesu FT-920", "five-byte CAT, 14-byte record in hertz, channels 1-99 (01h-63h)"),
   };

@@ -147,7 +147,7 @@ TEST_P(IcomScript, AnswersAndKeepsMemoryLikeTheRig) {
   Line line(rig.path);
   for (const Exchange& step : script.steps) {
     line.Send(step.send);
-    std::string expect = (script.options.echo ? step.send : "") + step.expect;
+    std::string expect = (script.options.echo.value_or(true) ? step.send : "") + step.expect;
     if (expect.empty()) continue;
     EXPECT_EQ(line.Read(expect.size()), expect) << "step " << (&step - &script.steps[0]);
   }
