@@ -36,6 +36,12 @@ const std::vector<Row>& Table() {
         {2300 * kMHz, 2450 * kMHz},
         {5650 * kMHz, 5850 * kMHz}}},
       {"Icom IC-735", {{30 * kKHz, 30 * kMHz}}},
+      {"Icom IC-7300", {{30 * kKHz, 74800 * kKHz}}},
+      {"Kenwood TS-590S", {{30 * kKHz, 60 * kMHz}}},
+      {"Kenwood TS-590SG", {{30 * kKHz, 60 * kMHz}}},
+      // 50 kHz and Hamlib's 100 kHz disagree; the lower edge moves with
+      // --ts480-low-khz.
+      {"Kenwood TS-480", {{50 * kKHz, 60 * kMHz}}},
       {"Yaesu FT-1000", {{100 * kKHz, 30 * kMHz}}},
       {"Yaesu FT-920", {{100 * kKHz, 30 * kMHz}, {48 * kMHz, 56 * kMHz}}},
   };

@@ -1,5 +1,6 @@
-// The ASCII rigs: Kenwood TS-570, TS-870S, TS-2000 and the Yaesu FT-2000,
-// whose dialect borrows the Kenwood framing ("XX...;") but not the layouts.
+// The ASCII rigs: Kenwood TS-570, TS-870S, TS-2000, TS-590S/SG, TS-480 and
+// the Yaesu FT-2000, whose dialect borrows the Kenwood framing ("XX...;") but
+// not the layouts.
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
@@ -10,8 +11,17 @@
 namespace varnek::sim {
 namespace {
 
-enum Model : unsigned { kTs570 = 1, kTs870 = 2, kTs2000 = 4, kFt2000 = 8 };
-constexpr unsigned kKenwood = kTs570 | kTs870 | kTs2000;
+enum Model : unsigned {
+  kTs570 = 1,
+  kTs870 = 2,
+  kTs2000 = 4,
+  kFt2000 = 8,
+  kTs590 = 16,
+  kTs480 = 32
+};
+// The 50-byte record with a name at 41 and a three-digit channel.
+constexpr unsigned kNamed = kTs2000 | kTs590 | kTs480;
+constexpr unsigned kKenwood = kTs570 | kTs870 | kNamed;
 constexpr unsigned kAll = kKenwood | kFt2000;
 
 // Without a terminator a command this long is noise; throw it away rather
@@ -41,6 +51,17 @@ class AsciiRig : public Protocol {
       : model_(model), id_(std::move(id)), options_(options) {
     first_channel = model == kFt2000 ? 1 : 0;
     last_channel = model == kTs2000 ? 299 : model == kFt2000 ? 117 : 99;
+    // 100-109 are the program-scan pairs P0-P9 (MR0 start, MR1 end); what
+    // the TS-590's 110-119 are is unknown, so they are memories unless the
+    // switch says they do not exist.
+    if (model == kTs480) last_channel = 109;
+    if (model == kTs590) {
+      if (options.ts590_last_channel != 109 && options.ts590_last_channel != 119)
+        throw std::invalid_argument("TS-590 last channel must be 109 or 119");
+      last_channel = options.ts590_last_channel;
+    }
+    if (options.ts480_tones != 42 && options.ts480_tones != 50)
+      throw std::invalid_argument("TS-480 tone table must be 42 or 50");
     channel_ = first_channel;
   }
 
@@ -78,7 +99,9 @@ class AsciiRig : public Protocol {
     if (!ch.tx_mode.empty() && !ValidMode(ch.tx_mode)) return "tx mode unknown to this rig";
     if (!ch.extra.empty() && ch.extra.size() != DefaultExtra().size())
       return "extra must have " + std::to_string(DefaultExtra().size()) + " characters";
-    if (model_ != kTs2000 && !ch.name.empty()) return "this rig keeps no names";
+    if (!ch.extra.empty() && !ExtraFits(ch.extra, ch.mode[0]))
+      return "extra holds a field out of range (see --help for the layout)";
+    if (!(model_ & kNamed) && !ch.name.empty()) return "this rig keeps no names";
     if (ch.name.size() > 8) return "name longer than 8 characters";
     return "";
   }
@@ -98,7 +121,43 @@ class AsciiRig : public Protocol {
     return std::string_view("12345679").find(m[0]) != std::string::npos;
   }
   int FreqDigits() const { return model_ == kFt2000 ? 8 : 11; }
-  int ChannelDigits() const { return model_ == kTs2000 || model_ == kFt2000 ? 3 : 2; }
+  int ChannelDigits() const { return model_ & (kNamed | kFt2000) ? 3 : 2; }
+
+  static bool InRange(std::string_view s, int low, int high) {
+    if (!AllDigits(s)) return false;
+    long long v = Number(s);
+    return v >= low && v <= high;
+  }
+  static bool Zeros(std::string_view s) { return s.find_first_not_of('0') == std::string::npos; }
+
+  // Record offsets 18-40 of the TS-590 and TS-480; `e` starts at offset 18.
+  // The other models' fields only need to be digits.
+  bool ExtraFits(std::string_view e, char mode) const {
+    if ((model_ == kTs590 || model_ == kTs480) && !AllDigits(e)) return false;
+    if (model_ == kTs590) {
+      return InRange(e.substr(0, 1), 0, 1)       // 18 DATA
+             && InRange(e.substr(1, 1), 0, 3)    // 19 tone type
+             && InRange(e.substr(2, 2), 0, 42)   // 20-21 tone (42: 1750 Hz)
+             && InRange(e.substr(4, 2), 0, 41)   // 22-23 CTCSS
+             && Zeros(e.substr(6, 3))            // 24-26
+             && InRange(e.substr(9, 1), 0, 1)    // 27 filter A/B
+             && Zeros(e.substr(10, 10))          // 28-37
+             && InRange(e.substr(20, 2), 0, 1)   // 38-39 FM narrow
+             && InRange(e.substr(22, 1), 0, 1);  // 40 lockout
+    }
+    if (model_ == kTs480) {
+      int tones = options_.ts480_tones;  // the table's size; the next number is 1750 Hz
+      bool am_fm = mode == '4' || mode == '5';
+      return InRange(e.substr(0, 1), 0, 1)                                     // 18 lockout
+             && InRange(e.substr(1, 1), 0, options_.ts480_cross_tone ? 3 : 2)  // 19 tone type
+             && InRange(e.substr(2, 2), 0, tones)                              // 20-21 tone
+             && InRange(e.substr(4, 2), 0, tones - 1)                          // 22-23 CTCSS
+             && Zeros(e.substr(6, 14))                                         // 24-37
+             && InRange(e.substr(20, 2), 0, am_fm ? 9 : 4)                     // 38-39 step
+             && e[22] == '0';                                                  // 40
+    }
+    return true;
+  }
 
   // The record fields this simulator does not interpret, as the rig sends
   // them: lockout/tones (TS-570/870), lockout..group (TS-2000), clarifier and
@@ -110,6 +169,9 @@ class AsciiRig : public Protocol {
         return std::string("0") + "0" + "01" + "01" + "000" + "0" + "0" + "000000000" + "00" + "0";
       case kFt2000:
         return "+00000000000";  // offsets 13-19 and 21-25
+      case kTs590:              // DATA .. lockout, offsets 18-40
+      case kTs480:              // lockout .. the fixed 0 at 40
+        return std::string(23, '0');
       default:
         return "0001";  // offsets 18-21
     }
@@ -137,7 +199,10 @@ class AsciiRig : public Protocol {
   int ParseChannel(std::string_view s) const {
     if (static_cast<int>(s.size()) != ChannelDigits()) return -1;
     std::string t(s);
-    if (model_ == kTs2000 && t[0] == ' ' && !options_.ts2000_strict_channel) t[0] = '0';
+    // The TS-2000 and TS-590 take a blank hundreds digit ("MR0 05;"), as
+    // CHIRP sends it.
+    if (t[0] == ' ' && ((model_ == kTs2000 && !options_.ts2000_strict_channel) || model_ == kTs590))
+      t[0] = '0';
     if (!AllDigits(t)) return -1;
     int n = static_cast<int>(Number(t));
     return n < first_channel || n > last_channel ? -1 : n;
@@ -180,7 +245,7 @@ class AsciiRig : public Protocol {
              (function == 2 ? '1' : '0') + "0" + "00" + "0;";
     }
     std::string s = head + Digits(hz, 11) + "     " + "+0000" + "00";
-    s += model_ == kTs2000 ? Digits(channel_ / 100, 1) : "0";
+    s += model_ & kNamed ? Digits(channel_ / 100, 1) : "0";
     s += Digits(channel_ % 100, 2);
     s += '0';  // receiving
     s += mode;
@@ -233,9 +298,12 @@ class AsciiRig : public Protocol {
              ";";
     }
     std::string s = head + p1 + ChannelField(n) + Digits(hz, 11) + mode + extra;
-    if (model_ == kTs2000) {
+    if (model_ & kNamed) {
       std::string name = ch ? ch->name : "";
-      if (options_.ts2000_pad_names) name.resize(8, ' ');
+      bool pad = model_ == kTs2000 ? options_.ts2000_pad_names : options_.kenwood_pad_names;
+      if (pad && (ch || model_ == kTs2000)) name.resize(8, ' ');
+      // Answered as asked: a TS-590 may echo the blank of "MR0 05;".
+      if (blank_hundreds_) s[3] = ' ';
       return s + name + ";";
     }
     return s + " ;";
@@ -250,7 +318,9 @@ class AsciiRig : public Protocol {
       if (a.empty() || (a[0] != '0' && a[0] != '1')) return "?;";
       p1 = a[0];
       std::string_view rest = std::string_view(a).substr(1);
-      if (model_ != kTs2000) {
+      blank_hundreds_ =
+          options_.ts590_echo_blank && model_ == kTs590 && rest.size() == 3 && rest[0] == ' ';
+      if (!(model_ & kNamed)) {
         if (rest.size() != 3 || rest[0] != ' ') return "?;";
         rest.remove_prefix(1);
       }
@@ -259,6 +329,10 @@ class AsciiRig : public Protocol {
     if (n < 0) return "?;";
     auto it = memory.find(n);
     const Channel* ch = it == memory.end() || it->second.masked ? nullptr : &it->second;
+    struct Reset {
+      bool& flag;
+      ~Reset() { flag = false; }
+    } reset{blank_hundreds_};
     if (!ch) {
       if (model_ == kFt2000) return "?;";
       if (model_ == kTs2000 && options_.ts2000_empty == Ts2000Empty::kNoData) return "N;";
@@ -285,7 +359,7 @@ class AsciiRig : public Protocol {
       if ((clar[0] != '+' && clar[0] != '-') || !AllDigits(clar.substr(1)) ||
           !AllDigits(extra.substr(5)))
         return "?;";
-    } else if (model_ == kTs2000) {
+    } else if (model_ & kNamed) {
       if (len < 42 || len > 50) return "?;";
       p1 = a[0];
       n = ParseChannel(at(3, 3));
@@ -293,9 +367,18 @@ class AsciiRig : public Protocol {
       ch.mode = at(17, 1);
       extra = at(18, 23);
       ch.name = a.substr(41 - 2);
+      if (model_ == kTs480 && extra[22] != '0') {
+        // A writer that puts the name at 40, where the rig keeps a fixed 0:
+        // refused, or read the rig's way, losing the name's first letter.
+        if (!options_.ts480_name_at_40) return "?;";
+        extra[22] = '0';
+      }
       while (!ch.name.empty() && ch.name.back() == ' ')
         ch.name.pop_back();
       if (!AllDigits(extra)) return "?;";
+      if (model_ != kTs2000 && options_.kenwood_clear_needs_name && len != 50 && AllDigits(freq) &&
+          Number(freq) == 0)
+        return "?;";  // a clear without its 8-blank name field
     } else {
       if (len != 24 || a[1] != ' ' || a[20] != ' ') return "?;";
       p1 = a[0];
@@ -310,12 +393,14 @@ class AsciiRig : public Protocol {
     // An all-zero frequency and mode is how a channel is cleared.
     bool clear = ch.hz == 0 && (ch.mode == "0" || model_ == kFt2000);
     if (!clear && (!ValidMode(ch.mode) || ch.hz == 0 || !Tunes(ch.hz))) return "?;";
+    if (!clear && !ExtraFits(extra, ch.mode[0])) return "?;";
     if (!clear) ch.hz += options_.store_offset_hz;
     ch.extra = extra == DefaultExtra() ? "" : extra;
 
     auto it = memory.find(n);
     if (p1 == '1') {  // the transmit side of a split memory
-      if (it == memory.end()) return "?;";
+      if (it == memory.end())
+        return options_.kenwood_mw1_alone_ignored && (model_ & (kTs590 | kTs480)) ? "" : "?;";
       if (clear || (ch.hz == it->second.hz && ch.mode == it->second.mode)) {
         it->second.tx_hz = 0;
         it->second.tx_mode.clear();
@@ -389,6 +474,7 @@ class AsciiRig : public Protocol {
   std::string id_;
   Options options_;
   bool spoiled_ = false;
+  bool blank_hundreds_ = false;  // the MR being answered had "MR0 05;"
   std::int64_t vfo_a_ = 14000000;
   std::int64_t vfo_b_ = 7000000;
   char mode_ = '2';
@@ -415,7 +501,7 @@ const AsciiRig::Entry AsciiRig::kTable[] = {
     {"MR", kAll, &AsciiRig::Mr},
     {"MW", kAll, &AsciiRig::Mw},
     {"PS", kAll, &AsciiRig::Ps},
-    {"AI", kTs2000 | kFt2000, &AsciiRig::Ai},
+    {"AI", kNamed | kFt2000, &AsciiRig::Ai},
     {"SL", kTs570, &AsciiRig::Sl},
     {"EX", kFt2000, &AsciiRig::Ex},
     {"VS", kFt2000, &AsciiRig::Vs},
@@ -447,6 +533,8 @@ std::unique_ptr<Protocol> MakeKenwood(const std::string& model, const Options& o
       {"Kenwood TS-570", kTs570, "018"},   {"Kenwood TS-570S", kTs570, "018"},
       {"Kenwood TS-570D", kTs570, "017"},  {"Kenwood TS-870S", kTs870, "015"},
       {"Kenwood TS-2000", kTs2000, "019"}, {"Yaesu FT-2000", kFt2000, "0251"},
+      {"Kenwood TS-590S", kTs590, "021"},  {"Kenwood TS-590SG", kTs590, "023"},
+      {"Kenwood TS-480", kTs480, "020"},
   };
   for (const Known& k : kModels) {
     if (model == k.name) return std::make_unique<AsciiRig>(k.model, k.id, options);

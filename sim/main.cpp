@@ -64,14 +64,50 @@ int Listen(const std::string& path) {
 int main(int argc, char** argv) {
   using varnek::sim::Options;
   Options o;
-  std::string address = "00", ts2000_empty = "N", ft920_empty = "90", dump, control;
-  bool no_echo = false, list = false;
+  std::string address, ts2000_empty = "N", ft920_empty = "90", dump, control;
+  bool no_echo = false, echo = false, list = false;
   CLI::App app{"Simulated amateur-radio transceiver on a pseudo-terminal."};
   app.footer(varnek::sim::HelpText());
   app.add_option("--rig", o.rig, "Model to simulate (see the list below)");
   app.add_flag("--list-rigs", list, "Print the model names and exit");
-  app.add_option("--address", address, "CI-V address of the rig, two hex digits (default 00)");
-  app.add_flag("--no-echo", no_echo, "CI-V: no bus echo (USB interfaces without one)");
+  app.add_option("--address", address,
+                 "CI-V address of the rig, two hex digits (default 00; IC-7300: 94)");
+  auto* no_echo_flag =
+      app.add_flag("--no-echo", no_echo, "CI-V: no bus echo (USB interfaces without one)");
+  app.add_flag("--echo", echo, "CI-V: echo every byte (the IC-7300's REMOTE jack, or USB echo on)")
+      ->excludes(no_echo_flag);
+  app.add_option("--civ-transceive", o.civ_transceive,
+                 "CI-V: every Nth command, first send an unrequested 00/01 frame to address 00");
+  app.add_option("--ic7300-record", o.ic7300_record, "IC-7300: 1A 00 record length, 41 or 27")
+      ->check(CLI::IsMember({41, 27}));
+  app.add_option("--ic7300-groups", o.ic7300_groups, "IC-7300: select groups 1..N (default 3)")
+      ->check(CLI::Range(0, 15));
+  app.add_flag("--ic7300-extra-tones", o.ic7300_extra_tones,
+               "IC-7300: also take the tones 60.0 and 120.0 Hz");
+  app.add_flag("--ic7300-wrong-length-silent", o.ic7300_wrong_length_silent,
+               "IC-7300: no answer to a 1A 00 record of the wrong length (default NG)");
+  app.add_flag("--ic7300-zero-tx-block", o.ic7300_zero_tx_block,
+               "IC-7300: a channel with no transmit block of its own reads zeros there");
+  app.add_flag("--ic7300-channel-zero-blank", o.ic7300_channel_zero_blank,
+               "IC-7300: channel 00 00 reads as blank (default NG)");
+  app.add_flag("--kenwood-pad-names", o.kenwood_pad_names,
+               "TS-590/TS-480: MR pads names to 8 with blanks");
+  app.add_flag("--ts590-echo-blank", o.ts590_echo_blank,
+               "TS-590: MR0 05; answers with the blank, not 0");
+  app.add_option("--ts590-last-channel", o.ts590_last_channel,
+                 "TS-590: last memory channel, 119 or 109")
+      ->check(CLI::IsMember({109, 119}));
+  app.add_flag("--kenwood-mw1-alone-ignored", o.kenwood_mw1_alone_ignored,
+               "TS-590/TS-480: MW1 on an empty channel is dropped silently (default ?;)");
+  app.add_flag("--kenwood-clear-needs-name", o.kenwood_clear_needs_name,
+               "TS-590/TS-480: a clear (MW with frequency 0) needs the 8-blank name field");
+  app.add_option("--ts480-tones", o.ts480_tones, "TS-480: tone table of 42 or 50 tones")
+      ->check(CLI::IsMember({42, 50}));
+  app.add_flag("--ts480-cross-tone", o.ts480_cross_tone, "TS-480: take tone type 3");
+  app.add_flag("--ts480-name-at-40", o.ts480_name_at_40,
+               "TS-480: an MW with the name at 40 loses its first letter (default ?;)");
+  app.add_option("--ts480-low-khz", o.ts480_low_khz, "TS-480: lowest memory frequency, 50 or 100")
+      ->check(CLI::IsMember({50, 100}));
   app.add_option("--baud", o.baud, "Send no faster than this line rate (default: pty speed)");
   app.add_option("--frame", o.frame, "Data bits, parity, stop bits for pacing (default per rig)");
   app.add_option("--latency", o.latency_ms, "Rig reaction time before each answer, ms");
@@ -124,6 +160,7 @@ int main(int argc, char** argv) {
     std::cerr << "--rig is required; --list-rigs shows the models\n";
     return 2;
   }
+  if (address.empty()) address = o.rig == "Icom IC-7300" ? "94" : "00";
   try {
     size_t used = 0;
     o.address = std::stoi(address, &used, 16);
@@ -132,7 +169,8 @@ int main(int argc, char** argv) {
     std::cerr << "--address wants two hex digits, not '" << address << "'\n";
     return 2;
   }
-  o.echo = !no_echo;
+  if (no_echo) o.echo = false;
+  if (echo) o.echo = true;
   o.ts2000_empty = ts2000_empty == "zero" ? varnek::sim::Ts2000Empty::kZeroRecord
                                           : varnek::sim::Ts2000Empty::kNoData;
   o.ft920_empty_byte = std::stoi(ft920_empty, nullptr, 16);

@@ -325,6 +325,9 @@ Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>()) {
     throw std::invalid_argument("FT-920 empty byte must be one byte");
   impl_->proto = impl_->model->make(impl_->opt);
   impl_->proto->tunable = TunableRanges(impl_->model->name);
+  if (o.ts480_low_khz != 50 && o.ts480_low_khz != 100)
+    throw std::invalid_argument("TS-480 lowest frequency must be 50 or 100 kHz");
+  if (impl_->model->name == "Kenwood TS-480") impl_->proto->tunable[0].low = o.ts480_low_khz * 1000;
   impl_->rng.seed(impl_->opt.seed);
   SetFaults(impl_->opt.faults);
 }

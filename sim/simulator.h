@@ -49,8 +49,11 @@ struct Faults {
 enum class Ts2000Empty { kNoData, kZeroRecord };  // "N;" or an all-zero record
 
 struct Options {
-  std::string rig;       // a name from RigNames()
-  bool echo = true;      // CI-V one-wire bus echo
+  std::string rig;  // a name from RigNames()
+  // CI-V echo. Unset: the model's own default (the one-wire bus echoes; the
+  // IC-7300's USB port leaves the factory with echo off). Test it with
+  // value_or(), never as a bool: an engaged `false` is still "set".
+  std::optional<bool> echo;
   int address = 0x00;    // CI-V address of the rig
   int baud = 0;          // 0: as fast as the pty takes the bytes
   std::string frame;     // e.g. "8N1", "8E2"; empty: the rig's default
@@ -74,6 +77,29 @@ struct Options {
   // A CI-V rig that answers NG to a set frequency while this memory channel
   // is selected (as for a frequency it cannot take); 0: never.
   int civ_ng_channel = 0;
+  // CI-V transceive: every Nth command the rig first sends an unrequested
+  // frequency (00) or mode (01) frame to address 00, as when the dial turns;
+  // 0: never.
+  int civ_transceive = 0;
+
+  // IC-7300 memory contents (1A 00) and the points the rig's documents leave open.
+  int ic7300_record = 41;           // data bytes of a record: 41 (with the transmit block) or 27
+  int ic7300_groups = 3;            // select groups 1..N in the low nibble of byte 2
+  bool ic7300_extra_tones = false;  // also takes 60.0 and 120.0 Hz
+  bool ic7300_wrong_length_silent = false;  // a record of the wrong length gets no answer, not NG
+  bool ic7300_zero_tx_block = false;  // a channel stored without a transmit block reads zeros there
+  bool ic7300_channel_zero_blank = false;  // channel 00 00 reads as blank instead of NG
+
+  // TS-590S/SG and TS-480 memories and their open points.
+  bool kenwood_pad_names = false;          // MR pads names to 8 with blanks
+  bool ts590_echo_blank = false;           // "MR0 05;" answers with the blank, not 0
+  int ts590_last_channel = 119;            // 119, or 109 when 110-119 are no memories
+  bool kenwood_mw1_alone_ignored = false;  // MW1 on an empty channel: silently dropped, not ?;
+  bool kenwood_clear_needs_name = false;   // a clear must carry the 8-blank name field
+  int ts480_tones = 42;                    // tone table: 42 tones (+1750) or 50 tones (+1750)
+  bool ts480_cross_tone = false;           // tone type 3 taken
+  bool ts480_name_at_40 = false;  // short form (name at 40) stored minus its first letter, not ?;
+  int ts480_low_khz = 50;         // lowest memory frequency, 50 or 100 kHz
 };
 
 class Simulator {

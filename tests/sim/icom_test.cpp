@@ -136,6 +136,98 @@ std::vector<Script> Scripts() {
                    {To(0x04, {0x03}), From(0x04, {0x03, 0x00, 0x00, 0x04, 0x07})},
                },
                "3 7040000 03 \"\"\n"});
+  // IC-7300 "1A 00" records, byte by byte from the rig's notes. Channel 12:
+  // split on, select group 2 | 14.070000 USB FIL2, DATA on, TSQL, repeater
+  // tone 88.5, TSQL tone 100.0 | transmit 14.100000 USB FIL1, no tone | name.
+  const std::string rx12 =
+      Bytes({0x00, 0x00, 0x07, 0x14, 0x00, 0x01, 0x02, 0x12, 0x00, 0x08, 0x85, 0x00, 0x10, 0x00});
+  const std::string tx12 =
+      Bytes({0x00, 0x00, 0x10, 0x14, 0x00, 0x01, 0x01, 0x00, 0x00, 0x08, 0x85, 0x00, 0x08, 0x85});
+  const std::string split12 = Bytes({0x00, 0x12, 0x12}) + rx12 + tx12 + "FT8 SPLIT ";
+  // Channel 5 from the image: LSB 7.074000 FIL1, TONE 88.5; no transmit block
+  // of its own, so the 41-byte form repeats the receive block.
+  const std::string rx5 =
+      Bytes({0x00, 0x40, 0x07, 0x07, 0x00, 0x00, 0x01, 0x01, 0x00, 0x08, 0x85, 0x00, 0x08, 0x85});
+  const std::string image5 = "5 7074000 00 \"ABCDEFGHIJ\" extra=000101000885000885\n";
+  auto rec = [](int ch_hi, int ch_lo, const std::string& body) {
+    return Bytes({0xFE, 0xFE, 0x94, 0xE0, 0x1A, 0x00, ch_hi, ch_lo}) + body + Bytes({0xFD});
+  };
+  auto ans = [](int ch_hi, int ch_lo, const std::string& body) {
+    return Bytes({0xFE, 0xFE, 0xE0, 0x94, 0x1A, 0x00, ch_hi, ch_lo}) + body + Bytes({0xFD});
+  };
+  const std::string ok94 = From(0x94, {0xFB}), ng94 = From(0x94, {0xFA});
+  auto with = [](std::string r, size_t at, int byte) {  // r with one data byte changed
+    r[at] = static_cast<char>(byte);
+    return r;
+  };
+  const std::string r41 = split12.substr(2);
+  const std::string r27 = Bytes({0x00}) + rx5 + "ABCDEFGHIJ";
+  std::vector<Exchange> ic7300_41 = {
+      {rec(0x00, 0x05, ""), ans(0x00, 0x05, Bytes({0x00}) + rx5 + rx5 + "ABCDEFGHIJ")},
+      {rec(0x00, 0x12, ""), ans(0x00, 0x12, Bytes({0xFF}))},
+      {rec(0x00, 0x12, r41), ok94},
+      {rec(0x00, 0x12, ""), ans(0x00, 0x12, r41)},
+      {rec(0x01, 0x01, r41), ok94},  // P2
+      {rec(0x01, 0x01, Bytes({0xFF})), ok94},
+      {rec(0x01, 0x01, ""), ans(0x01, 0x01, Bytes({0xFF}))},
+      // Refused: the 27-byte form, channels 00 00 and 01 02, WFM, FIL4, the
+      // tone 88.6, 74.9 MHz, a transmit frequency that is no BCD, select
+      // group 4, a split flag of 2, a name character below blank.
+      {rec(0x00, 0x13, r27), ng94},
+      {rec(0x00, 0x00, r41), ng94},
+      {rec(0x00, 0x00, ""), ng94},
+      {rec(0x01, 0x02, ""), ng94},
+      {rec(0x00, 0x13, with(r41, 6, 0x06)), ng94},
+      {rec(0x00, 0x13, with(r41, 7, 0x04)), ng94},
+      {rec(0x00, 0x13, with(r41, 11, 0x86)), ng94},
+      {rec(0x00, 0x13, with(with(r41, 3, 0x90), 4, 0x74)), ng94},
+      {rec(0x00, 0x13, with(r41, 17, 0x0A)), ng94},
+      {rec(0x00, 0x13, with(r41, 0, 0x14)), ng94},
+      {rec(0x00, 0x13, with(r41, 0, 0x22)), ng94},
+      {rec(0x00, 0x13, with(r41, 31, 0x07)), ng94},
+      {rec(0x00, 0x13, ""), ans(0x00, 0x13, Bytes({0xFF}))},
+      // The older commands still work; no WFM through 06 either.
+      {To(0x94, {0x06, 0x06}), ng94},
+      {To(0x94, {0x08, 0x00, 0x12}), ok94},
+      {To(0x94, {0x08}), ok94},
+      {To(0x94, {0x03}), From(0x94, {0x03, 0x00, 0x00, 0x07, 0x14, 0x00})},
+      {To(0x94, {0x04}), From(0x94, {0x04, 0x01, 0x02})},
+      {To(0x94, {0x19, 0x00}), From(0x94, {0x19, 0x00, 0x94})},
+      {To(0xE0, {0x03}), ""},  // E0 to E0: not for the rig
+  };
+  const std::string final41 =
+      "5 7074000 00 \"ABCDEFGHIJ\" extra=000101000885000885\n"
+      "12 14070000 01 \"FT8 SPLIT\" extra=1202120008850010000100000885000885 tx=14100000/01\n";
+  s.push_back(
+      {"IC7300Record41NoEcho", Civ("Icom IC-7300", 0x94, false), image5, ic7300_41, final41});
+  s.push_back({"IC7300Record41Echo", Civ("Icom IC-7300", 0x94, true), image5, ic7300_41, final41});
+  Options short_form = Civ("Icom IC-7300", 0x94, false);
+  short_form.ic7300_record = 27;
+  s.push_back({"IC7300Record27",
+               short_form,
+               image5,
+               {
+                   {rec(0x00, 0x05, ""), ans(0x00, 0x05, r27)},
+                   {rec(0x00, 0x12, r41), ng94},
+                   {rec(0x00, 0x07, with(r27, 0, 0x12)), ok94},
+                   {rec(0x00, 0x07, ""), ans(0x00, 0x07, with(r27, 0, 0x12))},
+               },
+               image5 + "7 7074000 00 \"ABCDEFGHIJ\" extra=120101000885000885\n"});
+  // Transceive on: every second command brings an unrequested frequency
+  // frame, then a mode frame, to address 00, in front of the answer.
+  Options transceive = Civ("Icom IC-7300", 0x94, false);
+  transceive.civ_transceive = 2;
+  s.push_back(
+      {"IC7300Transceive",
+       transceive,
+       "",
+       {
+           {To(0x94, {0x07}), ok94},
+           {To(0x94, {0x07}), From(0x94, {0x00, 0x00, 0x00, 0x00, 0x14, 0x00}, 0x00) + ok94},
+           {To(0x94, {0x07}), ok94},
+           {To(0x94, {0x07}), From(0x94, {0x01, 0x01, 0x01}, 0x00) + ok94},
+       },
+       ""});
   return s;
 }
 
@@ -147,7 +239,7 @@ TEST_P(IcomScript, AnswersAndKeepsMemoryLikeTheRig) {
   Line line(rig.path);
   for (const Exchange& step : script.steps) {
     line.Send(step.send);
-    std::string expect = (script.options.echo ? step.send : "") + step.expect;
+    std::string expect = (script.options.echo.value_or(true) ? step.send : "") + step.expect;
     if (expect.empty()) continue;
     EXPECT_EQ(line.Read(expect.size()), expect) << "step " << (&step - &script.steps[0]);
   }
