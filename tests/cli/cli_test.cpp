@@ -283,9 +283,9 @@ TEST_F(KenwoodCli, ReadPrintsTheTableOfTheCheckedChannels) {
   const Result r = RunRig({"read", "3-4,10"}, console);
   EXPECT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.out,
-            "03\t7.050.000\tLSB\t\r\n"
-            "04\t14.250.000\tUSB\t\r\n"
-            "10\t21.300.000\tUSB\t\r\n");
+            "03\t7.050.000\tLSB\t\tTS-570:0001\r\n"
+            "04\t14.250.000\tUSB\t\tTS-570:0001\r\n"
+            "10\t21.300.000\tUSB\t\tTS-570:0001\r\n");
   // Progress on a terminal: the last channel, three of three.
   EXPECT_NE(r.err.find("channel 10  3 of 3"), std::string::npos) << r.err;
 }
@@ -396,7 +396,7 @@ TEST_F(KenwoodCli, TableFilesFromOtherToolsNeverEmptyAChannel) {
        {7050000, 14250000, 3699000},
        {"Not a channel file", "(line 1: 'Location,"}},
       {"skipped lines",
-       "# my list\r\n 4\t7.030.000\tCW\t\r\n3 7.1 LSB\r\n",
+       "my list\r\n 4\t7.030.000\tCW\t\r\n3 7.1 LSB\r\n",
        1,
        {7050000, 7030000, 3699000},
        {"line 1 skipped", "line 3 skipped", "not written: 03 (their lines",
@@ -448,7 +448,7 @@ TEST_F(KenwoodCli, ClearOnATerminalAsksFirst) {
 TEST_F(KenwoodCli, ClickReadsOrWritesOneChannel) {
   Result r = RunRig({"click", "5"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_EQ(r.out, "05\t3.699.000\tCW\t\r\n");
+  EXPECT_EQ(r.out, "05\t3.699.000\tCW\t\tTS-570:0001\r\n");
 
   files.Write("t.txt", "06\t28.500.000\tUSB\t\r\n");
   r = RunRig({"--table", files / "t.txt", "click", "06", "--to-rig"});
@@ -722,7 +722,7 @@ TEST_F(SettingsCli, TheSavedRigAndPortAreUsedAndNeverRewritten) {
   const std::string before = ReadFile(settings / "settings.ini");
   const Result r = Run({"--settle", "300", "read", "4"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_EQ(r.out, "04\t14.250.000\tUSB\t\r\n");
+  EXPECT_EQ(r.out, "04\t14.250.000\tUSB\t\tTS-570:0001\r\n");
   EXPECT_EQ(ReadFile(settings / "settings.ini"), before);
 }
 
@@ -735,7 +735,7 @@ TEST_F(SettingsCli, PortSurvivesTheRigChange) {
   const Result r = Run({"--rig", "Kenwood TS-570", "--port", device, "--channel-interval", "60",
                         "--settle", "300", "read", "3"});
   EXPECT_EQ(r.status, kExitOk) << r.err;
-  EXPECT_EQ(r.out, "03\t7.050.000\tLSB\t\r\n");
+  EXPECT_EQ(r.out, "03\t7.050.000\tLSB\t\tTS-570:0001\r\n");
 }
 
 TEST_F(SettingsCli, TerminalIniOfTheOwnFolderIsTreatedAsTheGuiDoes) {
