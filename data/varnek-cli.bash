@@ -74,11 +74,11 @@ _varnek_cli() {
   [[ -n $command ]] && help+=$'\n'$("$prog" "$command" --help 2>/dev/null)
 
   # The value of the option before the cursor.
-  local spec
+  local usage
   if [[ $prev == --* ]]; then
-    spec=$(grep -m1 -E "^ +(-[a-z],)?$prev [A-Z]" <<<"$help")
+    usage=$(grep -m1 -E "^ +(-[a-z],)?$prev [A-Z]" <<<"$help")
   fi
-  if [[ -n $spec ]]; then
+  if [[ -n $usage ]]; then
     local plain=${cur//\\ / }
     plain=${plain#[\"\']}
     case $prev in
@@ -92,12 +92,12 @@ _varnek_cli() {
         compopt -o filenames 2>/dev/null
         ;;
       *)
-        if [[ $spec =~ \{([^}]*)\} ]]; then
+        if [[ $usage =~ \{([^}]*)\} ]]; then
           _varnek_cli_matching "$cur" "${BASH_REMATCH[1]//,/$'\n'}"
-        elif [[ $spec =~ ^\ +--[a-z-]+\ DIR ]]; then
+        elif [[ $usage =~ ^\ +--[a-z-]+\ DIR ]]; then
           mapfile -t COMPREPLY < <(compgen -d -- "$cur")
           compopt -o filenames 2>/dev/null
-        elif [[ $spec =~ ^\ +--[a-z-]+\ FILE ]]; then
+        elif [[ $usage =~ ^\ +--[a-z-]+\ FILE ]]; then
           mapfile -t COMPREPLY < <(compgen -f -- "$cur")
           compopt -o filenames 2>/dev/null
         fi

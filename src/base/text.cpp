@@ -263,4 +263,16 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
   return r;
 }
 
+void ForEachLine(std::string_view bytes,
+                 const std::function<void(int number, std::string_view text)>& line) {
+  int number = 0;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    line(++number, bytes.substr(pos, end - pos));
+    if (end == std::string_view::npos) break;
+    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+  }
+}
+
 }  // namespace varnek

@@ -3,6 +3,7 @@
 // values, channel lines, rig answers. Strings are 8-bit Windows Latin and may
 // hold any byte, NUL included; nothing here depends on the C locale.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,5 +54,11 @@ bool StartsWith(std::string_view s, std::string_view prefix);
 std::vector<std::string> Words(std::string_view s);
 // The text with every occurrence of `from` replaced by `to`.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+// Calls `line` with each line of `bytes` and its number, from 1. CR LF, LF
+// and a lone CR (files from old Macs and some editors) each end a line; a
+// line end at the very end starts no further line.
+void ForEachLine(std::string_view bytes,
+                 const std::function<void(int number, std::string_view text)>& line);
 
 }  // namespace varnek

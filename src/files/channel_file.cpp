@@ -208,28 +208,16 @@ int ChannelNumberOf(std::string_view field) {
 void ForEachChannelLine(std::string_view bytes, FreqNotation notation,
                         const std::function<void(const ChannelLine&)>& apply) {
   if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
-  // CR LF, LF and a lone CR (files from old Macs and some editors) each end
-  // a line; with CR alone taken for none, the first row's name swallowed
-  // the whole rest of the file.
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    const size_t end = bytes.find_first_of("\r\n", pos);
-    apply(ParseChannelLine(bytes.substr(pos, end - pos), notation));
-    if (end == std::string_view::npos) break;
-    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
-  }
+  // With a lone CR taken for no line end, the first row's name swallowed
+  // the whole rest of a file from an old Mac.
+  ForEachLine(bytes, [&](int, std::string_view text) { apply(ParseChannelLine(text, notation)); });
 }
 
 ChannelFileLines ReadChannelLines(std::string_view bytes, FreqNotation notation) {
   ChannelFileLines out;
   const bool utf8 = bytes.starts_with(kUtf8Mark);
   if (utf8) bytes.remove_prefix(kUtf8Mark.size());
-  int number = 0;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    const size_t end = bytes.find_first_of("\r\n", pos);
-    const std::string_view text = bytes.substr(pos, end - pos);
-    ++number;
+  ForEachLine(bytes, [&](int number, std::string_view text) {
     ChannelLine line = ParseChannelLine(text, notation);
     const int channel = ChannelNumberOf(line.number);
     // A channel line has its number and at least one TAB after it: a lone
@@ -263,9 +251,7 @@ ChannelFileLines ReadChannelLines(std::string_view bytes, FreqNotation notation)
                                  (why.starts_with("does") ? why : "(" + why + ")"),
                              channel >= 0 ? channel : SeemingChannel(text)});
     }
-    if (end == std::string_view::npos) break;
-    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
-  }
+  });
   return out;
 }
 

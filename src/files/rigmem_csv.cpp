@@ -319,12 +319,7 @@ MemoryExtras RigmemExtras(const KeptFields& kept, Layout layout, const std::stri
 // the start of a field that runs over every following line.
 std::vector<CsvRecord> RigmemRecords(std::string_view bytes, char separator) {
   std::vector<CsvRecord> records;
-  int line = 0;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    const size_t end = bytes.find_first_of("\r\n", pos);
-    const std::string_view text = bytes.substr(pos, end - pos);
-    ++line;
+  ForEachLine(bytes, [&](int line, std::string_view text) {
     if (!Trim(text).empty()) {
       CsvRecord rec{line, {}};
       size_t from = 0;
@@ -336,9 +331,7 @@ std::vector<CsvRecord> RigmemRecords(std::string_view bytes, char separator) {
       }
       records.push_back(std::move(rec));
     }
-    if (end == std::string_view::npos) break;
-    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
-  }
+  });
   return records;
 }
 
