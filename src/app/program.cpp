@@ -253,6 +253,9 @@ void Program::FormShow(bool clearTerminalLog) {
 void Program::cbxRigChange() {
   const std::string rig = MainForm.cbxRig.Text();
   MainForm.shared.ModelCode = ModelCodeOf(rig);
+  // A compare's marks spoke of the rig that was selected.
+  for (int n = 0; n < TMainForm::kChannels; ++n)
+    MainForm.SetRowCompared(n, {});
   const Profile settings = Settings();
   const std::string line = ReadRigSettingsLine(settings, rig);
   SetDLG.SetOptions(ReadRigOptions(settings, rig));

@@ -19,6 +19,13 @@ std::string Count(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::string Joined(const std::vector<std::string>& fields) {
+  std::string s;
+  for (const std::string& f : fields)
+    s += (s.empty() ? "" : ", ") + f;
+  return s;
+}
+
 }  // namespace
 
 // What is remembered holds for one rig on one line: another model, port or
@@ -84,7 +91,8 @@ void Transfers::CompareCheckedWithRig() {
   for (const Compared& c : comparison_)
     form_.SetRowCompared(c.channel, c.noAnswer        ? "no answer from the rig"
                                     : c.fields.empty() ? std::string()
-                                                       : "rig: " + HeldText(c.rig));
+                                                       : "rig: " + HeldText(c.rig) + " (" +
+                                                             Joined(c.fields) + ")");
   if (closing_) return;
   if (OnCompared) {
     OnCompared(comparison_);
@@ -111,9 +119,7 @@ void Transfers::CompareCheckedWithRig() {
 }
 
 std::string Transfers::CompareLine(const Compared& c) {
-  std::string fields;
-  for (const std::string& f : c.fields)
-    fields += (fields.empty() ? "" : ", ") + f;
+  const std::string fields = Joined(c.fields);
   const std::string table = Trim(c.row.freq).empty()
                                 ? std::string("empty")
                                 : Trim(c.row.freq) + (Trim(c.row.mode).empty() ? "" : " " + Trim(c.row.mode)) +
