@@ -70,7 +70,11 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
   };
   SetDLG.OnOptionsChanged = [this] { transfers.ApplyAnswerFraming(); };
   RigForm.RefreshIndicator = [this] { SetDLG.RefreshPortIndicator(); };
-  RigForm.BeforeSend = [this] { rigIo.ForgetOutstandingRead(); };
+  RigForm.BeforeSend = [this] {
+    rigIo.ForgetOutstandingRead();
+    // A raw command may change any memory.
+    transfers.ForgetWhatTheRigHolds();
+  };
   // From the terminal the dialog is modal; one already open from the menu
   // is only brought forward, keeping what the user has changed in it.
   RigForm.ShowSettingsModal = [this] {
@@ -253,7 +257,9 @@ void Program::FormShow(bool clearTerminalLog) {
 void Program::cbxRigChange() {
   const std::string rig = MainForm.cbxRig.Text();
   MainForm.shared.ModelCode = ModelCodeOf(rig);
-  // A compare's marks spoke of the rig that was selected.
+  // What was seen of the rig, and a compare's marks, spoke of the rig that
+  // was selected.
+  transfers.ForgetWhatTheRigHolds();
   for (int n = 0; n < TMainForm::kChannels; ++n)
     MainForm.SetRowCompared(n, {});
   const Profile settings = Settings();

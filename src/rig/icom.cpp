@@ -226,6 +226,15 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
                                      what + " (NG); the channel was not written.");
     return Exchange::Refused;
   };
+  // An NG seen only once the store has gone out may be a late one to the
+  // frequency or mode: the store may then have put the VFO's old contents
+  // into the channel. Nobody can say what it holds now.
+  const auto refusedAfterStore = [&] {
+    ctx.notices.Report(ctx.host, "Channel " + rigops::TwoDigits(channel) +
+                                     ": the rig answered NG to the write; the channel may hold "
+                                     "something else than was written.");
+    return Exchange::Sent;
+  };
   rigops::Pump(ctx);
   const uint64_t refusals = tally.Refusals();
   for (size_t i = 0; i < 3; ++i) {
@@ -247,7 +256,7 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
     // The store's acknowledgement is the exchange's answer; the blink and
     // the pauses after it only paced the rig.
     const bool answered = rigops::AwaitAnswer(ctx, before);
-    if (tally.Refusals() > refusals) return refused(kWhat[3]);
+    if (tally.Refusals() > refusals) return refusedAfterStore();
     if (answered) rigops::AppendStatus(ctx, " ok");
     return rigops::Outcome(answered);
   }
@@ -256,7 +265,7 @@ Exchange IcomWriteChannel(const RigContext& ctx, const std::string& channel,
   rigops::Pump(ctx);
   ctx.host.Sleep(2 * v.ChannelInterval);
   rigops::Pump(ctx);
-  if (tally.Refusals() > refusals) return refused("write");
+  if (tally.Refusals() > refusals) return refusedAfterStore();
   return Exchange::Sent;
 }
 

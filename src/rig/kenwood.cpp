@@ -436,7 +436,7 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
       ctx.notices.Report(ctx.host, "Channel " + cc +
                                        ": the receive side was written, but the rig refused the "
                                        "transmit side; the channel is simplex now.");
-      return Exchange::Refused;
+      return Exchange::Sent;  // changed, but not into what was meant
     }
     return e;
   }
@@ -450,7 +450,7 @@ Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,
     ctx.notices.Report(ctx.host, "Channel " + cc +
                                      ": the rig answered the write with a refusal (\"?;\"); it "
                                      "may not hold the channel.");
-    return Exchange::Refused;
+    return Exchange::Sent;  // which command it refused is not known
   }
   return Exchange::Sent;
 }

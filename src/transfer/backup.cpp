@@ -279,7 +279,7 @@ void Transfers::RestoreBackup(const std::string& path) {
   // the writes do not go ahead (that backup declined or failed, a stop),
   // nothing is cleared either.
   if (!rows.empty()) {
-    if (!SaveRun(rows, all) || form_.shared.StopRequested || closing_) return;
+    if (!SaveRun(rows, all) || form_.shared.StopRequested || closing_ || !port_.Active()) return;
     all.clear();
   }
   if (!empty.empty()) ClearRun(empty, all);

@@ -35,6 +35,11 @@ std::string Transfers::HoldsKey() const {
          CivAddressOrDefault(form_.shared.CivAddress.Get());
 }
 
+void Transfers::ForgetWhatTheRigHolds() {
+  std::lock_guard lock(holdsMutex_);
+  holds_ = {};
+}
+
 void Transfers::NoteHeld(int n, const std::optional<HeldChannel>& held) {
   if (n < 0 || n >= ChannelWindow::kChannels) return;
   const std::string key = HoldsKey();
@@ -144,11 +149,17 @@ std::vector<Transfers::Compared> Transfers::CompareRows(const std::vector<RowNow
   };
   int done = 0;
   for (const RowNow& row : rows) {
-    if (form_.shared.StopRequested || !port_.Active() || closing_) break;
     const std::string channel = ChannelText(row.channel);
     Compared c;
     c.channel = row.channel;
     c.row = {row.freq, row.mode, row.name};
+    // A channel never read (the run stopped, the line closed) is one the
+    // rig gave no word on.
+    if (form_.shared.StopRequested || !port_.Active() || closing_) {
+      c.noAnswer = true;
+      result.push_back(std::move(c));
+      continue;
+    }
     const ChannelAnswer held = read(channel, false);
     Progress(channel, ++done, static_cast<int>(rows.size()));
     c.noAnswer = held.status != S::Channel && held.status != S::Empty;
@@ -190,7 +201,7 @@ void Transfers::SaveChangedToRig() {
     return;
   }
   if (!SaveRun(changed, channels) || closing_) return;
-  Tell("Changed channels: " + Count(written_.size(), "written", "written") + ", " +
+  Tell("Changed channels: " + Count(written_.size(), "sent to the rig", "sent to the rig") + ", " +
        Count(same, "was the same already", "were the same already") + ".");
 }
 

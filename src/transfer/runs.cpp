@@ -89,9 +89,12 @@ void Transfers::LoadWorker() {
       if (closing_) break;  // the progress just shown may have closed the program
       if (row.checked) {
         bool read = false;
-        DoClick(n, row, read, done == 0 || wrote);
+        const Exchange e = DoClick(n, row, read, done == 0 || wrote);
         wrote = !read;
-        if (read) EndWatch(Asked::Read);
+        if (read)
+          EndWatch(Asked::Read);
+        else
+          host_.RunOnGuiThread([&] { NoteWrite(n, e, row); });
         ++done;
         progress = [this, n, done, total] { Progress(ChannelText(n), done, total); };
         if (LineLost()) {
@@ -325,8 +328,11 @@ void Transfers::ReadBackWritten(const std::vector<RowNow>& rows) {
     if (!EndWatch(Asked::ReadBack)) continue;
     const std::vector<std::string> lines = io_.TranscriptLines();
     const ChannelAnswer held = commands.Held(lines, code, channel);
-    if (held.status == ChannelAnswer::Status::Channel || held.status == ChannelAnswer::Status::Empty)
-      NoteHeld(n, HeldOf(held));
+    // The read-back reads the receive side only: a row written with a
+    // transmit side keeps what its confirmed write noted.
+    const bool heard = held.status == ChannelAnswer::Status::Channel ||
+                       held.status == ChannelAnswer::Status::Empty;
+    if (heard && row->kept.tx.empty()) NoteHeld(n, HeldOf(held));
     const std::string d = VerifyDifference(channel, row->freq, row->mode, held, code);
     if (!d.empty()) differences.push_back(d);
   }

@@ -118,13 +118,14 @@ void Transfers::LabelClick(int channel) {
   BeginReport();
   bool read = false;
   written_.clear();
-  const Exchange e = DoClick(channel, read, true);
+  const RowNow row = TakeRow(channel);
+  const Exchange e = DoClick(channel, row, read, true);
   if (read) {
     EndWatch(Asked::Read);
     JudgeReads();
   } else {
     if (MayHold(e)) written_.push_back(channel);
-    NoteWrite(channel, e, TakeRow(channel));
+    NoteWrite(channel, e, row);
     NoteExchange(e, ChannelText(channel), Asked::Write);
   }
   const std::string missing = NoAnswerReport();

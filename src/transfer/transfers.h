@@ -110,6 +110,9 @@ class Transfers {
   // confirmed); nullopt when it has not seen it since the rig, the port or
   // the CI-V address changed.
   std::optional<HeldChannel> RigHolds(int n) const;
+  // Everything remembered of the rig becomes unknown (another rig selected,
+  // raw commands sent from the terminal).
+  void ForgetWhatTheRigHolds();
   // One checked row against the rig: the fields that differ (none: the
   // same), or no answer.
   struct Compared {
