@@ -121,13 +121,16 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   // The controller's own select frame, echoed back by the bus: FE FE, the
   // rig's address, E0 08 00, the channel, FD. Only a whole frame names the
   // channel: noise that happens to hold "E0 08" would otherwise put the
-  // answer into any row.
+  // answer into any row. What the rig sent before it answers the read
+  // before (a late frequency would pass for this channel's).
+  size_t from = 0;
   for (size_t p = h.find("E0 08 "); p != std::string::npos; p = h.find("E0 08 ", p + 1)) {
     if (p < 9 || h.compare(p - 9, 6, "FE FE ") != 0) continue;
     const auto items = Words(h.substr(p + 6, 9));
     if (items.size() == 3 && items[0] == "00" && items[2] == "FD" && items[1].size() == 2 &&
         IsAllDigits(items[1])) {
       r.channel = items[1];
+      from = p + 6 + 9;
       break;
     }
   }
@@ -142,7 +145,7 @@ ChannelAnswer ParseIcomAnswer(const std::vector<std::string>& lines, const std::
   // One pass over the frames: a save's transcript grows to thousands of
   // lines and is parsed again after every cluster.
   static const std::string kToUs = "FE FE E0 ";
-  for (size_t at = h.find(kToUs); at != std::string::npos && (freq.empty() || mode.empty());) {
+  for (size_t at = h.find(kToUs, from); at != std::string::npos && (freq.empty() || mode.empty());) {
     const size_t body = at + kToUs.size();
     const size_t next = h.find(kToUs, body);
     const auto p = Words(Trim(h.substr(body, next == std::string::npos ? next : next - body)));

@@ -67,6 +67,9 @@ TEST(HeldAnswer, OnlyTheModelsEmptyAnswerIsEmpty) {
        ""},
       {"IC-CI-V", Dump("FE FE 94 E0 08 00 05 FD FE FE E0 94 03 00 00 25 14 00 FD"), S::Channel,
        "14.250.000"},
+      // The read before's frequency, late, ahead of this read's select.
+      {"IC-CI-V", Dump("FE FE E0 94 03 00 00 05 07 00 FD FE FE 94 E0 08 00 05 FD FE FE E0 94 FB FD"),
+       S::Nothing, ""},
       {"FT-920", Dump("90 00 00 00 00 00 00 00 00 00 00 00 00 00", "#05"), S::Empty, ""},
       {"FT-920", Dump("", "#05"), S::Nothing, ""},
       {"FT-920", Dump(ft920, "#04"), S::Nothing, ""},
