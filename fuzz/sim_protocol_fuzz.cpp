@@ -21,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.ts2000_strict_channel = switches & 4;
   options.ts2000_empty = (switches & 8) ? sim::Ts2000Empty::kZeroRecord : sim::Ts2000Empty::kNoData;
   std::unique_ptr<sim::Protocol> rig = model.make(options);
+  // What it tunes, as the simulator gives every rig it serves.
+  rig->tunable = sim::TunableRanges(model.name);
 
   // The bytes arrive in pieces of up to 16, so a command cut anywhere must
   // still be taken whole once its rest arrives.
