@@ -263,6 +263,13 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
   return r;
 }
 
+std::string CommaSeparated(const std::vector<std::string>& items) {
+  std::string s;
+  for (const std::string& item : items)
+    s += (s.empty() ? "" : ", ") + item;
+  return s;
+}
+
 void ForEachLine(std::string_view bytes,
                  const std::function<void(int number, std::string_view text)>& line) {
   int number = 0;

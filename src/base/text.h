@@ -55,6 +55,9 @@ std::vector<std::string> Words(std::string_view s);
 // The text with every occurrence of `from` replaced by `to`.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 
+// "a, b, c".
+std::string CommaSeparated(const std::vector<std::string>& items);
+
 // Calls `line` with each line of `bytes` and its number, from 1. CR LF, LF
 // and a lone CR (files from old Macs and some editors) each end a line; a
 // line end at the very end starts no further line.

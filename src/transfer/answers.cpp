@@ -16,17 +16,6 @@
 #include "window/channel_window.h"
 
 namespace varnek {
-namespace {
-
-std::string ChannelList(const std::vector<std::string>& channels) {
-  std::string s;
-  for (const std::string& c : channels)
-    s += (s.empty() ? "" : ", ") + c;
-  return s;
-}
-
-}  // namespace
-
 // --- who answered -------------------------------------------------------------
 
 void Transfers::ApplyAnswerFraming() {
@@ -125,7 +114,7 @@ std::string Transfers::NoAnswerReport() const {
     const std::string pattern = channels.size() == 1 ? k.one : k.many;
     const size_t at = pattern.find("%s");
     if (!text.empty()) text += "\n";
-    text += pattern.substr(0, at) + ChannelList(channels) + pattern.substr(at + 2);
+    text += pattern.substr(0, at) + CommaSeparated(channels) + pattern.substr(at + 2);
   }
   return text;
 }

@@ -19,12 +19,6 @@ std::string Count(size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::string Joined(const std::vector<std::string>& fields) {
-  std::string s;
-  for (const std::string& f : fields)
-    s += (s.empty() ? "" : ", ") + f;
-  return s;
-}
 
 }  // namespace
 
@@ -97,7 +91,7 @@ void Transfers::CompareCheckedWithRig() {
     form_.SetRowCompared(c.channel, c.noAnswer        ? "no answer from the rig"
                                     : c.fields.empty() ? std::string()
                                                        : "rig: " + HeldText(c.rig) + " (" +
-                                                             Joined(c.fields) + ")");
+                                                             CommaSeparated(c.fields) + ")");
   if (closing_) return;
   if (OnCompared) {
     OnCompared(comparison_);
@@ -124,7 +118,7 @@ void Transfers::CompareCheckedWithRig() {
 }
 
 std::string Transfers::CompareLine(const Compared& c) {
-  const std::string fields = Joined(c.fields);
+  const std::string fields = CommaSeparated(c.fields);
   const std::string table = Trim(c.row.freq).empty()
                                 ? std::string("empty")
                                 : Trim(c.row.freq) + (Trim(c.row.mode).empty() ? "" : " " + Trim(c.row.mode)) +
