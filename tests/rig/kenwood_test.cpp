@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "rig/answer_framing.h"
 #include "rig/fake_rig_io.h"
 #include "rig/single_commands.h"
 
@@ -306,6 +307,38 @@ TEST(KenwoodOperations, WriteAndRefusal) {
   ASSERT_EQ(b.host.Messages().size(), 1u);
   EXPECT_THAT(b.host.Messages()[0], HasSubstr("13"));
   EXPECT_TRUE(b.host.Sleeps().empty());
+}
+
+// The identity answer after each answer-paced write names the rig's model:
+// another model's is told once in a run, and changes nothing that is sent.
+TEST(KenwoodOperations, AnotherModelsIdentityIsToldOncePerRun) {
+  struct Case {
+    const char* model;
+    const char* identity;
+    const char* remark;
+  };
+  const Case cases[] = {
+      {"TS-590S", "ID020;", "The rig answers as a TS-480 (ID020), not the TS-590S selected."},
+      {"TS-480", "ID099;", "The rig answers as another model (ID099), not the TS-480 selected."},
+      {"TS-590SG", "ID023;", ""},
+      {"TS-2000", "ID021;", ""},  // a typed "TS-2" code names no one identity
+  };
+  for (const Case& c : cases) {
+    RigBench b(c.model);
+    b.form.shared.WaitForAnswers = true;
+    b.answers.tally.Restart(FramingFor(c.model));
+    b.io.onSend = [&](const std::string& hex) {
+      if (hex.rfind("49 44 3B", 0) == 0) b.answers.tally.Feed(c.identity);
+    };
+    b.notices.BeginCollecting();
+    for (const char* channel : {"05", "06"})
+      EXPECT_EQ(b.set().WriteChannel(b.ctx(), channel, "14.250.000", "USB", ""),
+                Exchange::Answered)
+          << c.model;
+    EXPECT_EQ(b.notices.TakeRemarks(), c.remark) << c.model;
+    EXPECT_EQ(b.notices.EndCollecting(), "") << c.model;
+    EXPECT_EQ(b.io.edit[1], KenwoodWriteCommand("06", "14.250.000", "USB", "", c.model).text);
+  }
 }
 
 TEST(KenwoodOperations, ParseStoresIntoTable) {
