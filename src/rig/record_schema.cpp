@@ -132,7 +132,8 @@ RecordSchema Ft2000() {
 }
 
 RecordField Fixed(std::size_t at, std::size_t length, std::string_view zeros) {
-  return {"fixed", FieldRole::Fixed, at, length, FieldCoding::Choice, {{zeros, ""}}, 0, 0, 1, zeros};
+  return {"fixed", FieldRole::Fixed, at, length, FieldCoding::Choice, {{zeros, ""}}, 0, 0, 1,
+          zeros};
 }
 
 // The TS-590S and TS-590SG: offsets 18-40, the name from 41. Where the
@@ -180,7 +181,8 @@ RecordSchema Ts480() {
       // Tone type 3 (cross tone) is not known to exist on this rig; a unit
       // that lacks it refuses the whole write.
       {"tone type", FieldRole::ToneType, 1, 1, FieldCoding::Choice,
-       {{"0", "off", static_cast<int>(ToneKind::None)}, {"1", "tone", kTone}, {"2", "CTCSS", kTsql}},
+       {{"0", "off", static_cast<int>(ToneKind::None)}, {"1", "tone", kTone},
+        {"2", "CTCSS", kTsql}},
        0, 0, 1, "0"},
       ToneNumber("tone number", FieldRole::Tone, 2, 42),
       ToneNumber("CTCSS number", FieldRole::Ctcss, 4, 41),
@@ -430,7 +432,8 @@ std::string FieldProblem(const RecordSchema& schema, const RecordField& field,
     return "the " + std::string(field.name) + " is " + Quoted(characters) + ", not " +
            std::to_string(field.length) + " characters";
   if (field.coding == FieldCoding::Choice) return ChoiceOf(field, characters) ? "" : problem;
-  if (!Digits(characters)) return "the " + std::string(field.name) + " (digits) is " + Quoted(characters);
+  if (!Digits(characters))
+    return "the " + std::string(field.name) + " (digits) is " + Quoted(characters);
   const long long v = NumberOf(characters);
   switch (field.coding) {
     case FieldCoding::Number:

@@ -470,9 +470,8 @@ TEST_P(Conformance, Names) {
     if (d.kind != Kind::NameRefused) continue;
     refused.push_back({n, "14.200.000", "USB", "a" + d.what + "b"});
     Sentinel(n);
-    notices.push_back("Channel " + ChannelText(n++) +
-                      ": the name holds characters the " + Profile().model + " cannot hold (" + "'" +
-                      d.what + "'" +
+    notices.push_back("Channel " + ChannelText(n++) + ": the name holds characters the " +
+                      Profile().model + " cannot hold (" + "'" + d.what + "'" +
                       "); the channel was not written.");
   }
   std::vector<Row> all = rows;

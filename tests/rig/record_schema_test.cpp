@@ -129,7 +129,8 @@ TEST(RecordSchema, ListWordsIntoEachLayoutAndBack) {
        {"the TS-590SG keeps a tone and a tone squelch, no DTCS"}},
       {"TS-2000", dcs, "03000000000000000000000", {}},
       {"TS-480", odd, "01010000000000000000000", {}},
-      {"TS-2000", odd, "00000000000000000000000", {"tone 69.3 Hz is not one of the TS-2000's tones"}},
+      {"TS-2000", odd, "00000000000000000000000",
+       {"tone 69.3 Hz is not one of the TS-2000's tones"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> notHeld;
