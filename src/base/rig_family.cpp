@@ -42,4 +42,18 @@ bool IsGenericCiv(std::string_view code) {
   return code == "IC-CI-V";
 }
 
+bool ReadsMemoryContents(std::string_view code) {
+  return code == "IC-7300";
+}
+
+std::string_view FactoryCivAddress(std::string_view code) {
+  return code == "IC-7300" ? "94" : "";
+}
+
+std::size_t MemoryNameLength(std::string_view code) {
+  if (IsTs2000(code)) return 8;
+  if (ReadsMemoryContents(code)) return 10;
+  return 0;
+}
+
 }  // namespace varnek

@@ -5,6 +5,7 @@
 // command set chosen by them) and never test the code themselves. The code is
 // decided afresh for each operation, so a rig change takes effect with the
 // next one.
+#include <cstddef>
 #include <string_view>
 
 namespace varnek {
@@ -41,5 +42,13 @@ bool HasChannel00(std::string_view modelCode);
 bool TakesFourFreqBytes(std::string_view modelCode);
 // The generic CI-V entry, which names no particular rig.
 bool IsGenericCiv(std::string_view modelCode);
+// The IC-7300 reads and writes whole memory channels with its
+// memory-contents command (1A 00) instead of going through the VFO.
+bool ReadsMemoryContents(std::string_view modelCode);
+// The CI-V address a model leaves the factory with, for an empty address
+// field; empty where the model has none of its own.
+std::string_view FactoryCivAddress(std::string_view modelCode);
+// How many characters of a name the model's memory holds; 0 for none.
+std::size_t MemoryNameLength(std::string_view modelCode);
 
 }  // namespace varnek

@@ -34,6 +34,7 @@ const std::vector<ModelRow>& ModelTable() {
       {"FT-1000", {{100 * kHz, 30 * MHz}}, 10},
       {"FT-920", {{100 * kHz, 30 * MHz}, {48 * MHz, 56 * MHz}}, 10},
       {"IC-735", {{30 * kHz, 30 * MHz}}, 10},
+      {"IC-7300", {{30 * kHz, 74'800 * kHz}}, 1},
       // The generic CI-V rig: the union of what Icom's CI-V rigs receive
       // (HF to 2 m, 70 cm, and the 23/13/6 cm bands of the IC-9700 and
       // IC-905 class; the IC-905's 3 cm band needs a sixth BCD byte). Not
