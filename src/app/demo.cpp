@@ -90,8 +90,7 @@ std::string DemoMemoryImage(const std::string& rig) {
       rig.substr(rig.find(' ') == std::string::npos ? rig.size() : rig.find(' ') + 1);
   const RigFamily family = FamilyOf(code);
   if (family == RigFamily::None) return {};
-  // Of these rigs only the TS-2000 keeps names in its memory.
-  const bool names = IsTs2000(code);
+  const bool names = MemoryNameLength(code) > 0;
   std::string image = "# Varnek demonstration channels for the " + rig + "\n";
   // Only the bands the real rig covers.
   const Coverage coverage = CoverageOf(code);

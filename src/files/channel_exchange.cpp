@@ -164,7 +164,7 @@ void DescribeImport(const std::string& path, ChannelImport& import) {
 }
 
 size_t RigNameLength(std::string_view modelCode) {
-  return IsTs2000(modelCode) ? 8 : 0;
+  return MemoryNameLength(modelCode);
 }
 
 bool TableFreqHertz(std::string_view text, long long& hertz) {

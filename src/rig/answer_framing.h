@@ -63,6 +63,11 @@ class AnswerTally {
   // Refusals: ASCII "?;" (the rig could not parse or carry out a command)
   // and CI-V NG frames (FA) addressed to the controller.
   uint64_t Refusals() const { return refusals_; }
+  // The data length (channel bytes included) of the last memory-contents
+  // record (CI-V "1A 00") the rig sent; 0 when none came since it was
+  // forgotten. A blank channel's answer tells nothing and leaves it.
+  size_t MemoryRecordLength() const { return memoryRecord_; }
+  void NoteMemoryRecordLength(size_t length) { memoryRecord_ = length; }
 
  private:
   void Count(std::string_view answer);
@@ -71,6 +76,7 @@ class AnswerTally {
   AnswerFraming framing_;
   std::string partial_;
   std::atomic<uint64_t> answers_{0}, idAnswers_{0}, refusals_{0};
+  std::atomic<size_t> memoryRecord_{0};
 };
 
 }  // namespace varnek

@@ -132,11 +132,14 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
 }
 
 std::string NameCharactersRigCannotHold(std::string_view name, std::string_view modelCode) {
-  if (!IsTs2000(modelCode)) return {};
+  // The IC-7300 shows printable ASCII as well; only a Kenwood write ends at ';'.
+  const bool ts2000 = IsTs2000(modelCode);
+  if (!ts2000 && !ReadsMemoryContents(modelCode)) return {};
   std::string bad;
   for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
-    if ((u < 0x20 || u > 0x7E || c == ';') && bad.find(c) == std::string::npos) bad += c;
+    if ((u < 0x20 || u > 0x7E || (ts2000 && c == ';')) && bad.find(c) == std::string::npos)
+      bad += c;
   }
   return bad;
 }

@@ -46,7 +46,9 @@ HeldChannel HeldOf(const ChannelAnswer& rig, const ChannelAnswer* tx) {
   h.hasName = rig.hasName;
   h.name = rig.hasName ? Trim(rig.name) : std::string();
   h.kept = rig.kept;
-  h.kept.tx.clear();
+  // A TS rig tells its transmit side in an answer of its own; the
+  // IC-7300's record carries it.
+  if (tx) h.kept.tx.clear();
   if (tx && tx->status == ChannelAnswer::Status::Channel && tx->side.size() == rig.side.size() &&
       tx->side != rig.side)
     h.kept.tx = tx->side;
@@ -60,9 +62,8 @@ HeldChannel HeldOfRow(const std::string& freq, const std::string& mode, const st
   h.empty = false;
   h.freq = Trim(freq);
   h.mode = Trim(mode).empty() ? std::string() : HeldMode(Trim(mode), modelCode);
-  // Of the models, only the TS-2000 keeps a name with a memory.
-  h.hasName = IsTs2000(modelCode);
-  if (h.hasName) h.name = Trim(Trim(name).substr(0, 8));
+  h.hasName = MemoryNameLength(modelCode) > 0;
+  if (h.hasName) h.name = Trim(Trim(name).substr(0, MemoryNameLength(modelCode)));
   if (kept.model == modelCode) h.kept = kept;
   return h;
 }
@@ -71,8 +72,8 @@ namespace {
 
 // A name as a model with names stores it: without blanks around it, at most
 // as long as the rig keeps (eight characters on the TS-2000).
-std::string StoredName(const std::string& name) {
-  return Trim(Trim(name).substr(0, 8));
+std::string StoredName(const std::string& name, const std::string& modelCode) {
+  return Trim(Trim(name).substr(0, MemoryNameLength(modelCode)));
 }
 
 }  // namespace
@@ -89,7 +90,8 @@ std::vector<std::string> RowDifferences(const std::string& freq, const std::stri
   if ((*want > got ? *want - got : got - *want) >= step) fields.push_back("frequency");
   if (!Trim(mode).empty() && !rig.mode.empty() && HeldMode(Trim(mode), modelCode) != rig.mode)
     fields.push_back("mode");
-  if (rig.hasName && StoredName(name) != StoredName(rig.name)) fields.push_back("name");
+  if (rig.hasName && StoredName(name, modelCode) != StoredName(rig.name, modelCode))
+    fields.push_back("name");
   const bool bothKept = kept.model == modelCode && rig.kept.model == modelCode &&
                         !kept.fields.empty() && !rig.kept.fields.empty();
   if (bothKept && kept.fields != rig.kept.fields) fields.push_back("kept fields");
