@@ -5,6 +5,7 @@
 #include "base/rig_family.h"
 #include "base/text.h"
 #include "rig/freq.h"
+#include "rig/icom_memory.h"
 #include "rig/memory_extras.h"
 #include "rig/modes.h"
 
@@ -112,6 +113,7 @@ std::string FieldsHint(const KeptFields& kept) {
 
 std::string KeptFieldsHint(const KeptFields& kept) {
   if (kept.Empty()) return {};
+  if (ReadsMemoryContents(kept.model)) return Ic7300KeptHint(kept);
   const std::string fields = FieldsHint(kept), tx = TxHint(kept.tx);
   return Join({tx, fields});
 }

@@ -4,6 +4,7 @@
 
 #include "base/rig_family.h"
 #include "base/text.h"
+#include "rig/icom_memory.h"
 
 namespace varnek {
 namespace {
@@ -138,10 +139,11 @@ std::optional<MemoryExtras> Ft2000Extras(const std::string& f, std::vector<std::
 }  // namespace
 
 bool HasExtras(std::string_view modelCode) {
-  return LayoutOf(modelCode) != Layout::None;
+  return LayoutOf(modelCode) != Layout::None || ReadsMemoryContents(modelCode);
 }
 
 std::optional<MemoryExtras> ExtrasOf(const KeptFields& kept, std::vector<std::string>* notCarried) {
+  if (ReadsMemoryContents(kept.model)) return Ic7300Extras(kept, notCarried);
   const Layout layout = LayoutOf(kept.model);
   if (layout == Layout::None || kept.fields.size() != LengthOf(layout)) return std::nullopt;
   switch (layout) {
@@ -159,6 +161,7 @@ std::optional<MemoryExtras> ExtrasOf(const KeptFields& kept, std::vector<std::st
 
 KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
                    std::vector<std::string>& notHeld) {
+  if (ReadsMemoryContents(modelCode)) return Ic7300KeptFor(e, modelCode, notHeld);
   const Layout layout = LayoutOf(modelCode);
   const std::string model(modelCode);
   using S = MemoryExtras::Squelch;
@@ -230,6 +233,11 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
       break;
   }
   return {};
+}
+
+long long SplitTransmitHz(const KeptFields& kept) {
+  if (ReadsMemoryContents(kept.model)) return Ic7300SplitHz(kept);
+  return kept.tx.size() == 12 && IsAllDigits(kept.tx) ? std::stoll(kept.tx.substr(0, 11)) : 0;
 }
 
 std::string DtcsText(int code) {
