@@ -26,8 +26,20 @@ YaesuVariant YaesuVariantOf(std::string_view code) {
   return YaesuVariant::None;
 }
 
-bool IsTs2000(std::string_view code) {
-  return StartsWith(code, "TS-2");
+RecordLayout RecordLayoutOf(std::string_view code) {
+  switch (FamilyOf(code)) {
+    case RigFamily::Kenwood:
+      if (StartsWith(code, "TS-2")) return RecordLayout::Ts2000;
+      if (StartsWith(code, "TS-590")) return RecordLayout::Ts590;
+      if (StartsWith(code, "TS-480")) return RecordLayout::Ts480;
+      return RecordLayout::Ts570;
+    case RigFamily::Ft2000:
+      return RecordLayout::Ft2000;
+    case RigFamily::Icom:
+      return code == "IC-7300" ? RecordLayout::Ic7300 : RecordLayout::None;
+    default:
+      return RecordLayout::None;
+  }
 }
 
 bool HasChannel00(std::string_view code) {
@@ -42,18 +54,8 @@ bool IsGenericCiv(std::string_view code) {
   return code == "IC-CI-V";
 }
 
-bool ReadsMemoryContents(std::string_view code) {
-  return code == "IC-7300";
-}
-
 std::string_view FactoryCivAddress(std::string_view code) {
-  return code == "IC-7300" ? "94" : "";
-}
-
-std::size_t MemoryNameLength(std::string_view code) {
-  if (IsTs2000(code)) return 8;
-  if (ReadsMemoryContents(code)) return 10;
-  return 0;
+  return ReadsMemoryContents(code) ? "94" : "";
 }
 
 }  // namespace varnek

@@ -5,7 +5,6 @@
 // command set chosen by them) and never test the code themselves. The code is
 // decided afresh for each operation, so a rig change takes effect with the
 // next one.
-#include <cstddef>
 #include <string_view>
 
 namespace varnek {
@@ -33,9 +32,19 @@ CommandForm SingleCommandFormOf(std::string_view modelCode);
 enum class YaesuVariant { None, Ft1000, Ft920 };
 YaesuVariant YaesuVariantOf(std::string_view modelCode);
 
-// The TS-2000 ("TS-2…") keeps names and a longer memory record than the
-// TS-570 and TS-870S.
-bool IsTs2000(std::string_view modelCode);
+// Which memory record a model code's rig keeps, as the record schema
+// (src/rig/record_schema.h) describes it. Tested in order: "TS-2" the
+// TS-2000's, "TS-590" the TS-590S's and TS-590SG's, "TS-480" the TS-480's,
+// any other "TS" the TS-570's (the TS-870S keeps the same), "FT-2" the
+// FT-2000's, "IC-7300" the IC-7300's memory-contents record; the rest keep
+// nothing beyond frequency and mode.
+enum class RecordLayout { None, Ts570, Ts2000, Ts590, Ts480, Ft2000, Ic7300 };
+RecordLayout RecordLayoutOf(std::string_view modelCode);
+// The TS-2000's layout ("TS-2…"): names, the "N;" empty answer, the read
+// with a blank hundreds digit.
+inline bool IsTs2000(std::string_view modelCode) {
+  return RecordLayoutOf(modelCode) == RecordLayout::Ts2000;
+}
 // Channel 00 exists only on the Kenwoods; the other rigs count from 01.
 bool HasChannel00(std::string_view modelCode);
 // The IC-735 takes four frequency bytes; every other CI-V code five.
@@ -44,11 +53,11 @@ bool TakesFourFreqBytes(std::string_view modelCode);
 bool IsGenericCiv(std::string_view modelCode);
 // The IC-7300 reads and writes whole memory channels with its
 // memory-contents command (1A 00) instead of going through the VFO.
-bool ReadsMemoryContents(std::string_view modelCode);
+inline bool ReadsMemoryContents(std::string_view modelCode) {
+  return RecordLayoutOf(modelCode) == RecordLayout::Ic7300;
+}
 // The CI-V address a model leaves the factory with, for an empty address
 // field; empty where the model has none of its own.
 std::string_view FactoryCivAddress(std::string_view modelCode);
-// How many characters of a name the model's memory holds; 0 for none.
-std::size_t MemoryNameLength(std::string_view modelCode);
 
 }  // namespace varnek

@@ -7,7 +7,6 @@
 #include "base/cp1252.h"
 #include "base/text.h"
 #include "rig/freq.h"
-#include "rig/icom_memory.h"
 #include "rig/kenwood.h"
 #include "window/channel_window.h"
 
@@ -115,9 +114,7 @@ std::string ChannelFileText(const ChannelTable& table, FreqNotation notation) {
     // hint or not: a tone number stored with the tone off is the rig's
     // too, and a write back must not lose it.
     ChannelRow row = table[n];
-    const std::string typed = ReadsMemoryContents(row.kept.model) ? kIc7300HandTyped
-                                                                   : HandTypedKept(row.kept.model);
-    if (row.kept.tx.empty() && row.kept.fields == typed) row.kept = {};
+    if (row.kept.tx.empty() && row.kept.fields == HandTypedKept(row.kept.model)) row.kept = {};
     out += ChannelLineText(static_cast<int>(n), row, notation);
   }
   return out;

@@ -122,16 +122,21 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
     e.squelch = MemoryExtras::Squelch::Off;
     e.toneDeciHz = e.ctcssDeciHz = 0;
   };
-  // With a tone mode, the other tone column is taken too: a record that
-  // keeps both tones (the IC-7300's) gets both back.
+  // With a tone mode, the other tone column is taken too, so a record that
+  // keeps both tones (the IC-7300's) gets both back. CHIRP writes 88.5
+  // into a column that carries nothing: there it says nothing.
+  const auto other = [&](int column) {
+    const int deciHz = ToneColumn(Field(fields, column));
+    return deciHz == 885 ? 0 : deciHz;
+  };
   if (tone == "Tone") {
     e.squelch = MemoryExtras::Squelch::Tone;
     e.toneDeciHz = ToneColumn(Field(fields, col.rTone));
-    e.ctcssDeciHz = ToneColumn(Field(fields, col.cTone));
+    e.ctcssDeciHz = other(col.cTone);
     if (e.toneDeciHz == 0) fail("rToneFreq \"" + ReportText(Field(fields, col.rTone)) + "\"");
   } else if (tone == "TSQL") {
     e.squelch = MemoryExtras::Squelch::Tsql;
-    e.toneDeciHz = ToneColumn(Field(fields, col.rTone));
+    e.toneDeciHz = other(col.rTone);
     e.ctcssDeciHz = ToneColumn(Field(fields, col.cTone));
     if (e.ctcssDeciHz == 0) fail("cToneFreq \"" + ReportText(Field(fields, col.cTone)) + "\"");
   } else if (tone == "DTCS") {

@@ -9,6 +9,7 @@
 #include "rig/freq.h"
 #include "rig/icom.h"
 #include "rig/modes.h"
+#include "rig/record_schema.h"
 #include "window/channel_window.h"
 
 namespace varnek {
@@ -60,12 +61,8 @@ std::string HexBytes(std::string_view hex) {
   return bytes;
 }
 
-// "000885" as 885 tenths of a hertz; -1 when it names none of the rig's tones.
-int ToneOf(std::string_view digits) {
-  if (digits.size() != 6 || !IsAllDigits(digits)) return -1;
-  const int deciHz = std::stoi(std::string(digits));
-  const auto& tones = Ic7300Tones();
-  return std::find(tones.begin(), tones.end(), deciHz) == tones.end() ? -1 : deciHz;
+const RecordSchema& Schema() {
+  return *SchemaOf("IC-7300");
 }
 
 // The channel bytes c1 c2 of "01".."99": packed BCD, high pair first.
@@ -97,31 +94,23 @@ std::string FreqDigits(std::string_view block) {
   return IsAllDigits(d) ? d : std::string();
 }
 
-// Why the kept text of a block's filter, data/tone and tones (16
-// characters: filter, data, tone type, two tones) cannot be written.
-std::string TailProblem(std::string_view t, const std::string& where) {
-  const std::string filter(t.substr(0, 2));
-  if (filter != "01" && filter != "02" && filter != "03")
-    return "the kept " + where + "filter (01-03) is \"" + filter + "\"";
-  if (t[2] != '0' && t[2] != '1') return "the kept " + where + "data mode (0-1) is '" + t[2] + "'";
-  if (t[3] < '0' || t[3] > '2') return "the kept " + where + "tone type (0-2) is '" + t[3] + "'";
-  for (const std::size_t at : {std::size_t{4}, std::size_t{10}})
-    if (ToneOf(t.substr(at, 6)) < 0)
-      return "the kept " + where + (at == 4 ? "repeater" : "TSQL") + " tone \"" +
-             std::string(t.substr(at, 6)) + "\" is none of the rig's 50 CTCSS tones";
+// Why a kept text in the receive side's layout cannot be written: each
+// field as the schema allows it, and a tone one of the rig's (its
+// factory 88.5 Hz included, never "none").
+std::string FieldsProblem(std::string_view f, const std::string& where) {
+  const RecordSchema& schema = Schema();
+  for (const RecordField& field : schema.fields) {
+    const std::string chars = FieldText(field, f);
+    std::string problem = FieldProblem(schema, field, chars);
+    if (problem.empty() && field.coding == FieldCoding::BcdDeciHz &&
+        FieldToneDeciHz(schema, field, chars) == 0)
+      problem = "the " + std::string(field.name) + " (one of the rig's tones) is '" + chars + "'";
+    if (!problem.empty()) return "the kept " + where + problem.substr(4);
+  }
   return {};
 }
 
 }  // namespace
-
-const std::vector<int>& Ic7300Tones() {
-  static const std::vector<int> tones = {
-      670,  693,  719,  744,  770,  797,  825,  854,  885,  915,  948,  974,  1000,
-      1035, 1072, 1109, 1148, 1188, 1230, 1273, 1318, 1365, 1413, 1462, 1514, 1567,
-      1598, 1622, 1655, 1679, 1713, 1738, 1773, 1799, 1835, 1862, 1899, 1928, 1966,
-      1995, 2035, 2065, 2107, 2181, 2257, 2291, 2336, 2418, 2503, 2541};
-  return tones;
-}
 
 std::string Ic7300ReadBody(const std::string& channel) {
   return std::string("\x1A\x00", 2) + ChannelBytes(channel);
@@ -137,8 +126,7 @@ std::string Ic7300KeptProblem(const KeptFields& kept, const std::string& modelCo
   if (f.size() != kFieldsLength || !IsHex(f))
     return "the kept fields \"" + f.substr(0, 30) + "\" are not the " + modelCode + "'s " +
            std::to_string(kFieldsLength) + " hex characters";
-  if (f[0] > '3') return std::string("the kept select group (0-3) is '") + f[0] + "'";
-  if (std::string p = TailProblem(std::string_view(f).substr(1), ""); !p.empty()) return p;
+  if (std::string p = FieldsProblem(f, ""); !p.empty()) return p;
   if (kept.tx.empty()) return {};
   const std::string& t = kept.tx;
   if (t.size() != kTxLength || !IsAllDigits(t.substr(0, 10)) || !IsHex(t))
@@ -146,8 +134,9 @@ std::string Ic7300KeptProblem(const KeptFields& kept, const std::string& modelCo
            "the block's 18 hex characters";
   if (!RigHasMode(static_cast<int>(HexValue(t.substr(10, 2)))))
     return "the kept transmit mode \"" + t.substr(10, 2) + "\" is none the rig has";
-  const std::string tail = t.substr(12, 2) + t.substr(14, 2) + t.substr(16);
-  return TailProblem(tail, "transmit ");
+  // The transmit block's filter, data/tone byte and tones, checked in the
+  // receive side's layout (no group of its own).
+  return FieldsProblem("0" + t.substr(12), "transmit side's ");
 }
 
 Ic7300Write Ic7300WriteBody(const std::string& channel, const std::string& freq,
@@ -195,7 +184,7 @@ Ic7300Write Ic7300WriteBody(const std::string& channel, const std::string& freq,
   n.resize(kNameLength, ' ');
 
   const bool own = !kept.Empty() && kept.model == modelCode;
-  const std::string fields = own ? kept.fields : kIc7300HandTyped;
+  const std::string fields = own ? kept.fields : Schema().HandTyped();
   w.split = own && !kept.tx.empty();
   if (w.split && length != kIc7300LongRecord)
     return refused("the rig's memory records have no transmit block (" + std::to_string(length) +
@@ -526,52 +515,7 @@ ChannelAnswer Ic7300ParseAnswer(const RigContext& ctx) {
   return last;
 }
 
-// --- the kept fields in other words ---------------------------------------
-
-std::optional<MemoryExtras> Ic7300Extras(const KeptFields& kept,
-                                         std::vector<std::string>* notCarried) {
-  const std::string& f = kept.fields;
-  if (f.size() != kFieldsLength || !IsHex(f)) return std::nullopt;
-  const auto note = [&](const std::string& what) {
-    if (notCarried) notCarried->push_back(what);
-  };
-  MemoryExtras e;
-  // Both tones are the record's whatever the tone type, as CHIRP's two
-  // columns carry them.
-  e.toneDeciHz = std::max(ToneOf(f.substr(5, 6)), 0);
-  e.ctcssDeciHz = std::max(ToneOf(f.substr(11, 6)), 0);
-  if (f[4] == '1') e.squelch = MemoryExtras::Squelch::Tone;
-  if (f[4] == '2') e.squelch = MemoryExtras::Squelch::Tsql;
-  if (f[0] != '0') note(std::string("select group ") + f[0]);
-  if (f.substr(1, 2) != "01") note("FIL" + std::string(1, f[2]));
-  if (f[3] == '1') note("DATA mode");
-  return e;
-}
-
-KeptFields Ic7300KeptFor(const MemoryExtras& e, std::string_view modelCode,
-                         std::vector<std::string>& notHeld) {
-  const std::string model(modelCode);
-  std::string f = kIc7300HandTyped;
-  const auto tone = [&](int deciHz, std::size_t at, bool needed) {
-    const auto& tones = Ic7300Tones();
-    if (std::find(tones.begin(), tones.end(), deciHz) != tones.end()) {
-      std::string digits = std::to_string(deciHz);
-      f.replace(at, 6, std::string(6 - digits.size(), '0') + digits);
-      return true;
-    }
-    if (needed)
-      notHeld.push_back("tone " + DeciHzText(deciHz) + " Hz is not one of the " + model +
-                        "'s tones");
-    return false;
-  };
-  using S = MemoryExtras::Squelch;
-  if (tone(e.toneDeciHz, 5, e.squelch == S::Tone) && e.squelch == S::Tone) f[4] = '1';
-  if (tone(e.ctcssDeciHz, 11, e.squelch == S::Tsql) && e.squelch == S::Tsql) f[4] = '2';
-  if (e.squelch == S::Dtcs) notHeld.push_back("the " + model + " has no DTCS");
-  if (e.duplex) notHeld.push_back("the " + model + " keeps no repeater shift in its memories");
-  if (e.skip) notHeld.push_back("the " + model + " keeps no skip mark in its memories");
-  return {model, f};
-}
+// --- the transmit side in other words -------------------------------------
 
 long long Ic7300SplitHz(const KeptFields& kept) {
   if (!ReadsMemoryContents(kept.model) || kept.tx.size() != kTxLength ||
@@ -592,27 +536,11 @@ bool Ic7300KeepSplit(KeptFields& kept, long long txHz, const std::string& mode) 
   return true;
 }
 
-std::string Ic7300KeptHint(const KeptFields& kept) {
-  const std::string& f = kept.fields;
-  if (f.size() != kFieldsLength || !IsHex(f)) return {};
-  std::vector<std::string> parts;
-  if (const long long tx = Ic7300SplitHz(kept); tx > 0) {
-    const int mode = static_cast<int>(HexValue(kept.tx.substr(10, 2)));
-    parts.push_back("transmit " + FreqText(tx) + " " + IcomModeName(mode));
-  }
-  const auto toneText = [](std::string_view digits) {
-    const int deciHz = ToneOf(digits);
-    return deciHz > 0 ? DeciHzText(deciHz) + " Hz" : "\"" + std::string(digits) + "\"";
-  };
-  if (f.substr(1, 2) != "01") parts.push_back("FIL" + std::string(1, f[2]));
-  if (f[3] == '1') parts.push_back("DATA");
-  if (f[4] == '1') parts.push_back("tone " + toneText(f.substr(5, 6)));
-  if (f[4] == '2') parts.push_back("TSQL " + toneText(f.substr(11, 6)));
-  if (f[0] != '0') parts.push_back(std::string("group ") + f[0]);
-  std::string text;
-  for (const std::string& p : parts)
-    text += (text.empty() ? "" : " \xB7 ") + p;
-  return text;
+std::string Ic7300TransmitHint(const KeptFields& kept) {
+  const long long tx = Ic7300SplitHz(kept);
+  if (tx <= 0 || !IsHex(kept.tx.substr(10, 2))) return {};
+  return "transmit " + FreqText(tx) + " " +
+         IcomModeName(static_cast<int>(HexValue(kept.tx.substr(10, 2))));
 }
 
 }  // namespace varnek

@@ -6,22 +6,20 @@
 // builds and parses records without I/O; the second sends them through a
 // RigContext and waits for the rig's FB or FA.
 //
-// The kept fields (KeptFields::fields, 17 characters): the select group
-// (one hex digit), the filter (two hex digits, 01-03), the data-mode
-// nibble, the tone-type nibble (0 off, 1 TONE, 2 TSQL), the repeater tone
-// and the TSQL tone (six BCD digits each, tenths of a hertz: "000885").
-// A split channel keeps its transmit block in KeptFields::tx (28
+// The kept fields (KeptFields::fields, 17 characters) are described in the
+// record schema (SchemaOf("IC-7300")): the select group, the filter (01-03),
+// the data-mode nibble, the tone-type nibble (0 off, 1 TONE, 2 TSQL), the
+// repeater tone and the TSQL tone (six BCD digits each, tenths of a hertz:
+// "000885"). A split channel keeps its transmit block in KeptFields::tx (28
 // characters): ten frequency digits, most significant first, then the mode,
 // filter and data/tone bytes in hex and the two tones as above.
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/kept_fields.h"
 #include "rig/channel_answer.h"
-#include "rig/memory_extras.h"
 #include "rig/rig_io.h"
 
 namespace varnek {
@@ -30,12 +28,6 @@ namespace varnek {
 // channel bytes included): with the transmit block, and without it.
 inline constexpr std::size_t kIc7300LongRecord = 41;
 inline constexpr std::size_t kIc7300ShortRecord = 27;
-// What a row typed by hand writes: no group, FIL1, data off, no tone, and
-// the rig's own default tones (88.5 Hz).
-inline constexpr const char* kIc7300HandTyped = "00100000885000885";
-
-// The 50 CTCSS tones the rig takes, in tenths of a hertz.
-const std::vector<int>& Ic7300Tones();
 
 // "1A 00 c1 c2": the read of channel "01".."99", as frame body bytes.
 std::string Ic7300ReadBody(const std::string& channel);
@@ -92,23 +84,13 @@ Exchange Ic7300ClearChannel(const RigContext& ctx, int channel);
 // Stores every answer of the transcript into its row and returns the last.
 ChannelAnswer Ic7300ParseAnswer(const RigContext& ctx);
 
-// --- the kept fields in other words ---
-// Tone and TSQL as other programs' channel lists name them; the select
-// group, a filter other than FIL1 and the data mode go to `notCarried`.
-std::optional<MemoryExtras> Ic7300Extras(const KeptFields& kept,
-                                         std::vector<std::string>* notCarried);
-// Kept fields that say `extras`, the hand-typed defaults elsewhere; what
-// the record cannot hold (a shift, DTCS, a skip mark, a tone outside the
-// table) goes to `notHeld`.
-KeptFields Ic7300KeptFor(const MemoryExtras& extras, std::string_view modelCode,
-                         std::vector<std::string>& notHeld);
 // The transmit frequency of a kept split; 0 for none.
 long long Ic7300SplitHz(const KeptFields& kept);
 // The transmit block of a split at `txHz` in the row's mode `mode`, with the
 // receive side's filter, data mode and tones; false for a mode the rig lacks.
 bool Ic7300KeepSplit(KeptFields& kept, long long txHz, const std::string& mode);
-// "FIL2 · DATA · tone 88.5 Hz · group 1", the transmit side first; values at
-// their defaults are left out.
-std::string Ic7300KeptHint(const KeptFields& kept);
+// A split's transmit side for the hint: "transmit 29.520.000 FM"; empty for
+// none.
+std::string Ic7300TransmitHint(const KeptFields& kept);
 
 }  // namespace varnek

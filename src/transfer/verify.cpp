@@ -8,6 +8,7 @@
 #include "rig/freq.h"
 #include "rig/modes.h"
 #include "rig/kept_hint.h"
+#include "rig/record_schema.h"
 #include "rig/rig_io.h"
 
 namespace varnek {
@@ -62,8 +63,9 @@ HeldChannel HeldOfRow(const std::string& freq, const std::string& mode, const st
   h.empty = false;
   h.freq = Trim(freq);
   h.mode = Trim(mode).empty() ? std::string() : HeldMode(Trim(mode), modelCode);
-  h.hasName = MemoryNameLength(modelCode) > 0;
-  if (h.hasName) h.name = Trim(Trim(name).substr(0, MemoryNameLength(modelCode)));
+  const RecordSchema* schema = SchemaOf(modelCode);
+  h.hasName = schema && schema->nameLength > 0;
+  if (h.hasName) h.name = Trim(Trim(name).substr(0, schema->nameLength));
   if (kept.model == modelCode) h.kept = kept;
   return h;
 }
@@ -73,7 +75,8 @@ namespace {
 // A name as a model with names stores it: without blanks around it, at most
 // as long as the rig keeps (eight characters on the TS-2000).
 std::string StoredName(const std::string& name, const std::string& modelCode) {
-  return Trim(Trim(name).substr(0, MemoryNameLength(modelCode)));
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return Trim(Trim(name).substr(0, schema ? schema->nameLength : 0));
 }
 
 }  // namespace

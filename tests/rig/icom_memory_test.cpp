@@ -50,7 +50,7 @@ TEST(Ic7300Record, BothWaysInBothLengths) {
   const std::string rxRpt = "00 00 62 29 00 05 01 02 00 10 00 00 10 35";
   const std::string txRpt = "00 00 52 29 00 05 01 02 00 10 00 00 10 35";
   const std::string rxData = "00 40 07 07 00 01 02 11 00 08 85 00 08 85";
-  const KeptFields typed{"IC-7300", kIc7300HandTyped, ""};
+  const KeptFields typed{"IC-7300", "00100000885000885", ""};
   const std::vector<RecordCase> cases = {
       {"typed row, long form: the receive block twice",
        "00 05 00 " + rx1474 + " " + rx1474 + " " + kFt8, "05", "14.074.000", "USB", "FT8", typed,
@@ -106,8 +106,8 @@ TEST(Ic7300Record, RefusedBeforeSending) {
       {"80.000.000", "USB", "", {}, 41, "outside what the IC-7300 can store"},
       {"14.074.000", "FM-N", "", {}, 41, "has no mode \"FM-N\""},
       {"14.074.000", "USB", "caf\xE9", {}, 41, "cannot hold ('\xE9')"},
-      {"14.074.000", "USB", "", {"IC-7300", "00100000600000885", ""}, 41, "50 CTCSS tones"},
-      {"14.074.000", "USB", "", {"IC-7300", "00400000885000885", ""}, 41, "filter (01-03)"},
+      {"14.074.000", "USB", "", {"IC-7300", "00100000600000885", ""}, 41, "repeater tone (one of the rig's tones)"},
+      {"14.074.000", "USB", "", {"IC-7300", "00400000885000885", ""}, 41, "filter (one of 01, 02, 03)"},
       {"29.620.000", "FM", "", split, 27, "cannot hold the split's transmit side"},
       {"29.620.000", "FM", "", {"IC-7300", split.fields, "0080000000" + split.tx.substr(10)}, 41,
        "transmit side 80.000.000 is outside"},
