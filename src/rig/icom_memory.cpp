@@ -27,7 +27,7 @@ bool RigHasMode(int code) {
   return code >= 0 && code <= 8 && code != 6;
 }
 
-// DATA goes with the voice modes only; the rig refuses it with CW or RTTY.
+// DATA belongs to LSB, USB, AM and FM; CW and RTTY have no data mode.
 bool TakesData(int code) {
   return code == 0 || code == 1 || code == 2 || code == 5;
 }
