@@ -22,6 +22,14 @@ void ApplyRigFamily(TMainForm& form) {
     form.lbAddr.SetVisible(true);
     form.edAddr.SetVisible(true);
   }
+  // An empty address would go out as 00, the broadcast; a model with an
+  // address of its own gets that proposed instead (the user may still type
+  // another, which the settings line then keeps).
+  const std::string_view factory = FactoryCivAddress(code);
+  if (!factory.empty() && Trim(form.edAddr.Text()).empty()) {
+    form.edAddr.SetText(std::string(factory));
+    form.shared.CivAddress = std::string(factory);
+  }
 }
 
 void ApplyFirstShowFamily(TMainForm& form) {

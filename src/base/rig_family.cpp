@@ -35,6 +35,8 @@ RecordLayout RecordLayoutOf(std::string_view code) {
       return RecordLayout::Ts570;
     case RigFamily::Ft2000:
       return RecordLayout::Ft2000;
+    case RigFamily::Icom:
+      return code == "IC-7300" ? RecordLayout::Ic7300 : RecordLayout::None;
     default:
       return RecordLayout::None;
   }
@@ -50,6 +52,10 @@ bool TakesFourFreqBytes(std::string_view code) {
 
 bool IsGenericCiv(std::string_view code) {
   return code == "IC-CI-V";
+}
+
+std::string_view FactoryCivAddress(std::string_view code) {
+  return ReadsMemoryContents(code) ? "94" : "";
 }
 
 }  // namespace varnek

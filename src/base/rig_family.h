@@ -36,8 +36,9 @@ YaesuVariant YaesuVariantOf(std::string_view modelCode);
 // (src/rig/record_schema.h) describes it. Tested in order: "TS-2" the
 // TS-2000's, "TS-590" the TS-590S's and TS-590SG's, "TS-480" the TS-480's,
 // any other "TS" the TS-570's (the TS-870S keeps the same), "FT-2" the
-// FT-2000's; the rest keep nothing beyond frequency and mode.
-enum class RecordLayout { None, Ts570, Ts2000, Ts590, Ts480, Ft2000 };
+// FT-2000's, "IC-7300" the IC-7300's memory-contents record; the rest keep
+// nothing beyond frequency and mode.
+enum class RecordLayout { None, Ts570, Ts2000, Ts590, Ts480, Ft2000, Ic7300 };
 RecordLayout RecordLayoutOf(std::string_view modelCode);
 // The TS-2000's layout ("TS-2…"): names, the "N;" empty answer, the read
 // with a blank hundreds digit.
@@ -50,5 +51,13 @@ bool HasChannel00(std::string_view modelCode);
 bool TakesFourFreqBytes(std::string_view modelCode);
 // The generic CI-V entry, which names no particular rig.
 bool IsGenericCiv(std::string_view modelCode);
+// The IC-7300 reads and writes whole memory channels with its
+// memory-contents command (1A 00) instead of going through the VFO.
+inline bool ReadsMemoryContents(std::string_view modelCode) {
+  return RecordLayoutOf(modelCode) == RecordLayout::Ic7300;
+}
+// The CI-V address a model leaves the factory with, for an empty address
+// field; empty where the model has none of its own.
+std::string_view FactoryCivAddress(std::string_view modelCode);
 
 }  // namespace varnek

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "rig/family.h"
 #include "rig/freq.h"
+#include "rig/icom_memory.h"
 #include "rig/memory_extras.h"
 #include "rig/modes.h"
 
@@ -119,13 +120,23 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
   const auto fail = [&](const std::string& what) {
     report.Add(at + what + "; channel " + number + " gets no tone");
     e.squelch = MemoryExtras::Squelch::Off;
+    e.toneDeciHz = e.ctcssDeciHz = 0;
+  };
+  // With a tone mode, the other tone column is taken too, so a record that
+  // keeps both tones (the IC-7300's) gets both back. CHIRP writes 88.5
+  // into a column that carries nothing: there it says nothing.
+  const auto other = [&](int column) {
+    const int deciHz = ToneColumn(Field(fields, column));
+    return deciHz == 885 ? 0 : deciHz;
   };
   if (tone == "Tone") {
     e.squelch = MemoryExtras::Squelch::Tone;
     e.toneDeciHz = ToneColumn(Field(fields, col.rTone));
+    e.ctcssDeciHz = other(col.cTone);
     if (e.toneDeciHz == 0) fail("rToneFreq \"" + ReportText(Field(fields, col.rTone)) + "\"");
   } else if (tone == "TSQL") {
     e.squelch = MemoryExtras::Squelch::Tsql;
+    e.toneDeciHz = other(col.rTone);
     e.ctcssDeciHz = ToneColumn(Field(fields, col.cTone));
     if (e.ctcssDeciHz == 0) fail("cToneFreq \"" + ReportText(Field(fields, col.cTone)) + "\"");
   } else if (tone == "DTCS") {
@@ -158,6 +169,17 @@ MemoryExtras RowExtras(const std::vector<std::string>& fields, const Columns& co
 void KeepSplit(long long txHz, std::string_view modelCode, const std::string& at,
                ImportedChannel& ch, ImportReport& report) {
   const std::string number = ChannelText(ch.channel);
+  if (ReadsMemoryContents(modelCode)) {
+    // The IC-7300's transmit block: CHIRP's row mode, the receive side's
+    // filter, data mode and tones.
+    KeptFields kept = ch.kept;
+    std::vector<std::string> none;
+    if (kept.Empty()) kept = KeptFor(MemoryExtras{}, modelCode, none);
+    if (Ic7300KeepSplit(kept, txHz, ch.mode)) {
+      ch.kept = kept;
+      return;
+    }
+  }
   const std::string code = KenwoodModeCode(ch.mode, modelCode);
   if (FamilyOf(modelCode) != RigFamily::Kenwood || code.empty()) {
     report.Add(at + "duplex split is not kept; channel " + number +
@@ -182,11 +204,11 @@ void ColumnsOfKept(const KeptFields& kept, const std::string& number,
   using S = MemoryExtras::Squelch;
   values[0] = e->duplex ? std::string(1, e->duplex) : "";
   values[1] = HertzText(e->offsetHz, 6);
-  if (kept.tx.size() == 12 && IsAllDigits(kept.tx)) {
+  if (const long long tx = SplitTransmitHz(kept); tx > 0) {
     // A split: CHIRP names the transmit frequency in Offset.
     if (e->duplex) notCarried.push_back("the repeater shift beside the split");
     values[0] = "split";
-    values[1] = HertzText(std::stoll(kept.tx.substr(0, 11)), 6);
+    values[1] = HertzText(tx, 6);
   }
   values[2] = e->toneDeciHz ? DeciHzText(e->toneDeciHz) : d.rTone;
   values[3] = e->ctcssDeciHz ? DeciHzText(e->ctcssDeciHz) : d.cTone;

@@ -41,6 +41,7 @@ Layout LayoutOf(std::string_view modelCode) {
       return Layout::Kenwood;
     case RecordLayout::Ft2000:
       return Layout::Ft2000;
+    case RecordLayout::Ic7300:  // Hamlib reads no IC-7300 memory contents
     case RecordLayout::None:
       break;
   }

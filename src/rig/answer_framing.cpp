@@ -151,9 +151,17 @@ void AnswerTally::Count(std::string_view answer) {
       size_t to = at + 2;
       while (to < answer.size() && answer[to] == kCivPreamble)
         ++to;
-      if (to + 2 < answer.size() && answer[to] == kController) {
+      // The rig's answers only: to the controller, from anyone but the
+      // controller itself (E0 to E0 is nobody's answer).
+      if (to + 2 < answer.size() && answer[to] == kController && answer[to + 1] != kController) {
         ++answers_;
         if (static_cast<unsigned char>(answer[to + 2]) == 0xFA) ++refusals_;  // NG
+        // "1A 00", the channel and its record up to the FD; the blank
+        // channel's single FF says nothing of the record's length.
+        const size_t data = to + 4;
+        if (data + 4 < answer.size() && answer[to + 2] == '\x1A' && answer[to + 3] == '\0' &&
+            answer.back() == kCivEnd)
+          memoryRecord_ = answer.size() - 1 - data;
       }
       return;
     }

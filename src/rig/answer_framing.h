@@ -66,6 +66,11 @@ class AnswerTally {
   // What the latest identity answer named, between "ID" and ';' ("021");
   // empty before the first.
   std::string LastIdentity() const;
+  // The data length (channel bytes included) of the last memory-contents
+  // record (CI-V "1A 00") the rig sent; 0 when none came since it was
+  // forgotten. A blank channel's answer tells nothing and leaves it.
+  size_t MemoryRecordLength() const { return memoryRecord_; }
+  void NoteMemoryRecordLength(size_t length) { memoryRecord_ = length; }
 
  private:
   void Count(std::string_view answer);
@@ -75,6 +80,7 @@ class AnswerTally {
   AnswerFraming framing_;
   std::string partial_;
   std::atomic<uint64_t> answers_{0}, idAnswers_{0}, refusals_{0};
+  std::atomic<size_t> memoryRecord_{0};
 };
 
 }  // namespace varnek

@@ -3,6 +3,7 @@
 #include "base/rig_family.h"
 #include "base/text.h"
 #include "rig/icom.h"
+#include "rig/icom_memory.h"
 #include "rig/kenwood.h"
 #include "rig/modes.h"
 #include "rig/yaesu.h"
@@ -75,25 +76,36 @@ std::vector<std::string> DumpLines(const std::string& cluster) {
   return lines;
 }
 
+// The CI-V rigs; the IC-7300 reads and writes whole memory records (1A 00)
+// and leaves VFO and memory mode alone.
 class CivSet : public CommandSet {
  public:
   RigFamily Family() const override { return RigFamily::Icom; }
   // A channel select leaves some models on the VFO, and a read there
   // answers the VFO for every channel; in memory mode the select changes
   // the channel on every model.
-  void BeforeReads(const RigContext& ctx) const override { IcomMemoryMode(ctx); }
-  void AfterReadsBeforeWrites(const RigContext& ctx) const override { IcomVfoA(ctx); }
+  void BeforeReads(const RigContext& ctx) const override {
+    if (!Contents(ctx)) IcomMemoryMode(ctx);
+  }
+  void AfterReadsBeforeWrites(const RigContext& ctx) const override {
+    if (!Contents(ctx)) IcomVfoA(ctx);
+  }
   bool ReadChannel(const RigContext& ctx, const std::string& channel) const override {
-    IcomReadChannel(ctx, channel);
+    if (Contents(ctx))
+      Ic7300ReadChannel(ctx, channel);
+    else
+      IcomReadChannel(ctx, channel);
     return true;
   }
   Exchange WriteChannel(const RigContext& ctx, const std::string& channel,
                         const std::string& freq, const std::string& mode,
-                        const std::string& name, const KeptFields&) const override {
+                        const std::string& name, const KeptFields& kept) const override {
+    if (Contents(ctx)) return Ic7300WriteChannel(ctx, channel, freq, mode, name, kept);
     return IcomWriteChannel(ctx, channel, freq, mode, name);
   }
   int FirstClearable() const override { return 1; }
   std::optional<Exchange> ClearChannel(const RigContext& ctx, int channel) const override {
+    if (Contents(ctx)) return channel < 1 ? std::nullopt : std::optional(Ic7300ClearChannel(ctx, channel));
     return IcomClearChannel(ctx, channel);
   }
   int ClearIntervalsBefore() const override { return 4; }
@@ -102,14 +114,22 @@ class CivSet : public CommandSet {
   }
   bool PausesAfterClusters() const override { return true; }
   bool PausesBeforeClusters() const override { return true; }
-  ChannelAnswer ParseAnswer(const RigContext& ctx) const override { return IcomParseAnswer(ctx); }
+  ChannelAnswer ParseAnswer(const RigContext& ctx) const override {
+    return Contents(ctx) ? Ic7300ParseAnswer(ctx) : IcomParseAnswer(ctx);
+  }
   ChannelAnswer ParseHeld(const std::vector<std::string>& lines, const std::string& modelCode,
                           const std::string& channel) const override {
+    if (ReadsMemoryContents(modelCode)) return ParseIc7300Held(lines, modelCode, channel);
     return ParseIcomAnswer(lines, modelCode, channel);
   }
   std::string HeldMode(const std::string& sent, std::string_view modelCode) const override {
     const std::string code = IcomModeCode(sent, modelCode);
     return code.empty() ? sent : IcomModeName(static_cast<int>(HexValue(code)));
+  }
+
+ private:
+  static bool Contents(const RigContext& ctx) {
+    return ReadsMemoryContents(ctx.form.shared.ModelCode.Get());
   }
 };
 

@@ -34,6 +34,7 @@ const std::vector<ModelRow>& ModelTable() {
       {"FT-1000", {{100 * kHz, 30 * MHz}}, 10},
       {"FT-920", {{100 * kHz, 30 * MHz}, {48 * MHz, 56 * MHz}}, 10},
       {"IC-735", {{30 * kHz, 30 * MHz}}, 10},
+      {"IC-7300", {{30 * kHz, 74'800 * kHz}}, 1},
       {"TS-590S", {{30 * kHz, 60 * MHz}}, 1},
       {"TS-590SG", {{30 * kHz, 60 * MHz}}, 1},
       // Sources give 50 or 100 kHz as the TS-480's lowest memory frequency.

@@ -105,10 +105,14 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
 std::string NameCharactersRigCannotHold(std::string_view name, std::string_view modelCode) {
   const RecordSchema* schema = SchemaOf(modelCode);
   if (!schema || schema->nameLength == 0) return {};
+  // Printable ASCII on every rig that keeps names; only an ASCII write
+  // ends at a ';'.
+  const bool ascii = IsAscii(FamilyOf(modelCode));
   std::string bad;
   for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
-    if ((u < 0x20 || u > 0x7E || c == ';') && bad.find(c) == std::string::npos) bad += c;
+    if ((u < 0x20 || u > 0x7E || (ascii && c == ';')) && bad.find(c) == std::string::npos)
+      bad += c;
   }
   return bad;
 }

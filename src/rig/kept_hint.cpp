@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "base/rig_family.h"
 #include "base/text.h"
 #include "rig/freq.h"
+#include "rig/icom_memory.h"
 #include "rig/modes.h"
 #include "rig/record_schema.h"
 
@@ -104,7 +106,8 @@ std::string TxHint(const std::string& tx) {
 
 std::string KeptFieldsHint(const KeptFields& kept) {
   if (kept.Empty()) return {};
-  const std::string fields = FieldsHint(kept), tx = TxHint(kept.tx);
+  const std::string fields = FieldsHint(kept);
+  const std::string tx = ReadsMemoryContents(kept.model) ? Ic7300TransmitHint(kept) : TxHint(kept.tx);
   return Join({tx, fields});
 }
 

@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "base/rig_family.h"
 #include "base/text.h"
+#include "rig/icom_memory.h"
 #include "rig/record_schema.h"
 
 namespace varnek {
@@ -203,6 +205,15 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
                             " takes its repeater offset from its menu, not the memory");
         break;
       }
+      // A record that keeps both tones whatever the tone type gets the
+      // other one back as well.
+      case FieldRole::Tone:
+      case FieldRole::Ctcss: {
+        const std::string chars = ToneCharacters(
+            *schema, field, field.role == FieldRole::Tone ? e.toneDeciHz : e.ctcssDeciHz);
+        if (!chars.empty()) put(field, chars);
+        break;
+      }
       case FieldRole::Offset: {
         if (e.offsetHz >= field.low && e.offsetHz <= field.high && e.offsetHz % field.unit == 0)
           put(field, Digits(e.offsetHz, field.length));
@@ -221,6 +232,11 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
     lacking.push_back("the " + model + " keeps no skip mark in the memory");
   notHeld.insert(notHeld.end(), lacking.begin(), lacking.end());
   return {model, f};
+}
+
+long long SplitTransmitHz(const KeptFields& kept) {
+  if (ReadsMemoryContents(kept.model)) return Ic7300SplitHz(kept);
+  return kept.tx.size() == 12 && IsAllDigits(kept.tx) ? std::stoll(kept.tx.substr(0, 11)) : 0;
 }
 
 std::string DtcsText(int code) {

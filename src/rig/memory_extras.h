@@ -42,6 +42,9 @@ std::optional<MemoryExtras> ExtrasOf(const KeptFields& kept, std::vector<std::st
 KeptFields KeptFor(const MemoryExtras& extras, std::string_view modelCode,
                    std::vector<std::string>& notHeld);
 
+// The transmit frequency of a split the kept fields hold; 0 for none.
+long long SplitTransmitHz(const KeptFields& kept);
+
 // "88.5" for 885.
 std::string DeciHzText(int deciHz);
 // A DCS code as written: "023" for 23.

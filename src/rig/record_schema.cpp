@@ -203,6 +203,42 @@ RecordSchema Ts480() {
   return s;
 }
 
+// The 50 standard CTCSS tones, 67.0-254.1 Hz, as the IC-7300 takes them.
+const std::vector<int> kTones50 = {
+    670,  693,  719,  744,  770,  797,  825,  854,  885,  915,  948,  974,  1000,
+    1035, 1072, 1109, 1148, 1188, 1230, 1273, 1318, 1365, 1413, 1462, 1514, 1567,
+    1598, 1622, 1655, 1679, 1713, 1738, 1773, 1799, 1835, 1862, 1899, 1928, 1966,
+    1995, 2035, 2065, 2107, 2181, 2257, 2291, 2336, 2418, 2503, 2541};
+
+// The IC-7300's memory-contents record (1A 00), its receive block as hex
+// and BCD text: the select group (low nibble of byte 2), the filter (byte
+// 9), the data mode and tone type (the nibbles of byte 10) and the two
+// tones (bytes 11-13 and 14-16, BCD tenths of a hertz). The split nibble is
+// not kept here: a split keeps its transmit block in KeptFields::tx.
+RecordSchema Ic7300() {
+  RecordSchema s;
+  s.layout = "IC-7300";
+  s.fields = {
+      {"select group", FieldRole::Group, 0, 1, FieldCoding::Choice,
+       {{"0", "none"}, {"1", "1"}, {"2", "2"}, {"3", "3"}}, 0, 0, 1, "0"},
+      {"filter", FieldRole::Filter, 1, 2, FieldCoding::Choice,
+       {{"01", "FIL1"}, {"02", "FIL2"}, {"03", "FIL3"}}, 0, 0, 1, "01"},
+      {"data mode", FieldRole::DataMode, 3, 1, FieldCoding::Choice, OffOn("off", "DATA"), 0, 0, 1,
+       "0"},
+      {"tone type", FieldRole::ToneType, 4, 1, FieldCoding::Choice,
+       {{"0", "off", static_cast<int>(ToneKind::None)}, {"1", "TONE", kTone}, {"2", "TSQL", kTsql}},
+       0, 0, 1, "0"},
+      // 88.5 Hz is what the rig holds before a tone was ever chosen.
+      {"repeater tone", FieldRole::Tone, 5, 6, FieldCoding::BcdDeciHz, {}, 0, 0, 1, "000885"},
+      {"TSQL tone", FieldRole::Ctcss, 11, 6, FieldCoding::BcdDeciHz, {}, 0, 0, 1, "000885"},
+  };
+  s.tones = kTones50;
+  s.nameLength = 10;
+  s.namePadded = true;
+  s.keepsTransmitSide = true;
+  return s;
+}
+
 const std::vector<std::pair<std::string_view, std::string_view>>& Identities() {
   static const std::vector<std::pair<std::string_view, std::string_view>> ids = {
       {"015", "TS-870S"}, {"017", "TS-570D"}, {"018", "TS-570S"},  {"019", "TS-2000"},
@@ -275,8 +311,8 @@ const RecordField* RecordSchema::Field(FieldRole role) const {
 }
 
 const RecordSchema* SchemaOf(std::string_view modelCode) {
-  static const RecordSchema ts570 = Ts570(), ts2000 = Ts2000(), ft2000 = Ft2000(), ts590 = Ts590(),
-                            ts480 = Ts480();
+  static const RecordSchema ts570 = Ts570(), ts2000 = Ts2000(), ft2000 = Ft2000(),
+                            ts590 = Ts590(), ts480 = Ts480(), ic7300 = Ic7300();
   switch (RecordLayoutOf(modelCode)) {
     case RecordLayout::Ts570:
       return &ts570;
@@ -284,6 +320,8 @@ const RecordSchema* SchemaOf(std::string_view modelCode) {
       return &ts2000;
     case RecordLayout::Ft2000:
       return &ft2000;
+    case RecordLayout::Ic7300:
+      return &ic7300;
     case RecordLayout::Ts590:
       return &ts590;
     case RecordLayout::Ts480:

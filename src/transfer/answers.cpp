@@ -37,6 +37,9 @@ void Transfers::BeginReport() {
   asked_.clear();
   unanswered_.clear();
   differences_.clear();
+  // Each run learns the rig's memory record anew: the rig at the port may
+  // have changed since the last one.
+  answers_.tally.NoteMemoryRecordLength(0);
 }
 
 void Transfers::WatchRead(const std::string& channel) {

@@ -47,7 +47,9 @@ HeldChannel HeldOf(const ChannelAnswer& rig, const ChannelAnswer* tx) {
   h.hasName = rig.hasName;
   h.name = rig.hasName ? Trim(rig.name) : std::string();
   h.kept = rig.kept;
-  h.kept.tx.clear();
+  // A TS rig tells its transmit side in an answer of its own; the
+  // IC-7300's record carries it.
+  if (tx) h.kept.tx.clear();
   if (tx && tx->status == ChannelAnswer::Status::Channel && tx->side.size() == rig.side.size() &&
       tx->side != rig.side)
     h.kept.tx = tx->side;
@@ -72,8 +74,9 @@ namespace {
 
 // A name as a model with names stores it: without blanks around it, at most
 // as long as the rig keeps (eight characters on the TS-2000).
-std::string StoredName(const std::string& name) {
-  return Trim(Trim(name).substr(0, 8));
+std::string StoredName(const std::string& name, const std::string& modelCode) {
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return Trim(Trim(name).substr(0, schema ? schema->nameLength : 0));
 }
 
 }  // namespace
@@ -90,7 +93,8 @@ std::vector<std::string> RowDifferences(const std::string& freq, const std::stri
   if ((*want > got ? *want - got : got - *want) >= step) fields.push_back("frequency");
   if (!Trim(mode).empty() && !rig.mode.empty() && HeldMode(Trim(mode), modelCode) != rig.mode)
     fields.push_back("mode");
-  if (rig.hasName && StoredName(name) != StoredName(rig.name)) fields.push_back("name");
+  if (rig.hasName && StoredName(name, modelCode) != StoredName(rig.name, modelCode))
+    fields.push_back("name");
   const bool bothKept = kept.model == modelCode && rig.kept.model == modelCode &&
                         !kept.fields.empty() && !rig.kept.fields.empty();
   if (bothKept && kept.fields != rig.kept.fields) fields.push_back("kept fields");

@@ -70,6 +70,14 @@ TEST_F(ProgramLife, SelectingARigResetsItToItsFamily) {
   EXPECT_EQ(p->MainForm.shared.CommandInterval.load(), 150);
   EXPECT_EQ(p->MainForm.shared.IcomLoopWait.load(), 75);
   EXPECT_EQ(p->MainForm.edIntval.Text(), "300");
+
+  // The IC-7300 leaves the factory at 94: an empty address field proposes
+  // it, where 00 would be the broadcast.
+  p->MainForm.edAddr.SetText("");
+  p->MainForm.cbxRig.UserSelect(7);  // "Icom IC-7300"
+  EXPECT_EQ(p->MainForm.shared.ModelCode.Get(), "IC-7300");
+  EXPECT_EQ(p->MainForm.edAddr.Text(), "94");
+  EXPECT_EQ(p->MainForm.shared.CivAddress.Get(), "94");
 }
 
 TEST_F(ProgramLife, EachRigKeepsItsOwnSettings) {

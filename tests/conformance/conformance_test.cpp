@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <set>
 
@@ -22,7 +24,8 @@ class Conformance : public RigBench, public ::testing::WithParamInterface<RigPro
  protected:
   void SetUp() override { StartRig(GetParam()); }
 
-  bool Named() const { return !Has(Profile().id, Kind::NameDropped); }
+  // The rig's memory keeps names.
+  bool Names() const { return Profile().nameLength > 0; }
   bool Covered(const std::string& band) const {
     for (const auto& b : Profile().bands)
       if (b == band) return true;
@@ -50,7 +53,7 @@ class Conformance : public RigBench, public ::testing::WithParamInterface<RigPro
     Form().ClearFM1Click();
     Load(Channels(rows));
     for (const Row& r : rows)
-      ExpectRow(r, Named());
+      ExpectRow(r, Names());
   }
 };
 
@@ -67,7 +70,7 @@ TEST_P(Conformance, FullRangeWrittenAndReadBack) {
       if (band == b.name) low = b.low;
     const std::int64_t hz = low + (n % 40) * 1000 + (n % 7) * 10;
     rows.push_back({n, FreqText(hz), modes[static_cast<size_t>(i) % modes.size()],
-                    Named() ? "CH" + std::to_string(n) : ""});
+                    Names() ? "CH" + std::to_string(n) : ""});
     ++i;
   }
   Type(rows);
@@ -86,7 +89,7 @@ TEST_P(Conformance, FullRangeWrittenAndReadBack) {
   Form().ClearFM1Click();
   Load(Channels(rows));
   for (const Row& r : rows)
-    ExpectRow(r, Named());
+    ExpectRow(r, Names());
   ExpectRefusals({});
 }
 
@@ -164,22 +167,25 @@ TEST_P(Conformance, BandEdgesOfEveryBand) {
 // What the table does not show of a record (tones, shift, lockout) goes
 // back unchanged when a row read from the same model is written with a new
 // frequency; a row typed by hand writes the record's defaults. The CI-V and
-// five-byte rigs write through the VFO and keep nothing.
+// five-byte rigs write through the VFO and keep nothing; the IC-7300 writes
+// its whole record.
 TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
-  static const std::map<std::string, std::string> kExtra = {
-      {"TS570", "1108"},
-      {"TS870S", "0112"},
-      {"TS2000", "12000800002000600000003"},
-      {"FT2000", "+01201002081"},
-      // DATA, CTCSS 100.0 Hz with tone 88.5 Hz, filter B, FM narrow, locked out.
-      {"TS590S", "12081200010000000000011"},
-      {"TS590SG", "12081200010000000000011"},
-      // Locked out, tone 88.5 Hz, CTCSS 100.0 Hz, step 03.
-      {"TS480", "11081200000000000000030"}};
-  const auto extra = kExtra.find(Profile().id);
-  if (extra == kExtra.end()) GTEST_SKIP() << "no memory fields beyond the table's";
+  // The simulator's text of the record's other fields, and what a row
+  // keeps of them (the same where the record is text).
+  static const std::map<std::string, std::pair<std::string, std::string>> kExtra = {
+      {"TS570", {"1108", "1108"}},
+      {"TS870S", {"0112", "0112"}},
+      {"TS2000", {"12000800002000600000003", "12000800002000600000003"}},
+      {"FT2000", {"+01201002081", "+01201002081"}},
+      // Group 2, FIL2, TSQL, tones 100.0 and 123.0 Hz.
+      {"IC7300", {"020202001000001230", "20202001000001230"}},
+      {"IC7300Echo27", {"020202001000001230", "20202001000001230"}}};
+  const auto found = kExtra.find(Profile().id);
+  if (found == kExtra.end()) GTEST_SKIP() << "no memory fields beyond the table's";
+  const auto extra = std::make_pair(found->first, found->second.first);
+  const std::string keptText = found->second.second;
   sim::Channel held = SimChannel(14250000, UsbCode(Profile().family));
-  held.extra = extra->second;
+  held.extra = extra.second;
   sim->SetChannel(5, held);
   Load({5});
   ASSERT_FALSE(Form().RowKept(5).Empty());
@@ -191,7 +197,7 @@ TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
   ExpectRefusals({});
   ASSERT_TRUE(sim->GetChannel(5).has_value());
   EXPECT_EQ(sim->GetChannel(5)->hz, 14260000);
-  EXPECT_EQ(sim->GetChannel(5)->extra, extra->second);
+  EXPECT_EQ(sim->GetChannel(5)->extra, extra.second);
   ASSERT_TRUE(sim->GetChannel(6).has_value());
   const std::string typed = sim->GetChannel(6)->extra;
   EXPECT_EQ(typed.find_first_not_of("+0"), std::string::npos)
@@ -203,7 +209,7 @@ TEST_P(Conformance, KeptFieldsSurviveAWriteBack) {
   Form().ClearFM1Click();
   EXPECT_TRUE(Form().RowKept(5).Empty()) << "emptied rows forget their fields";
   ASSERT_TRUE(LoadChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
-  EXPECT_EQ(Form().RowKept(5).fields, extra->second);
+  EXPECT_EQ(Form().RowKept(5).fields, keptText);
   std::remove(file.c_str());
 }
 
@@ -290,6 +296,13 @@ TEST_P(Conformance, BackupThenRestoreGivesTheMemoryBack) {
     if (n == a + 3 && Profile().family == Family::Kenwood) {
       held.tx_hz = 14350000;
       held.tx_mode = usb;
+    }
+    // The IC-7300's split: the split nibble in byte 2, the transmit block
+    // of its own (filter, data/tone, tones).
+    if (n == a + 3 && Profile().ic7300Record == 41) {
+      held.tx_hz = 14350000;
+      held.tx_mode = usb;
+      held.extra = "100100000885000885" "0100000885000885";
     }
     sim->SetChannel(n, held);
   }
@@ -426,13 +439,14 @@ TEST_P(Conformance, EmptyChannels) {
   EXPECT_EQ(sim->GetChannel(a + 2)->hz, 14260000);
 }
 
-// Names: on the rigs with names every character the rig takes and the longest name
-// come back; the changes the rig forces are listed. Everywhere else the
-// name stays in the table only.
+// Names: where the memory keeps them, every character the rig takes and
+// the longest name come back; the changes the rig forces are listed.
+// Everywhere else the name stays in the table only.
 TEST_P(Conformance, Names) {
   std::vector<Row> rows;
   const int first = Profile().first == 0 ? 1 : Profile().first;
-  if (!Named()) {
+  const size_t length = Profile().nameLength;
+  if (length == 0) {
     ASSERT_TRUE(Has(Profile().id, Kind::NameDropped));
     rows = {{first, "14.200.000", "USB", "DX NET"}, {first + 1, "7.050.000", "LSB", "ABCDEFGH"}};
     Type(rows);
@@ -448,20 +462,21 @@ TEST_P(Conformance, Names) {
     }
     return;
   }
-  // Printable ASCII in names of eight, a blank kept inside one; the ";"
-  // belongs to the differences.
+  // Printable ASCII in names of the longest length, a blank kept inside
+  // one; what a rig refuses belongs to the differences.
   std::string chars;
   for (int c = 0x21; c <= 0x7E; ++c)
-    if (c != ';') chars += static_cast<char>(c);
+    if (!Has(Profile().id, Kind::NameRefused, std::string(1, static_cast<char>(c))))
+      chars += static_cast<char>(c);
   chars.insert(3, " ");
   int n = first;
-  for (size_t at = 0; at < chars.size(); at += 8) {
-    std::string name = chars.substr(at, 8);
+  for (size_t at = 0; at < chars.size(); at += length) {
+    std::string name = chars.substr(at, length);
     while (!name.empty() && name.back() == ' ')
       name.pop_back();
     rows.push_back({n++, "14.200.000", "USB", name});
   }
-  rows.push_back({n++, "14.200.000", "USB", "ZZZZZZZZ"});
+  rows.push_back({n++, "14.200.000", "USB", std::string(length, 'Z')});
   std::vector<Row> refused;
   std::vector<std::string> notices;
   for (const auto& d : Differences()) {
@@ -488,6 +503,79 @@ TEST_P(Conformance, Names) {
     ExpectRow(r, true);
     EXPECT_EQ(sim->GetChannel(r.channel)->name, r.name) << r.channel;
   }
+}
+
+// The commands the simulated rig received since byte `from` of its log.
+std::vector<int> CommandsReceivedSince(const std::string& log, std::streamoff from) {
+  std::ifstream in(log);
+  in.seekg(from);
+  std::string line, hex;
+  while (std::getline(in, line)) {
+    const size_t rx = line.find(" RX ");
+    if (rx != std::string::npos) hex += line.substr(rx + 4) + " ";
+  }
+  std::vector<int> bytes, commands;
+  std::istringstream words(hex);
+  for (std::string w; words >> w;)
+    bytes.push_back(std::stoi(w, nullptr, 16));
+  for (size_t i = 0; i + 4 < bytes.size(); ++i)
+    if (bytes[i] == 0xFE && bytes[i + 1] == 0xFE && bytes[i + 2] != 0xFE) {
+      commands.push_back(bytes[i + 4]);
+      i += 4;
+    }
+  return commands;
+}
+
+// The IC-7300's whole record (name, tones, a split where the record has
+// its transmit block) goes from the rig into the table, through a channel
+// file and a CHIRP CSV back into the table and to the rig again, and comes
+// out as it went in. The load reads memory contents only: no VFO, memory
+// mode, select, store or frequency command reaches the rig.
+TEST_P(Conformance, WholeRecordThroughFileAndChirpCsv) {
+  if (Profile().ic7300Record == 0) GTEST_SKIP() << "no memory-contents record";
+  const bool split = Profile().ic7300Record == 41;
+  sim::Channel held = SimChannel(29620000, "05");
+  held.name = "RPT NORTH";
+  // FIL1, TSQL; repeater tone 100.0 Hz, TSQL tone 103.5 Hz; the transmit
+  // block 100 kHz down with the same filter and tones.
+  held.extra = split ? "100102001000001035" "0102001000001035" : "000102001000001035";
+  if (split) {
+    held.tx_hz = 29520000;
+    held.tx_mode = "05";
+  }
+  sim->SetChannel(5, held);
+  const auto logged = static_cast<std::streamoff>(std::filesystem::file_size(simLog_));
+  Load({5});
+  const std::vector<int> commands = CommandsReceivedSince(simLog_, logged);
+  ASSERT_FALSE(commands.empty());
+  for (int c : commands)
+    EXPECT_EQ(c, 0x1A) << "a load sent command " << std::hex << c;
+  EXPECT_EQ(Form().T[5].Text(), "RPT NORTH");
+  const KeptFields kept = Form().RowKept(5);
+  ASSERT_FALSE(kept.Empty());
+  EXPECT_EQ(kept.tx.empty(), !split);
+
+  const std::string file = ::testing::TempDir() + "record-" + Profile().id + ".txt";
+  const std::string csv = ::testing::TempDir() + "record-" + Profile().id + ".csv";
+  ASSERT_TRUE(SaveChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
+  Form().ClearFM1Click();
+  ASSERT_TRUE(LoadChannelFile(file, Form(), FreqNotation::TwoPoints).ok);
+  EXPECT_EQ(Form().RowKept(5), kept);
+  ASSERT_TRUE(ExportChirpCsv(csv, TableOf(Form()), Profile().model).ok);
+  Form().ClearFM1Click();
+  const ChannelImport imported = ImportChirpCsv(csv, Profile().model);
+  ASSERT_TRUE(imported.ok) << imported.message;
+  ApplyImport(imported, Form());
+  EXPECT_EQ(Form().RowKept(5), kept) << ::testing::PrintToString(imported.report);
+  EXPECT_EQ(Form().T[5].Text(), "RPT NORTH");
+
+  sim->ClearChannel(5);
+  Save({5});
+  ExpectRefusals({});
+  ASSERT_TRUE(sim->GetChannel(5).has_value());
+  EXPECT_EQ(*sim->GetChannel(5), held);
+  std::remove(file.c_str());
+  std::remove(csv.c_str());
 }
 
 // A clear empties exactly the checked channels; they then read as empty.

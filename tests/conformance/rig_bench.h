@@ -50,6 +50,11 @@ class RigBench : public varnek::testing::ProgramFixture {
     o.rig = p.selection;
     o.echo = p.echo;
     o.address = p.address;
+    if (p.ic7300Record) {
+      o.ic7300_record = p.ic7300Record;
+      simLog_ = ::testing::TempDir() + "sim-" + p.id + ".log";
+      o.log_file = simLog_;
+    }
     Start(p.selection, o, p.channelInterval, p.commandInterval, p.clusterDelayMs);
     if (p.waitForAnswers) program->SetDLG.SetOptions({true, false});
     if (p.family == Family::Icom) {
@@ -134,6 +139,7 @@ class RigBench : public varnek::testing::ProgramFixture {
   }
 
   RigProfile profile_;
+  std::string simLog_;  // every byte the simulated IC-7300 received and sent
 };
 
 }  // namespace varnek::conformance

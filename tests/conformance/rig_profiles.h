@@ -59,15 +59,22 @@ struct RigProfile {
   // "Wait for answers": the intervals are then only the longest wait for
   // an answer.
   bool waitForAnswers = false;
+  // The IC-7300's memory-contents record the simulator answers (41 or 27
+  // bytes); 0 for every other rig.
+  int ic7300Record = 0;
+  // Characters of a name the memory keeps; 0 where names stay in the table.
+  std::size_t nameLength = 0;
 };
 
 inline void PrintTo(const RigProfile& p, std::ostream* os) {
   *os << p.id;
 }
 
-// The reduced set for the sanitizer builds: one rig of each family (and
-// the TS-480 for the newer Kenwoods' three-digit channels and unpadded
-// names; the TS-590s take the same path) and a few channels. Chosen by the environment so the same binary serves both.
+// The reduced set for the sanitizer builds: one rig of each family, the
+// TS-480 for the newer Kenwoods' three-digit channels and unpadded names
+// (the TS-590s take the same path), the IC-7300 for its memory-contents
+// command, and a few channels. Chosen by the environment so the same
+// binary serves both.
 inline bool Reduced() {
   const char* v = std::getenv("VARNEK_REDUCED");
   return v && *v && std::string(v) != "0";
@@ -90,16 +97,26 @@ inline std::vector<RigProfile> AllProfiles() {
   return {
       {"TS570", "Kenwood TS-570", "TS-570", Family::Kenwood, true, 0, 0, 99, 40, 10, 5, hf6},
       {"TS870S", "Kenwood TS-870S", "TS-870S", Family::Kenwood, true, 0, 0, 99, 40, 10, 5, hf},
-      {"TS2000", "Kenwood TS-2000", "TS-2000", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, all},
+      {"TS2000", "Kenwood TS-2000", "TS-2000", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, all,
+       false, 0, 8},
       {"FT2000", "Yaesu FT-2000", "FT-2000", Family::Ft2000, true, 0, 1, 99, 80, 10, 5, hf6},
       {"ICCIV", "Icom IC-CI-V", "IC-CI-V", Family::Icom, true, 0x00, 1, 99, 40, 5, 15, all},
       {"ICCIVNoEcho", "Icom IC-CI-V", "IC-CI-V", Family::Icom, false, 0x5C, 1, 99, 40, 5, 15, all},
       {"IC735", "Icom IC-735", "IC-735", Family::Icom, true, 0x04, 1, 99, 40, 5, 15, hf},
       {"FT1000", "Yaesu FT-1000", "FT-1000", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf},
       {"FT920", "Yaesu FT-920", "FT-920", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf6},
-      {"TS590S", "Kenwood TS-590S", "TS-590S", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
-      {"TS590SG", "Kenwood TS-590SG", "TS-590SG", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
-      {"TS480", "Kenwood TS-480", "TS-480", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
+      {"TS590S", "Kenwood TS-590S", "TS-590S", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6,
+       false, 0, 8},
+      {"TS590SG", "Kenwood TS-590SG", "TS-590SG", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6,
+       false, 0, 8},
+      {"TS480", "Kenwood TS-480", "TS-480", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6,
+       false, 0, 8},
+      // The IC-7300 as on its USB port (no echo, the 41-byte record) and
+      // on the REMOTE jack's bus with the short record other programs use.
+      {"IC7300", "Icom IC-7300", "IC-7300", Family::Icom, false, 0x94, 1, 99, 40, 5, 15, hf6,
+       false, 41, 10},
+      {"IC7300Echo27", "Icom IC-7300", "IC-7300", Family::Icom, true, 0x94, 1, 99, 40, 5, 15, hf6,
+       false, 27, 10},
   };
 }
 
@@ -107,7 +124,7 @@ inline std::vector<RigProfile> Profiles() {
   std::vector<RigProfile> all = AllProfiles();
   if (!Reduced()) return all;
   std::vector<RigProfile> one;
-  for (const char* id : {"TS570", "FT2000", "ICCIV", "FT920", "TS480"})
+  for (const char* id : {"TS570", "FT2000", "ICCIV", "FT920", "TS480", "IC7300"})
     for (auto p : all)
       if (p.id == id) {
         // A classic run pauses a fixed time for each answer. A sanitizer
@@ -148,7 +165,10 @@ inline std::vector<int> FullRange(const RigProfile& p) {
     return channels;
   }
   for (int n = p.first; n <= p.last; ++n) {
-    const bool slow = p.family == Family::Yaesu5 || p.id == "ICCIVNoEcho" || p.id == "IC735";
+    // An IC-7300 channel is one frame each way: answer-paced the whole
+    // range takes a second, with fixed pauses half a minute.
+    const bool slow = p.family == Family::Yaesu5 || p.id == "ICCIVNoEcho" || p.id == "IC735" ||
+                      (p.ic7300Record && !p.waitForAnswers);
     if (!slow || n <= p.first + 2 || (n >= 49 && n <= 51) || n >= p.last - 2) channels.push_back(n);
   }
   return channels;
@@ -178,15 +198,18 @@ inline const std::vector<Difference>& Differences() {
   static const std::vector<std::string> kenwood = {"TS570",  "TS870S",  "TS2000",
                                                    "TS590S", "TS590SG", "TS480"};
   static const std::vector<std::string> named = {"TS2000", "TS590S", "TS590SG", "TS480"};
-  static const std::vector<std::string> icom = {"ICCIV", "ICCIVNoEcho", "IC735"};
+  static const std::vector<std::string> icom = {"ICCIV", "ICCIVNoEcho", "IC735", "IC7300",
+                                                 "IC7300Echo27"};
+  static const std::vector<std::string> vfoIcom = {"ICCIV", "ICCIVNoEcho", "IC735"};
+  static const std::vector<std::string> ic7300 = {"IC7300", "IC7300Echo27"};
   static const std::vector<std::string> yaesu = {"FT1000", "FT920"};
   static const std::vector<std::string> nameless = {"TS570",       "TS870S", "FT2000", "ICCIV",
                                                     "ICCIVNoEcho", "IC735",  "FT1000", "FT920"};
   static const std::vector<std::string> everyRig = {
-      "TS570", "TS870S", "TS2000", "FT2000",  "ICCIV", "ICCIVNoEcho",
-      "IC735", "FT1000", "FT920",  "TS590S", "TS590SG", "TS480"};
-  static const std::vector<std::string> noRow00 = {"FT2000", "ICCIV",  "ICCIVNoEcho",
-                                                   "IC735",  "FT1000", "FT920"};
+      "TS570",  "TS870S",  "TS2000", "FT2000", "ICCIV",  "ICCIVNoEcho",  "IC735",
+      "FT1000", "FT920",   "TS590S", "TS590SG", "TS480", "IC7300",       "IC7300Echo27"};
+  static const std::vector<std::string> noRow00 = {"FT2000", "ICCIV",  "ICCIVNoEcho", "IC735",
+                                                   "FT1000", "FT920",  "IC7300",      "IC7300Echo27"};
   static const std::vector<Difference> d = {
       // SSB is what the band plan proposes on 2 m and up, where it means USB.
       {everyRig, Kind::ModeReadsAs, "SSB", "USB",
@@ -239,23 +262,33 @@ inline const std::vector<Difference>& Differences() {
       // Frequencies: outside what the model can store, refused before
       // anything is sent for the channel.
       {{"TS870S", "IC735", "FT1000"}, Kind::BandRefused, "6m", "", "HF-only rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480",
+        "IC7300", "IC7300Echo27"},
        Kind::BandRefused,
        "2m",
        "",
        "HF (and 6 m) rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480",
+        "IC7300", "IC7300Echo27"},
        Kind::BandRefused,
        "70cm",
        "",
        "HF (and 6 m) rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480",
+        "IC7300", "IC7300Echo27"},
        Kind::BandRefused,
        "23cm",
        "",
        "HF (and 6 m) rig"},
       // Names.
-      {nameless, Kind::NameDropped, "", "", "only the TS-2000, TS-590 and TS-480 memories hold a name"},
+      {nameless, Kind::NameDropped, "", "", "the memory layout has no name field"},
+      {ic7300, Kind::NameRefused, "\xE9", "", "the memory holds printable ASCII only"},
+      {ic7300, Kind::NameChanged, "12345678901", "1234567890", "the name field is 10 characters"},
+      {ic7300,
+       Kind::NameChanged,
+       " ab ",
+       "ab",
+       "the table's name is trimmed; the rig pads with blanks"},
       {named, Kind::NameRefused, ";", "", "a \";\" would end the command inside the name"},
       {named, Kind::NameRefused, "\xE9", "", "the memory holds printable ASCII only"},
       {named, Kind::NameChanged, "123456789", "12345678", "the name field is 8 characters"},
@@ -265,7 +298,8 @@ inline const std::vector<Difference>& Differences() {
        "ab",
        "the table's name is trimmed; the rig pads with blanks"},
       // Empty rows in a save.
-      {icom, Kind::EmptyRowRefused, "", "", "a memory is stored from the VFO: nothing to clear it"},
+      {vfoIcom, Kind::EmptyRowRefused, "", "",
+       "a memory is stored from the VFO: nothing to clear it"},
       {yaesu, Kind::EmptyRowRefused, "", "",
        "a memory is stored from the VFO: nothing to clear it"},
       // Channel ranges.
