@@ -19,6 +19,7 @@
 #include "rig/coverage.h"
 #include "rig/family.h"
 #include "rig/freq.h"
+#include "rig/record_schema.h"
 
 extern char** environ;
 
@@ -90,8 +91,8 @@ std::string DemoMemoryImage(const std::string& rig) {
       rig.substr(rig.find(' ') == std::string::npos ? rig.size() : rig.find(' ') + 1);
   const RigFamily family = FamilyOf(code);
   if (family == RigFamily::None) return {};
-  // Of these rigs only the TS-2000 keeps names in its memory.
-  const bool names = IsTs2000(code);
+  const RecordSchema* schema = SchemaOf(code);
+  const bool names = schema && schema->nameLength > 0;
   std::string image = "# Varnek demonstration channels for the " + rig + "\n";
   // Only the bands the real rig covers.
   const Coverage coverage = CoverageOf(code);

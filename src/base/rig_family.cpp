@@ -26,8 +26,18 @@ YaesuVariant YaesuVariantOf(std::string_view code) {
   return YaesuVariant::None;
 }
 
-bool IsTs2000(std::string_view code) {
-  return StartsWith(code, "TS-2");
+RecordLayout RecordLayoutOf(std::string_view code) {
+  switch (FamilyOf(code)) {
+    case RigFamily::Kenwood:
+      if (StartsWith(code, "TS-2")) return RecordLayout::Ts2000;
+      if (StartsWith(code, "TS-590")) return RecordLayout::Ts590;
+      if (StartsWith(code, "TS-480")) return RecordLayout::Ts480;
+      return RecordLayout::Ts570;
+    case RigFamily::Ft2000:
+      return RecordLayout::Ft2000;
+    default:
+      return RecordLayout::None;
+  }
 }
 
 bool HasChannel00(std::string_view code) {

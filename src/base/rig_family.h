@@ -32,9 +32,18 @@ CommandForm SingleCommandFormOf(std::string_view modelCode);
 enum class YaesuVariant { None, Ft1000, Ft920 };
 YaesuVariant YaesuVariantOf(std::string_view modelCode);
 
-// The TS-2000 ("TS-2…") keeps names and a longer memory record than the
-// TS-570 and TS-870S.
-bool IsTs2000(std::string_view modelCode);
+// Which memory record a model code's rig keeps, as the record schema
+// (src/rig/record_schema.h) describes it. Tested in order: "TS-2" the
+// TS-2000's, "TS-590" the TS-590S's and TS-590SG's, "TS-480" the TS-480's,
+// any other "TS" the TS-570's (the TS-870S keeps the same), "FT-2" the
+// FT-2000's; the rest keep nothing beyond frequency and mode.
+enum class RecordLayout { None, Ts570, Ts2000, Ts590, Ts480, Ft2000 };
+RecordLayout RecordLayoutOf(std::string_view modelCode);
+// The TS-2000's layout ("TS-2…"): names, the "N;" empty answer, the read
+// with a blank hundreds digit.
+inline bool IsTs2000(std::string_view modelCode) {
+  return RecordLayoutOf(modelCode) == RecordLayout::Ts2000;
+}
 // Channel 00 exists only on the Kenwoods; the other rigs count from 01.
 bool HasChannel00(std::string_view modelCode);
 // The TS-570 and TS-870S keep their program-scan edges in channels 90-99:

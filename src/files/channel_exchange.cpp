@@ -15,6 +15,7 @@
 #include "rig/modes.h"
 #include "rig/rig_io.h"
 #include "rig/kenwood.h"
+#include "rig/record_schema.h"
 
 namespace varnek {
 namespace {
@@ -164,7 +165,8 @@ void DescribeImport(const std::string& path, ChannelImport& import) {
 }
 
 size_t RigNameLength(std::string_view modelCode) {
-  return IsTs2000(modelCode) ? 8 : 0;
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return schema ? schema->nameLength : 0;
 }
 
 bool TableFreqHertz(std::string_view text, long long& hertz) {

@@ -1,6 +1,7 @@
 #include "rig/answer_framing.h"
 
 #include "rig/family.h"
+#include "rig/record_schema.h"
 
 namespace varnek {
 namespace {
@@ -18,8 +19,12 @@ constexpr size_t kFt920Record = 14;
 AnswerFraming FramingFor(std::string_view modelCode) {
   switch (FamilyOf(modelCode)) {
     case RigFamily::Kenwood:
-      // TS-570/870S: 24 bytes; TS-2000: 42 up to a name of up to 8.
-      return {AnswerFraming::Kind::Ascii, 0, IsTs2000(modelCode) ? 42u : 24u, 6};
+    {
+      // TS-570/870S: 24 bytes; the models with names (TS-2000, TS-590,
+      // TS-480): 42 up to a name of up to 8.
+      const RecordSchema* schema = SchemaOf(modelCode);
+      return {AnswerFraming::Kind::Ascii, 0, schema && schema->nameLength > 0 ? 42u : 24u, 6};
+    }
     case RigFamily::Ft2000:
       return {AnswerFraming::Kind::Ascii, 0, 27, 7};
     case RigFamily::Icom:

@@ -7,6 +7,7 @@
 #include "rig/coverage.h"
 #include "rig/freq.h"
 #include "rig/modes.h"
+#include "rig/record_schema.h"
 
 namespace varnek {
 namespace {
@@ -15,72 +16,37 @@ std::string Sub(const std::string& s, size_t pos, size_t len) {
   return pos < s.size() ? s.substr(pos, len) : std::string();
 }
 
-// The TS-2000 record after the mode code: lockout, tone type, tone number,
-// CTCSS number, DCS code, reverse, shift, offset (nine digits), step, group.
-constexpr const char* kTs2000Fields = "00000000000000000000000";
-
-// Up to eight characters of the row's name, blank-padded so that the write
-// keeps its fixed length. A ";" would end the command inside the name and
-// control characters have no place on the rig's display.
-std::string Ts2000Name(const std::string& name) {
-  std::string n = Trim(name).substr(0, 8);
+// Up to the model's name length of the row's name (blank-padded where the
+// rig's write has a fixed length). A ";" would end the command inside the
+// name and control characters have no place on the rig's display.
+std::string RecordName(const std::string& name, const RecordSchema& schema) {
+  std::string n = Trim(name).substr(0, schema.nameLength);
   for (char& c : n)
     if (c == ';' || static_cast<unsigned char>(c) < 0x20) c = ' ';
-  n.resize(8, ' ');
+  if (schema.namePadded) n.resize(schema.nameLength, ' ');
   return n;
 }
 
-std::string Ts2000Write(const std::string& cc, const std::string& digits, const std::string& mode,
-                        const std::string& name, const std::string& fields = kTs2000Fields,
-                        char side = '0') {
-  return std::string("MW") + side + "0" + cc + digits + mode + fields + Ts2000Name(name) + ";";
+// The write of the models with names (the TS-2000's shape, which the
+// TS-590 and TS-480 share): side, three channel digits, frequency, mode, the
+// 23 kept characters, the name.
+std::string NamedWrite(const std::string& cc, const std::string& digits, const std::string& mode,
+                       const std::string& name, const RecordSchema& schema,
+                       const std::string& fields, char side = '0') {
+  return std::string("MW") + side + "0" + cc + digits + mode + fields + RecordName(name, schema) +
+         ";";
 }
 
-// Where the kept fields sit in each dialect's memory record: the TS-570 and
-// TS-870S keep lockout, tone on/off and tone number after the mode; the
-// TS-2000 lockout to memory group; the FT-2000 its clarifier (offset and
-// the RX and TX switches) before the mode and VFO/memory, CTCSS mode, tone
-// number and shift after it.
-struct KeptSpan {
-  size_t at, length;
-};
-std::vector<KeptSpan> KeptSpans(const std::string& modelCode) {
-  if (FamilyOf(modelCode) == RigFamily::Ft2000) return {{13, 7}, {21, 5}};
-  if (IsTs2000(modelCode)) return {{18, 23}};
-  if (FamilyOf(modelCode) == RigFamily::Kenwood) return {{18, 4}};
-  return {};
+// The TS-590 and TS-480 take their channel with a '0' in the hundreds place
+// (the TS-480 refuses the blank the TS-2000 and TS-590 also take).
+bool ZeroHundreds(std::string_view modelCode) {
+  const RecordLayout layout = RecordLayoutOf(modelCode);
+  return layout == RecordLayout::Ts590 || layout == RecordLayout::Ts480;
 }
 
 size_t KeptLength(const std::string& modelCode) {
-  size_t n = 0;
-  for (const KeptSpan& s : KeptSpans(modelCode))
-    n += s.length;
-  return n;
-}
-
-// What each place of a model's kept fields allows, in the order the fields
-// are kept: digits, or one of a code list. Hand-edited files
-// and other programs' exports reach the write this way, and the rig refuses
-// (or worse, stores) a record with a letter where it counts tones.
-struct KeptPlace {
-  size_t length;
-  const char* allowed;  // nullptr: digits
-  const char* name;
-};
-std::vector<KeptPlace> KeptPlaces(const std::string& modelCode) {
-  if (FamilyOf(modelCode) == RigFamily::Ft2000)
-    return {{1, "+-", "clarifier sign"}, {4, nullptr, "clarifier offset"},
-            {1, "01", "RX clarifier"},   {1, "01", "TX clarifier"},
-            {1, nullptr, "VFO/memory"},  {1, nullptr, "CTCSS mode"},
-            {2, nullptr, "tone number"}, {1, "012", "shift"}};
-  if (IsTs2000(modelCode))
-    return {{1, "01", "lockout"},         {1, "0123", "tone type"}, {2, nullptr, "tone number"},
-            {2, nullptr, "CTCSS number"}, {3, nullptr, "DCS code"}, {1, "01", "reverse"},
-            {1, "0123", "shift"},         {9, nullptr, "offset"},   {2, nullptr, "step"},
-            {1, nullptr, "memory group"}};
-  if (FamilyOf(modelCode) == RigFamily::Kenwood)
-    return {{1, "01", "lockout"}, {1, "01", "tone switch"}, {2, nullptr, "tone number"}};
-  return {};
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return schema ? schema->KeptLength() : 0;
 }
 
 // Kept fields that go into this model's write: the same model's, checked by
@@ -112,17 +78,22 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
   if (f.size() != KeptLength(modelCode))
     return "the kept fields \"" + f.substr(0, 30) + "\" are " + std::to_string(f.size()) +
            " characters long; the " + modelCode + " keeps " + std::to_string(KeptLength(modelCode));
-  size_t at = 0;
-  for (const KeptPlace& p : KeptPlaces(modelCode)) {
-    for (size_t i = at; i < at + p.length; ++i) {
-      const bool ok = p.allowed ? std::string_view(p.allowed).find(f[i]) != std::string_view::npos
-                                : (f[i] >= '0' && f[i] <= '9');
+  // Place by place first, so that the message names the character; then
+  // each field's values (a tone number beyond the table, a choice the rig
+  // lacks), which the rig would refuse or store as something else.
+  const RecordSchema& schema = *SchemaOf(modelCode);
+  for (const RecordField& field : schema.fields) {
+    const std::string allowed = FieldCharacters(field);
+    for (size_t i = field.at; i < field.at + field.length; ++i) {
+      const bool ok = allowed.empty() ? (f[i] >= '0' && f[i] <= '9')
+                                      : allowed.find(f[i]) != std::string::npos;
       if (!ok)
-        return std::string("the kept field's ") + p.name + " (" +
-               (p.allowed ? "one of " + Listed(p.allowed) : std::string("digits")) + ") holds " +
-               Shown(f[i]) + " at character " + std::to_string(i + 1);
+        return "the kept field's " + std::string(field.name) + " (" +
+               (allowed.empty() ? std::string("digits") : "one of " + Listed(allowed)) +
+               ") holds " + Shown(f[i]) + " at character " + std::to_string(i + 1);
     }
-    at += p.length;
+    const std::string problem = FieldProblem(schema, field, FieldText(field, f));
+    if (!problem.empty()) return "the kept " + problem.substr(4);
   }
   // The transmit side: eleven frequency digits and the mode code.
   if (!kept.tx.empty() && (kept.tx.size() != 12 || !IsAllDigits(kept.tx)))
@@ -132,7 +103,8 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
 }
 
 std::string NameCharactersRigCannotHold(std::string_view name, std::string_view modelCode) {
-  if (!IsTs2000(modelCode)) return {};
+  const RecordSchema* schema = SchemaOf(modelCode);
+  if (!schema || schema->nameLength == 0) return {};
   std::string bad;
   for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
@@ -164,15 +136,16 @@ std::string KenwoodReadCommand(const std::string& channel, const std::string& mo
     if (ch.size() == 2) ch = "0" + ch;
     return "MC" + ch + ";MR" + ch + ";";
   }
-  return loadFinished ? "MR0 " + ch + ";MC " + ch + ";" : "MR0 " + ch + ";";
+  const std::string at = (ZeroHundreds(modelCode) ? "0" : " ") + ch;
+  return loadFinished ? "MR0" + at + ";MC" + at + ";" : "MR0" + at + ";";
 }
 
 KeptFields KeptOfRecord(const std::string& record, const std::string& modelCode) {
-  const std::vector<KeptSpan> spans = KeptSpans(modelCode);
+  const RecordSchema* schema = SchemaOf(modelCode);
   const size_t closed = record.find(';');
-  if (spans.empty() || closed == std::string::npos) return {};
+  if (!schema || closed == std::string::npos) return {};
   KeptFields kept{modelCode, {}};
-  for (const KeptSpan& s : spans) {
+  for (const RecordSpan& s : schema->spans) {
     if (s.at + s.length > closed) return {};
     kept.fields += record.substr(s.at, s.length);
   }
@@ -186,9 +159,12 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   const bool ft2000 = FamilyOf(modelCode) == RigFamily::Ft2000;
   const RowFreq f = CheckRowFreq(cc, freq, modelCode);
   if (!f.refusal.empty()) return {{}, f.refusal};
+  const RecordSchema* schema = SchemaOf(modelCode);
+  const bool named = schema && schema->nameLength > 0;
   if (f.empty) {
     if (ft2000) return {"MW" + (cc.size() == 2 ? "0" + cc : cc) + "00000000+000000000000;", {}};
-    if (IsTs2000(modelCode)) return {Ts2000Write(cc, "00000000000", "0", ""), {}};
+    // The empty record: frequency, mode and every field zero, no name.
+    if (named) return {NamedWrite(cc, "00000000000", "0", "", *schema, std::string(23, '0')), {}};
     return {"MW0 " + cc + "00000000000" + "0" + "0000 ;", {}};
   }
   const std::string code = KenwoodModeCode(rigops::ModeToSend(mode), modelCode);
@@ -197,7 +173,7 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
   const bool keep = Usable(kept, modelCode);
   if (const std::string problem = KeptFieldsProblem(kept, modelCode); !problem.empty())
     return {{}, "Channel " + cc + ": " + problem + "; the channel was not written."};
-  if (IsTs2000(modelCode)) {
+  if (named) {
     const std::string bad = NameCharactersRigCannotHold(Trim(name), modelCode);
     if (!bad.empty()) {
       std::string shown;
@@ -230,9 +206,9 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
                   DescribeRanges(coverage) + "); the channel was not written."};
   }
   std::string receive, transmit;
-  if (IsTs2000(modelCode)) {
-    receive = Ts2000Write(cc, digits, code, name, fields);
-    if (split) transmit = Ts2000Write(cc, txDigits, txCode, name, fields, '1');
+  if (named) {
+    receive = NamedWrite(cc, digits, code, name, *schema, fields);
+    if (split) transmit = NamedWrite(cc, txDigits, txCode, name, *schema, fields, '1');
   } else {
     receive = "MW0 " + cc + digits + code + fields + " ;";
     if (split) transmit = "MW1 " + cc + txDigits + txCode + fields + " ;";
@@ -241,10 +217,8 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
 }
 
 std::string HandTypedKept(const std::string& modelCode) {
-  if (FamilyOf(modelCode) == RigFamily::Ft2000) return "+000000" "00000";
-  if (IsTs2000(modelCode)) return kTs2000Fields;
-  if (FamilyOf(modelCode) == RigFamily::Kenwood) return "0000";
-  return {};
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return schema ? schema->HandTyped() : std::string();
 }
 
 std::string KenwoodClearCommand(int channel, const std::string& modelCode) {
@@ -306,11 +280,13 @@ ChannelAnswer ParseKenwoodAnswer(const std::vector<std::string>& lines,
       r.channel = Sub(a, 4, 2);
     field = Sub(a, 6, 11);
     code = a.size() > 17 ? a[17] : 0;
-    if (IsTs2000(modelCode) && a.size() > 41) {
+    const RecordSchema* schema = SchemaOf(modelCode);
+    if (schema && schema->nameLength > 0 && a.size() > 41) {
+      // Padded to its length or not: the TS-590 and TS-480 units differ.
       const auto end = a.find(';', 41);
       if (end != std::string::npos) {
         r.hasName = true;
-        r.name = Trim(a.substr(41, std::min<size_t>(end - 41, 8)));
+        r.name = Trim(a.substr(41, std::min<size_t>(end - 41, schema->nameLength)));
       }
     }
   } else if (StartsWith(a, "MD")) {
@@ -402,7 +378,8 @@ void KenwoodReadChannel(const RigContext& ctx, const std::string& channel) {
 }
 
 void KenwoodReadTransmitSide(const RigContext& ctx, const std::string& channel) {
-  SendRead(ctx, "MR1 " + rigops::TwoDigits(channel) + ";");
+  SendRead(ctx, std::string("MR1") + (ZeroHundreds(ctx.form.shared.ModelCode.Get()) ? "0" : " ") +
+                    rigops::TwoDigits(channel) + ";");
 }
 
 Exchange KenwoodWriteChannel(const RigContext& ctx, const std::string& channel,

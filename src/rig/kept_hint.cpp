@@ -2,21 +2,13 @@
 
 #include <vector>
 
-#include "base/rig_family.h"
 #include "base/text.h"
 #include "rig/freq.h"
-#include "rig/memory_extras.h"
 #include "rig/modes.h"
+#include "rig/record_schema.h"
 
 namespace varnek {
 namespace {
-
-// A Kenwood tone number as the hint shows it: "88.5 Hz", or the number
-// when it names no standard tone.
-std::string ToneHz(const std::string& number) {
-  const int deciHz = KenwoodToneDeciHz(number);
-  return deciHz ? DeciHzText(deciHz) + " Hz" : "no. " + number;
-}
 
 std::string Join(const std::vector<std::string>& parts) {
   std::string s;
@@ -25,87 +17,83 @@ std::string Join(const std::vector<std::string>& parts) {
   return s;
 }
 
-std::string ShiftText(char shift) {
-  switch (shift) {
-    case '1':
-      return "shift +";
-    case '2':
-      return "shift -";
-    case '3':
-      return "shift =";
-    default:
-      return {};
+std::string At(const RecordSchema& schema, FieldRole role, const std::string& f) {
+  const RecordField* field = schema.Field(role);
+  return field ? FieldMeaning(schema, *field, FieldText(*field, f)) : std::string();
+}
+
+// The clarifier's fields in the record's order: sign, offset, RX, TX.
+std::string ClarifierHint(const RecordSchema& schema, const std::string& f) {
+  std::vector<const RecordField*> c;
+  for (const RecordField& field : schema.fields)
+    if (field.role == FieldRole::Clarifier) c.push_back(&field);
+  if (c.size() != 4) return {};
+  const std::string offset = FieldText(*c[0], f) + FieldText(*c[1], f);
+  const bool rx = FieldText(*c[2], f) == "1", tx = FieldText(*c[3], f) == "1";
+  if (!rx && !tx && FieldText(*c[1], f) == c[1]->handTyped) return {};
+  return "clarifier " + offset + " Hz" + (rx ? " RX" : "") + (tx ? " TX" : "");
+}
+
+std::string ToneHint(const RecordSchema& schema, const RecordField& type, const std::string& f) {
+  const std::string chars = FieldText(type, f);
+  if (chars == type.handTyped) return {};
+  if (type.coding != FieldCoding::Choice) {
+    // Codes of a table not confirmed here: told as they stand.
+    const RecordField* tone = schema.Field(FieldRole::Tone);
+    return std::string(type.name) + " " + chars + ", tone no. " + (tone ? FieldText(*tone, f) : "");
   }
-}
-
-// A frequency offset in hertz as the hint shows it: "600 kHz", "1.6 MHz".
-std::string OffsetText(const std::string& digits) {
-  if (!IsAllDigits(digits)) return digits;
-  const long long hz = std::stoll(digits);
-  if (hz % 1000000 == 0) return std::to_string(hz / 1000000) + " MHz";
-  if (hz % 1000 == 0) return std::to_string(hz / 1000) + " kHz";
-  return std::to_string(hz) + " Hz";
-}
-
-std::string Ts570Hint(const std::string& f) {
-  std::vector<std::string> parts;
-  if (f[1] == '1') parts.push_back("tone " + ToneHz(f.substr(2, 2)));
-  if (f[0] == '1') parts.push_back("locked out");
-  return Join(parts);
-}
-
-std::string Ts2000Hint(const std::string& f) {
-  std::vector<std::string> parts;
-  switch (f[1]) {
-    case '1':
-      parts.push_back("tone " + ToneHz(f.substr(2, 2)));
-      break;
-    case '2':
-      parts.push_back("CTCSS " + ToneHz(f.substr(4, 2)));
-      break;
-    case '3': {
-      const int code = Ts2000DcsCode(f.substr(6, 3));
-      parts.push_back(code ? "DCS " + DtcsText(code) : "DCS no. " + f.substr(6, 3));
-      break;
-    }
-    default:
+  const FieldChoice* choice = ChoiceOf(type, chars);
+  switch (static_cast<ToneKind>(choice ? choice->tag : 0)) {
+    case ToneKind::Tone:
+      return "tone " + At(schema, FieldRole::Tone, f);
+    case ToneKind::Tsql:
+      return "CTCSS " + At(schema, FieldRole::Ctcss, f);
+    case ToneKind::Dtcs:
+      return "DCS " + At(schema, FieldRole::Dcs, f);
+    case ToneKind::Cross:
+      return "cross tone " + At(schema, FieldRole::Tone, f) + " / " + At(schema, FieldRole::Ctcss, f);
+    case ToneKind::None:
       break;
   }
-  if (f[9] == '1') parts.push_back("reverse");
-  const std::string shift = ShiftText(f[10]);
-  if (!shift.empty()) parts.push_back(shift + " " + OffsetText(f.substr(11, 9)));
-  if (f.substr(20, 2) != "00") parts.push_back("step " + f.substr(20, 2));
-  if (f[22] != '0') parts.push_back("group " + f.substr(22, 1));
-  if (f[0] == '1') parts.push_back("locked out");
-  return Join(parts);
+  return {};
 }
 
-std::string Ft2000Hint(const std::string& f) {
-  std::vector<std::string> parts;
-  const std::string offset = f.substr(0, 5);
-  if (f[5] == '1' || f[6] == '1' || offset.substr(1) != "0000")
-    parts.push_back("clarifier " + offset + " Hz" + (f[5] == '1' ? " RX" : "") +
-                    (f[6] == '1' ? " TX" : ""));
-  if (f[8] != '0') parts.push_back("CTCSS mode " + f.substr(8, 1) + ", tone no. " + f.substr(9, 2));
-  const std::string shift = ShiftText(f[11]);
-  if (!shift.empty()) parts.push_back(shift);
+// The fields that differ from a row typed by hand, in words: the
+// clarifier, the tone, reverse, shift and offset, step, group, filter,
+// data mode, FM narrow, and the lockout last.
+std::string FieldsHint(const KeptFields& kept) {
+  const RecordSchema* schema = SchemaOf(kept.model);
+  const std::string& f = kept.fields;
+  if (!schema || f.size() != schema->KeptLength()) return {};
+  std::vector<std::string> parts{ClarifierHint(*schema, f)};
+  if (const RecordField* type = schema->Field(FieldRole::ToneType))
+    parts.push_back(ToneHint(*schema, *type, f));
+  // A choice counts only as one of its codes: characters the rig never
+  // sends mean nothing to tell.
+  const auto changed = [&](FieldRole role) {
+    const RecordField* field = schema->Field(role);
+    if (!field) return false;
+    const std::string chars = FieldText(*field, f);
+    return chars != field->handTyped &&
+           (field->coding != FieldCoding::Choice || ChoiceOf(*field, chars) != nullptr);
+  };
+  if (changed(FieldRole::Reverse)) parts.push_back(At(*schema, FieldRole::Reverse, f));
+  if (changed(FieldRole::Shift)) {
+    const std::string offset = At(*schema, FieldRole::Offset, f);
+    parts.push_back("shift " + At(*schema, FieldRole::Shift, f) + (offset.empty() ? "" : " " + offset));
+  }
+  if (changed(FieldRole::Step)) parts.push_back("step " + FieldText(*schema->Field(FieldRole::Step), f));
+  if (changed(FieldRole::Group)) parts.push_back("group " + At(*schema, FieldRole::Group, f));
+  for (const FieldRole role : {FieldRole::Filter, FieldRole::DataMode, FieldRole::FmNarrow, FieldRole::Lockout})
+    if (changed(role)) parts.push_back(At(*schema, role, f));
   return Join(parts);
 }
-
 
 // A split's transmit side: "transmit 14.300.000 USB".
 std::string TxHint(const std::string& tx) {
   if (tx.size() != 12 || !IsAllDigits(tx)) return {};
   return "transmit " + Trim(AsciiFreqDisplay(std::stoll(tx.substr(0, 11)))) + " " +
          KenwoodModeName(tx[11]);
-}
-
-std::string FieldsHint(const KeptFields& kept) {
-  const std::string& f = kept.fields;
-  if (FamilyOf(kept.model) == RigFamily::Ft2000) return f.size() == 12 ? Ft2000Hint(f) : "";
-  if (IsTs2000(kept.model)) return f.size() == 23 ? Ts2000Hint(f) : "";
-  if (FamilyOf(kept.model) == RigFamily::Kenwood) return f.size() == 4 ? Ts570Hint(f) : "";
-  return {};
 }
 
 }  // namespace

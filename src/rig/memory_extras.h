@@ -44,12 +44,7 @@ KeptFields KeptFor(const MemoryExtras& extras, std::string_view modelCode,
 
 // "88.5" for 885.
 std::string DeciHzText(int deciHz);
-// A Kenwood tone number ("08") in tenths of a hertz; 0 for none or one
-// outside the 38 standard tones.
-int KenwoodToneDeciHz(std::string_view number);
 // A DCS code as written: "023" for 23.
 std::string DtcsText(int code);
-// The TS-2000's DCS index ("103") as its code (754); 0 for one outside.
-int Ts2000DcsCode(std::string_view index);
 
 }  // namespace varnek

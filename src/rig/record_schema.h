@@ -68,9 +68,17 @@ struct RecordField {
   std::string_view handTyped;             // what a row typed by hand holds here
 };
 
+// Where kept characters sit in the rig's memory answer and write, counted
+// from the first letter of "MR"/"MW".
+struct RecordSpan {
+  std::size_t at, length;
+};
+
 struct RecordSchema {
   std::string_view layout;  // the model code the description is named by
-  std::vector<RecordField> fields;
+  std::vector<RecordField> fields;  // in the order of the kept text, end to end
+  // The record's places the kept text is cut from, in order.
+  std::vector<RecordSpan> spans;
   // The model's tone table in tenths of a hertz, index `toneBase` first;
   // tone numbers beyond it (the 1750 Hz burst) are `burstIndex`.
   std::vector<int> tones;
@@ -78,6 +86,8 @@ struct RecordSchema {
   int burstIndex = -1;
   // The name the memory holds: up to `nameLength` characters; 0 for none.
   std::size_t nameLength = 0;
+  // Whether a write sends the name blank-padded to `nameLength`.
+  bool namePadded = false;
   // Whether the memory keeps a split's transmit side with the channel.
   bool keepsTransmitSide = false;
 
@@ -90,13 +100,44 @@ struct RecordSchema {
 // memories keep nothing beyond frequency and mode.
 const RecordSchema* SchemaOf(std::string_view modelCode);
 
+// The identity a model's rig answers "ID;" with ("021"); empty where the
+// program does not check it. The model a rig's identity stands for
+// ("TS-480" for "020"); empty for one it does not know.
+std::string_view IdentityOf(std::string_view modelCode);
+std::string_view ModelOfIdentity(std::string_view identity);
+
+// The characters a field's places may hold, for the place-by-place check
+// of hand-edited text: a choice's characters in order ("0123", "+-");
+// empty where the places hold decimal digits.
+std::string FieldCharacters(const RecordField& field);
+// A field's characters as a tone in tenths of a hertz: 0 for none, for the
+// burst, or for a number outside the table.
+int FieldToneDeciHz(const RecordSchema& schema, const RecordField& field,
+                    std::string_view characters);
+// Whether a tone field's characters name the 1750 Hz burst.
+bool IsBurst(const RecordSchema& schema, const RecordField& field, std::string_view characters);
+// The characters that name a tone in `field` (tenths of a hertz); empty
+// when the model's table lacks it.
+std::string ToneCharacters(const RecordSchema& schema, const RecordField& field, int deciHz);
+// A DCS field's characters as the code's octal digits as written (23 for
+// "023"); 0 for an index outside the standard list. And back: empty for a
+// code not on the list.
+int FieldDcsCode(const RecordField& field, std::string_view characters);
+std::string DcsCharacters(const RecordField& field, int code);
+// The choice a field's characters are; nullptr for none of them.
+const FieldChoice* ChoiceOf(const RecordField& field, std::string_view characters);
+
 // A field's characters in `fields` (empty when the text is too short).
 std::string FieldText(const RecordField& field, std::string_view fields);
 // What a field's characters mean, as the hint and the editor show them:
-// "CTCSS", "88.5 Hz", "600 kHz", "DCS 023"; the characters themselves
-// when they mean nothing the schema knows.
+// "CTCSS", "88.5 Hz", "600 kHz", "023" for a DCS code; "no. 45" for a tone
+// or DCS number outside the tables; the characters themselves when they
+// mean nothing the schema knows.
 std::string FieldMeaning(const RecordSchema& schema, const RecordField& field,
                          std::string_view characters);
+// What a field may hold, as messages say it: "00-42", "one of 0, 1, 2",
+// "0 to 59.95 MHz in 50 kHz steps", "digits".
+std::string FieldRange(const RecordField& field);
 // Why `characters` cannot stand in `field` ("the tone type (0-3) is 'Z'"),
 // empty when they can.
 std::string FieldProblem(const RecordSchema& schema, const RecordField& field,

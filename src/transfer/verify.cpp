@@ -8,6 +8,7 @@
 #include "rig/freq.h"
 #include "rig/modes.h"
 #include "rig/kept_hint.h"
+#include "rig/record_schema.h"
 #include "rig/rig_io.h"
 
 namespace varnek {
@@ -60,9 +61,9 @@ HeldChannel HeldOfRow(const std::string& freq, const std::string& mode, const st
   h.empty = false;
   h.freq = Trim(freq);
   h.mode = Trim(mode).empty() ? std::string() : HeldMode(Trim(mode), modelCode);
-  // Of the models, only the TS-2000 keeps a name with a memory.
-  h.hasName = IsTs2000(modelCode);
-  if (h.hasName) h.name = Trim(Trim(name).substr(0, 8));
+  const RecordSchema* schema = SchemaOf(modelCode);
+  h.hasName = schema && schema->nameLength > 0;
+  if (h.hasName) h.name = Trim(Trim(name).substr(0, schema->nameLength));
   if (kept.model == modelCode) h.kept = kept;
   return h;
 }
