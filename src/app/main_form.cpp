@@ -324,8 +324,8 @@ void TMainForm::ShowUndo(const std::string& undoCaption, bool canUndo,
                          const std::string& redoCaption, bool canRedo) {
   canUndo_ = canUndo;
   canRedo_ = canRedo;
-  MenuItem("Undo1").SetCaption(undoCaption);
-  MenuItem("Redo1").SetCaption(redoCaption);
+  MenuItem("Undo1").SetCaption("&" + undoCaption);
+  MenuItem("Redo1").SetCaption("&" + redoCaption);
   MenuItem("Undo1").SetEnabled(canUndo && !transferBusy_);
   MenuItem("Redo1").SetEnabled(canRedo && !transferBusy_);
 }
