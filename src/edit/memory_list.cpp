@@ -215,9 +215,9 @@ bool TMemoryList::Editable(int row, int column) const {
     return false;
   switch (columns_[static_cast<size_t>(column)].kind) {
     case ColumnKind::Channel:
-    case ColumnKind::TransmitSide:
       return false;
     case ColumnKind::Field:
+    case ColumnKind::TransmitSide:
       return !Trim(editor_.window().RowFreq(row)).empty();
     default:
       return true;
@@ -295,8 +295,35 @@ std::string TMemoryList::FieldCode(int row, const RecordField& f, const std::str
     return {};
   }
   const std::string why = FieldProblem(*schema_, f, code);
-  if (!why.empty()) problem = where + why + ".";
+  if (!why.empty()) problem = where + "'" + text + "' cannot be the " + std::string(f.name) + ": " + why + ".";
   return code;
+}
+
+std::string TMemoryList::TransmitSide(int row, const std::string& text, std::string& problem) const {
+  // "145.100.000" or "145.100.000 FM", as the cell shows it; empty: simplex.
+  const std::string typed = Trim(text);
+  if (typed.empty()) return {};
+  const size_t blank = typed.find(' ');
+  const std::string freq = typed.substr(0, blank);
+  const std::string mode = blank == std::string::npos ? "" : Upper(Trim(typed.substr(blank)));
+  problem = FreqRefusal(ChannelText(row), freq, model_);
+  if (!problem.empty()) return {};
+  const auto hertz = FreqHertz(freq);
+  const std::string digits = hertz ? KenwoodFreqDigits(*hertz, model_) : "";
+  // The mode typed, else the one the transmit side had, else the row's.
+  const std::string kept = editor_.window().RowKept(row).tx;
+  std::string code = mode.empty() ? "" : KenwoodModeCode(mode, model_);
+  if (mode.empty()) {
+    code = kept.size() == 12 && kept.back() >= '0' && kept.back() <= '9'
+               ? kept.substr(11)
+               : KenwoodModeCode(Trim(editor_.window().RowMode(row)), model_);
+  }
+  if (digits.size() != 11 || code.size() != 1 || code[0] < '0' || code[0] > '9') {
+    problem = "Channel " + ChannelText(row) + ": the " + model_ + " cannot keep '" + text +
+              "' as the transmit side" + (code.empty() ? " (no mode it can send there)." : ".");
+    return {};
+  }
+  return digits + code;
 }
 
 std::string TMemoryList::CellProblem(int row, int column, const std::string& text) const {
@@ -322,6 +349,11 @@ std::string TMemoryList::CellProblem(int row, int column, const std::string& tex
     case ColumnKind::Field: {
       std::string problem;
       FieldCode(row, *c.field, text, problem);
+      return problem;
+    }
+    case ColumnKind::TransmitSide: {
+      std::string problem;
+      TransmitSide(row, text, problem);
       return problem;
     }
     default:
@@ -369,6 +401,13 @@ bool TMemoryList::SetCell(int row, int column, const std::string& text) {
       const std::string code = FieldCode(row, *c.field, text, unused);
       KeptFields kept = KeptBase(row);
       kept.fields.replace(c.field->at, c.field->length, code);
+      editor_.Command(step, [&] { w.SetRowKept(number, kept); });
+      return true;
+    }
+    case ColumnKind::TransmitSide: {
+      std::string unused;
+      KeptFields kept = KeptBase(row);
+      kept.tx = TransmitSide(row, text, unused);
       editor_.Command(step, [&] { w.SetRowKept(number, kept); });
       return true;
     }

@@ -95,6 +95,9 @@ class TMemoryList {
   KeptFields KeptBase(int row) const;
   std::string FieldCode(int row, const RecordField& field, const std::string& text,
                         std::string& problem) const;
+  // The kept transmit side for a typed "frequency [mode]"; empty for
+  // simplex or a refusal (then `problem` says why).
+  std::string TransmitSide(int row, const std::string& text, std::string& problem) const;
   std::vector<int> Rows() const;
   void BuildMenu();
 

@@ -137,7 +137,7 @@ MemoryListWindow::MemoryListWindow(Host& host, TMemoryList& list, QWidget* paren
   menuBar()->setObjectName("MemoryListMenu");
   menuView_ = new FormView(host, this, {});
   menuView_->BuildMenu(menuBar(), list.menu);
-  resize(820, 560);
+  resize(1060, 600);
   auto fitColumns = [this] {
     table_->resizeColumnsToContents();
     // Empty columns would shrink to their title; a frequency or a name

@@ -8,6 +8,7 @@
 #include "app/main_form.h"
 #include "base/headless_host.h"
 #include "base/text.h"
+#include "rig/modes.h"
 
 namespace varnek {
 namespace {
@@ -83,6 +84,18 @@ TEST(MemoryListTest, FieldEditsFollowTheModelsSchema) {
       EXPECT_FALSE(list.SetCell(5, offset, "60 MHz"));
       EXPECT_EQ(host.Messages().size(), 2u);
       EXPECT_EQ(FieldText(field, form.RowKept(5).fields), "000600000");
+    }
+    // A split's transmit side: typed as a frequency, kept as the rig's
+    // transmit-side record holds it (eleven digits and the mode code).
+    if (const int tx = list.ColumnOf("TX frequency"); tx >= 0) {
+      EXPECT_TRUE(list.SetCell(5, tx, "29.62"));
+      EXPECT_EQ(form.RowKept(5).tx, "00029620000" + KenwoodModeCode("FM", c.model));
+      EXPECT_EQ(list.Cell(5, tx), "29.620.000 FM");
+      host.ClearEvents();
+      EXPECT_FALSE(list.SetCell(5, tx, "3000.000.000"));
+      EXPECT_EQ(host.Messages().size(), 1u);
+      EXPECT_TRUE(list.SetCell(5, tx, ""));
+      EXPECT_EQ(form.RowKept(5).tx, "");
     }
     // Frequency and mode cells refuse what the model cannot store.
     host.ClearEvents();
