@@ -25,24 +25,32 @@ std::string Row(int line) {
 
 // The columns and the values rigmem writes for a channel of the rig, as
 // `rigmem save` against each rig shows them; what the table does not hold
-// gets the value of a plain simplex memory.
-enum class Layout { Ts2000, Kenwood, Ft2000, Generic };
+// gets the value of a plain simplex memory. Hamlib reads no TS-590 or
+// TS-480 memory at all: their files take the TS-2000's columns, which
+// carry a name, both tones and the lockout.
+enum class Layout { Ts2000, Named, Kenwood, Ft2000, Generic };
 
 Layout LayoutOf(std::string_view modelCode) {
-  if (IsTs2000(modelCode)) return Layout::Ts2000;
-  switch (FamilyOf(modelCode)) {
-    case RigFamily::Kenwood:
+  switch (RecordLayoutOf(modelCode)) {
+    case RecordLayout::Ts2000:
+      return Layout::Ts2000;
+    case RecordLayout::Ts590:
+    case RecordLayout::Ts480:
+      return Layout::Named;
+    case RecordLayout::Ts570:
       return Layout::Kenwood;
-    case RigFamily::Ft2000:
+    case RecordLayout::Ft2000:
       return Layout::Ft2000;
-    default:
-      return Layout::Generic;
+    case RecordLayout::None:
+      break;
   }
+  return Layout::Generic;
 }
 
 std::vector<std::string> HeaderOf(Layout layout) {
   switch (layout) {
     case Layout::Ts2000:
+    case Layout::Named:
       return {"num",       "channel_desc", "freq",      "mode",        "tx_freq", "tx_mode",
               "split",     "rptr_shift",   "rptr_offs", "tuning_step", "funcs",   "ctcss_tone",
               "ctcss_sql", "dcs_code",     "dcs_sql",   "scan_group",  "flags"};
@@ -70,7 +78,8 @@ std::vector<std::string> ValuesOf(Layout layout, int number, const std::string& 
   const std::string sql = std::to_string(e.squelch == S::Tsql ? e.ctcssDeciHz : 0);
   const std::string dcs = std::to_string(e.squelch == S::Dtcs ? e.dtcsCode : 0);
   switch (layout) {
-    case Layout::Ts2000: {
+    case Layout::Ts2000:
+    case Layout::Named: {
       // Hamlib reads back the rig's step code 00 as 5 kHz in FM and 1 kHz otherwise.
       const std::string step = mode == "FM" || mode == "FMN" ? "5000" : "1000";
       return {n,    name, f,    mode, "0", "",  "off", ShiftWord(e.duplex), std::to_string(e.offsetHz),

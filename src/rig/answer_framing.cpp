@@ -91,6 +91,11 @@ void AnswerTally::Restart(const AnswerFraming& framing) {
   partial_.clear();
 }
 
+std::string AnswerTally::LastIdentity() const {
+  std::lock_guard lock(mutex_);
+  return identity_;
+}
+
 void AnswerTally::Feed(std::string_view bytes) {
   std::lock_guard lock(mutex_);
   if (framing_.kind == AnswerFraming::Kind::None) return;
@@ -132,7 +137,10 @@ void AnswerTally::Count(std::string_view answer) {
       answer.remove_prefix(start);
       if (answer.size() < 2) return;
       ++answers_;
-      if (answer.substr(0, 2) == "ID") ++idAnswers_;
+      if (answer.substr(0, 2) == "ID") {
+        identity_ = std::string(answer.substr(2, answer.size() - 3));
+        ++idAnswers_;
+      }
       if (answer.substr(0, 2) == "?;") ++refusals_;
       return;
     }

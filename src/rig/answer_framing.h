@@ -63,11 +63,15 @@ class AnswerTally {
   // Refusals: ASCII "?;" (the rig could not parse or carry out a command)
   // and CI-V NG frames (FA) addressed to the controller.
   uint64_t Refusals() const { return refusals_; }
+  // What the latest identity answer named, between "ID" and ';' ("021");
+  // empty before the first.
+  std::string LastIdentity() const;
 
  private:
   void Count(std::string_view answer);
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
+  std::string identity_;
   AnswerFraming framing_;
   std::string partial_;
   std::atomic<uint64_t> answers_{0}, idAnswers_{0}, refusals_{0};

@@ -34,6 +34,10 @@ const std::vector<ModelRow>& ModelTable() {
       {"FT-1000", {{100 * kHz, 30 * MHz}}, 10},
       {"FT-920", {{100 * kHz, 30 * MHz}, {48 * MHz, 56 * MHz}}, 10},
       {"IC-735", {{30 * kHz, 30 * MHz}}, 10},
+      {"TS-590S", {{30 * kHz, 60 * MHz}}, 1},
+      {"TS-590SG", {{30 * kHz, 60 * MHz}}, 1},
+      // Sources give 50 or 100 kHz as the TS-480's lowest memory frequency.
+      {"TS-480", {{50 * kHz, 60 * MHz}}, 1},
       // The generic CI-V rig: the union of what Icom's CI-V rigs receive
       // (HF to 2 m, 70 cm, and the 23/13/6 cm bands of the IC-9700 and
       // IC-905 class; the IC-905's 3 cm band needs a sixth BCD byte). Not

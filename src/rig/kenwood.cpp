@@ -355,12 +355,30 @@ namespace {
 // rig-control software syncs on it the same way.
 constexpr const char* kIdentityQuery = "ID;";
 
+// The identity answer is also the rig saying which model it is. A rig that
+// answers as another model gets the selected model's records all the
+// same (the choice is the user's), but not silently.
+void TellIdentity(const RigContext& ctx) {
+  const std::string model = ctx.form.shared.ModelCode.Get();
+  const std::string_view want = IdentityOf(model);
+  const std::string got = ctx.answers.tally.LastIdentity();
+  if (want.empty() || got.empty() || got == want) return;
+  if (!ctx.answers.FirstTime(model + " " + got)) return;
+  const std::string_view other = ModelOfIdentity(got);
+  ctx.notices.Remark(ctx.host, "The rig answers as " +
+                                   (other.empty() ? std::string("another model")
+                                                  : "a " + std::string(other)) +
+                                   " (ID" + got + "), not the " + model + " selected.");
+}
+
 Exchange SendAndSync(const RigContext& ctx, const std::string& command) {
   const uint64_t before = ctx.answers.tally.IdAnswers();
   rigops::SendEcho(ctx, command + "\r\n", 1, command);
   rigops::OnGui(ctx, [&] { ctx.io.Send(kIdentityQuery); });
-  return rigops::Outcome(
-      rigops::AwaitAnswers(ctx, &AnswerTally::IdAnswers, before, ctx.form.shared.ChannelInterval));
+  const bool answered =
+      rigops::AwaitAnswers(ctx, &AnswerTally::IdAnswers, before, ctx.form.shared.ChannelInterval);
+  if (answered) TellIdentity(ctx);
+  return rigops::Outcome(answered);
 }
 
 // A read request: its answer awaited when answer-paced, else one interval.

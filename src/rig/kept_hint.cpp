@@ -51,7 +51,8 @@ std::string ToneHint(const RecordSchema& schema, const RecordField& type, const 
     case ToneKind::Dtcs:
       return "DCS " + At(schema, FieldRole::Dcs, f);
     case ToneKind::Cross:
-      return "cross tone " + At(schema, FieldRole::Tone, f) + " / " + At(schema, FieldRole::Ctcss, f);
+      return "cross tone " + At(schema, FieldRole::Tone, f) + " / " +
+             At(schema, FieldRole::Ctcss, f);
     case ToneKind::None:
       break;
   }
@@ -80,11 +81,14 @@ std::string FieldsHint(const KeptFields& kept) {
   if (changed(FieldRole::Reverse)) parts.push_back(At(*schema, FieldRole::Reverse, f));
   if (changed(FieldRole::Shift)) {
     const std::string offset = At(*schema, FieldRole::Offset, f);
-    parts.push_back("shift " + At(*schema, FieldRole::Shift, f) + (offset.empty() ? "" : " " + offset));
+    parts.push_back("shift " + At(*schema, FieldRole::Shift, f) +
+                    (offset.empty() ? "" : " " + offset));
   }
-  if (changed(FieldRole::Step)) parts.push_back("step " + FieldText(*schema->Field(FieldRole::Step), f));
+  if (changed(FieldRole::Step))
+    parts.push_back("step " + FieldText(*schema->Field(FieldRole::Step), f));
   if (changed(FieldRole::Group)) parts.push_back("group " + At(*schema, FieldRole::Group, f));
-  for (const FieldRole role : {FieldRole::Filter, FieldRole::DataMode, FieldRole::FmNarrow, FieldRole::Lockout})
+  for (const FieldRole role :
+       {FieldRole::Filter, FieldRole::DataMode, FieldRole::FmNarrow, FieldRole::Lockout})
     if (changed(role)) parts.push_back(At(*schema, role, f));
   return Join(parts);
 }

@@ -40,7 +40,8 @@ std::string KindsKept(const RecordField& type, const std::string& model) {
   for (const auto& [squelch, words] : kinds) {
     const bool has = ChoiceFor(type, squelch) != nullptr;
     std::string& list = has ? kept : lacking;
-    list += (list.empty() ? "" : has ? " and " : " or ") + std::string(has ? words.first : words.second);
+    const char* joint = list.empty() ? "" : has ? " and " : " or ";
+    list += joint + std::string(has ? words.first : words.second);
   }
   return "the " + model + " keeps " + kept + ", no " + lacking;
 }
@@ -198,7 +199,8 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
         for (const FieldChoice& c : field.choices)
           if (c.tag == e.duplex) put(field, std::string(c.code));
         if (!schema->Field(FieldRole::Offset) && e.offsetHz != 0)
-          notHeld.push_back("the " + model + " takes its repeater offset from its menu, not the memory");
+          notHeld.push_back("the " + model +
+                            " takes its repeater offset from its menu, not the memory");
         break;
       }
       case FieldRole::Offset: {

@@ -131,6 +131,78 @@ RecordSchema Ft2000() {
   return s;
 }
 
+RecordField Fixed(std::size_t at, std::size_t length, std::string_view zeros) {
+  return {"fixed", FieldRole::Fixed, at, length, FieldCoding::Choice, {{zeros, ""}}, 0, 0, 1,
+          zeros};
+}
+
+// The TS-590S and TS-590SG: offsets 18-40, the name from 41. Where the
+// TS-2000 keeps DCS, reverse, shift and offset, these keep fixed zeros: no
+// repeater shift in the memory.
+RecordSchema Ts590() {
+  RecordSchema s;
+  s.layout = "TS-590S";
+  s.spans = {{18, 23}};
+  s.fields = {
+      {"data mode", FieldRole::DataMode, 0, 1, FieldCoding::Choice, OffOn("no data", "data mode"),
+       0, 0, 1, "0"},
+      {"tone type", FieldRole::ToneType, 1, 1, FieldCoding::Choice,
+       {{"0", "off", static_cast<int>(ToneKind::None)},
+        {"1", "tone", kTone},
+        {"2", "CTCSS", kTsql},
+        {"3", "cross tone", kCross}},
+       0, 0, 1, "0"},
+      ToneNumber("tone number", FieldRole::Tone, 2, 42),
+      ToneNumber("CTCSS number", FieldRole::Ctcss, 4, 41),
+      Fixed(6, 3, "000"),
+      {"filter", FieldRole::Filter, 9, 1, FieldCoding::Choice, OffOn("filter A", "filter B"), 0, 0,
+       1, "0"},
+      Fixed(10, 10, "0000000000"),
+      {"FM narrow", FieldRole::FmNarrow, 20, 2, FieldCoding::Choice,
+       {{"00", "FM normal"}, {"01", "FM narrow"}}, 0, 0, 1, "00"},
+      Lockout(22),
+  };
+  s.tones = kTones42;
+  s.burstIndex = 42;
+  s.nameLength = 8;
+  s.keepsTransmitSide = true;
+  return s;
+}
+
+// The TS-480: the TS-2000's shape with its own fields fixed at zero, a step
+// index where the TS-2000 keeps its step, and a '0' where it keeps the
+// memory group.
+RecordSchema Ts480() {
+  RecordSchema s;
+  s.layout = "TS-480";
+  s.spans = {{18, 23}};
+  s.fields = {
+      Lockout(0),
+      // Tone type 3 (cross tone) is not known to exist on this rig; a unit
+      // that lacks it refuses the whole write.
+      {"tone type", FieldRole::ToneType, 1, 1, FieldCoding::Choice,
+       {{"0", "off", static_cast<int>(ToneKind::None)}, {"1", "tone", kTone},
+        {"2", "CTCSS", kTsql}},
+       0, 0, 1, "0"},
+      ToneNumber("tone number", FieldRole::Tone, 2, 42),
+      ToneNumber("CTCSS number", FieldRole::Ctcss, 4, 41),
+      Fixed(6, 14, "00000000000000"),
+      // SSB, CW and FSK take 00-04, AM and FM 00-09; which applies is the
+      // mode's, not the record's, so the rig has the last word.
+      {"step", FieldRole::Step, 20, 2, FieldCoding::Number, {}, 0, 9, 1, "00"},
+      Fixed(22, 1, "0"),
+  };
+  // Which tone table the rig uses is not settled: one reading of it has the
+  // TS-590's 42 tones (the 1750 Hz burst at 42), another the 50-tone table.
+  // Nothing in its answers tells them apart, so the 42-tone table is taken:
+  // the two agree up to number 25 (156.7 Hz).
+  s.tones = kTones42;
+  s.burstIndex = 42;
+  s.nameLength = 8;
+  s.keepsTransmitSide = true;
+  return s;
+}
+
 const std::vector<std::pair<std::string_view, std::string_view>>& Identities() {
   static const std::vector<std::pair<std::string_view, std::string_view>> ids = {
       {"015", "TS-870S"}, {"017", "TS-570D"}, {"018", "TS-570S"},  {"019", "TS-2000"},
@@ -203,7 +275,8 @@ const RecordField* RecordSchema::Field(FieldRole role) const {
 }
 
 const RecordSchema* SchemaOf(std::string_view modelCode) {
-  static const RecordSchema ts570 = Ts570(), ts2000 = Ts2000(), ft2000 = Ft2000();
+  static const RecordSchema ts570 = Ts570(), ts2000 = Ts2000(), ft2000 = Ft2000(), ts590 = Ts590(),
+                            ts480 = Ts480();
   switch (RecordLayoutOf(modelCode)) {
     case RecordLayout::Ts570:
       return &ts570;
@@ -212,7 +285,9 @@ const RecordSchema* SchemaOf(std::string_view modelCode) {
     case RecordLayout::Ft2000:
       return &ft2000;
     case RecordLayout::Ts590:
+      return &ts590;
     case RecordLayout::Ts480:
+      return &ts480;
     case RecordLayout::None:
       break;
   }
@@ -357,7 +432,8 @@ std::string FieldProblem(const RecordSchema& schema, const RecordField& field,
     return "the " + std::string(field.name) + " is " + Quoted(characters) + ", not " +
            std::to_string(field.length) + " characters";
   if (field.coding == FieldCoding::Choice) return ChoiceOf(field, characters) ? "" : problem;
-  if (!Digits(characters)) return "the " + std::string(field.name) + " (digits) is " + Quoted(characters);
+  if (!Digits(characters))
+    return "the " + std::string(field.name) + " (digits) is " + Quoted(characters);
   const long long v = NumberOf(characters);
   switch (field.coding) {
     case FieldCoding::Number:

@@ -8,6 +8,7 @@ void RigNotices::BeginCollecting() {
   std::lock_guard lock(mutex_);
   collecting_ = true;
   gathered_.clear();
+  remarks_.clear();
 }
 
 std::string RigNotices::EndCollecting() {
@@ -24,6 +25,40 @@ std::string RigNotices::EndCollecting() {
 bool RigNotices::Collecting() const {
   std::lock_guard lock(mutex_);
   return collecting_;
+}
+
+void RigNotices::Remark(Host& host, const std::string& text) {
+  {
+    std::lock_guard lock(mutex_);
+    if (collecting_) {
+      for (const auto& r : remarks_)
+        if (r == text) return;
+      remarks_.push_back(text);
+      return;
+    }
+  }
+  host.RunOnGuiThread([&] { host.ShowMessage(text); });
+}
+
+std::string RigNotices::TakeRemarks() {
+  std::lock_guard lock(mutex_);
+  std::string text;
+  for (const auto& r : remarks_)
+    text += (text.empty() ? "" : "\n") + r;
+  remarks_.clear();
+  return text;
+}
+
+bool RigAnswers::FirstTime(const std::string& what) {
+  std::lock_guard lock(toldMutex_);
+  if (told_ == what) return false;
+  told_ = what;
+  return true;
+}
+
+void RigAnswers::ForgetTold() {
+  std::lock_guard lock(toldMutex_);
+  told_.clear();
 }
 
 void RigNotices::Report(Host& host, const std::string& text) {

@@ -111,11 +111,17 @@ class RigNotices {
   bool Collecting() const;
   // Shows `text` now (through the GUI thread) or gathers it.
   void Report(Host& host, const std::string& text);
+  // The same for what is worth telling but refuses nothing (the rig
+  // answering as another model): gathered apart, each text once, and
+  // taken by the run's end for a message of their own.
+  void Remark(Host& host, const std::string& text);
+  std::string TakeRemarks();
 
  private:
   mutable std::mutex mutex_;
   bool collecting_ = false;
   std::vector<std::string> gathered_;
+  std::vector<std::string> remarks_;
 };
 
 // The rig's answers as the receive path counts them, and whether what
@@ -127,9 +133,15 @@ class RigAnswers {
   AnswerTally tally;
   void SetLookOnly(bool on) { lookOnly_ = on; }
   bool LookOnly() const { return lookOnly_; }
+  // True the first time `what` is asked since the last Forget: an identity
+  // that is not the selected model's is told once per run, not per write.
+  bool FirstTime(const std::string& what);
+  void ForgetTold();
 
  private:
   std::atomic<bool> lookOnly_{false};
+  std::mutex toldMutex_;
+  std::string told_;
 };
 
 // What every rig operation works with.

@@ -40,8 +40,9 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 const std::vector<std::string>& RigList() {
   static const std::vector<std::string> list = {
-      "Kenwood TS-570", "Kenwood TS-870S", "Kenwood TS-2000", "Icom IC-CI-V",
-      "Yaesu FT-920",   "Yaesu FT-1000",   "Yaesu FT-2000"};
+      "Kenwood TS-570",  "Kenwood TS-870S",  "Kenwood TS-2000", "Icom IC-CI-V",
+      "Yaesu FT-920",    "Yaesu FT-1000",    "Yaesu FT-2000",
+      "Kenwood TS-590S", "Kenwood TS-590SG", "Kenwood TS-480"};
   return list;
 }
 

@@ -21,6 +21,7 @@ namespace varnek {
 void Transfers::ApplyAnswerFraming() {
   const AnswerFraming framing = FramingFor(form_.shared.ModelCode.Get());
   answers_.tally.Restart(framing);
+  answers_.ForgetTold();
   if (form_.shared.WaitForAnswers && framing.kind != AnswerFraming::Kind::None)
     port_.SetAnswerFramer(
         [framing](std::string_view bytes) { return CompleteAnswersLength(framing, bytes); },

@@ -75,6 +75,8 @@ void Transfers::EndRun() {
     else
       Tell(refused);
   }
+  const std::string remarks = notices_.TakeRemarks();
+  if (!remarks.empty()) Tell(remarks);
   const std::string missing = NoAnswerReport();
   if (!missing.empty()) Tell(missing);
   SetRun(Run::None);

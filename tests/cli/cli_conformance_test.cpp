@@ -1,5 +1,6 @@
-// The conformance cases from the command line: one rig of each family,
-// written, read back, compared, cleared, read empty.
+// The conformance cases from the command line: one rig of each family and
+// the newer Kenwood record, written, read back, compared, cleared, read
+// empty.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -75,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         RigCase{"Icom IC-CI-V", "60", kTable,
                 "01\t3.699.000\tLSB\t\r\n02\t14.250.000\tUSB\t\r\n03\t29.600.000\tFM\t\r\n"},
         RigCase{"Yaesu FT-920", "400", kTable,
-                "01\t3.699.000\tLSB\t\r\n02\t14.250.000\tUSB\t\r\n03\t29.600.000\tFM\t\r\n"}),
+                "01\t3.699.000\tLSB\t\r\n02\t14.250.000\tUSB\t\r\n03\t29.600.000\tFM\t\r\n"},
+        // The newer Kenwoods: three-digit channels, names sent unpadded.
+        RigCase{"Kenwood TS-590S", "60", kTable, kTable}),
     [](const auto& info) {
       std::string name = info.param.selection;
       for (char& ch : name)

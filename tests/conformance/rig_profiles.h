@@ -65,8 +65,9 @@ inline void PrintTo(const RigProfile& p, std::ostream* os) {
   *os << p.id;
 }
 
-// The reduced set for the sanitizer builds: one rig of each family and a
-// few channels. Chosen by the environment so the same binary serves both.
+// The reduced set for the sanitizer builds: one rig of each family (and
+// the TS-480 for the newer Kenwoods' three-digit channels and unpadded
+// names; the TS-590s take the same path) and a few channels. Chosen by the environment so the same binary serves both.
 inline bool Reduced() {
   const char* v = std::getenv("VARNEK_REDUCED");
   return v && *v && std::string(v) != "0";
@@ -96,6 +97,9 @@ inline std::vector<RigProfile> AllProfiles() {
       {"IC735", "Icom IC-735", "IC-735", Family::Icom, true, 0x04, 1, 99, 40, 5, 15, hf},
       {"FT1000", "Yaesu FT-1000", "FT-1000", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf},
       {"FT920", "Yaesu FT-920", "FT-920", Family::Yaesu5, true, 0, 1, 99, 400, 20, 40, hf6},
+      {"TS590S", "Kenwood TS-590S", "TS-590S", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
+      {"TS590SG", "Kenwood TS-590SG", "TS-590SG", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
+      {"TS480", "Kenwood TS-480", "TS-480", Family::Kenwood, true, 0, 0, 99, 70, 10, 5, hf6},
   };
 }
 
@@ -103,7 +107,7 @@ inline std::vector<RigProfile> Profiles() {
   std::vector<RigProfile> all = AllProfiles();
   if (!Reduced()) return all;
   std::vector<RigProfile> one;
-  for (const char* id : {"TS570", "FT2000", "ICCIV", "FT920"})
+  for (const char* id : {"TS570", "FT2000", "ICCIV", "FT920", "TS480"})
     for (auto p : all)
       if (p.id == id) {
         // A classic run pauses a fixed time for each answer. A sanitizer
@@ -171,13 +175,16 @@ struct Difference {
 };
 
 inline const std::vector<Difference>& Differences() {
-  static const std::vector<std::string> kenwood = {"TS570", "TS870S", "TS2000"};
+  static const std::vector<std::string> kenwood = {"TS570",  "TS870S",  "TS2000",
+                                                   "TS590S", "TS590SG", "TS480"};
+  static const std::vector<std::string> named = {"TS2000", "TS590S", "TS590SG", "TS480"};
   static const std::vector<std::string> icom = {"ICCIV", "ICCIVNoEcho", "IC735"};
   static const std::vector<std::string> yaesu = {"FT1000", "FT920"};
-  static const std::vector<std::string> notTs2000 = {"TS570",       "TS870S", "FT2000", "ICCIV",
-                                                     "ICCIVNoEcho", "IC735",  "FT1000", "FT920"};
+  static const std::vector<std::string> nameless = {"TS570",       "TS870S", "FT2000", "ICCIV",
+                                                    "ICCIVNoEcho", "IC735",  "FT1000", "FT920"};
   static const std::vector<std::string> everyRig = {
-      "TS570", "TS870S", "TS2000", "FT2000", "ICCIV", "ICCIVNoEcho", "IC735", "FT1000", "FT920"};
+      "TS570", "TS870S", "TS2000", "FT2000",  "ICCIV", "ICCIVNoEcho",
+      "IC735", "FT1000", "FT920",  "TS590S", "TS590SG", "TS480"};
   static const std::vector<std::string> noRow00 = {"FT2000", "ICCIV",  "ICCIVNoEcho",
                                                    "IC735",  "FT1000", "FT920"};
   static const std::vector<Difference> d = {
@@ -232,27 +239,27 @@ inline const std::vector<Difference>& Differences() {
       // Frequencies: outside what the model can store, refused before
       // anything is sent for the channel.
       {{"TS870S", "IC735", "FT1000"}, Kind::BandRefused, "6m", "", "HF-only rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
        Kind::BandRefused,
        "2m",
        "",
        "HF (and 6 m) rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
        Kind::BandRefused,
        "70cm",
        "",
        "HF (and 6 m) rig"},
-      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920"},
+      {{"TS570", "TS870S", "FT2000", "IC735", "FT1000", "FT920", "TS590S", "TS590SG", "TS480"},
        Kind::BandRefused,
        "23cm",
        "",
        "HF (and 6 m) rig"},
       // Names.
-      {notTs2000, Kind::NameDropped, "", "", "only the TS-2000 memory layout has a name field"},
-      {{"TS2000"}, Kind::NameRefused, ";", "", "a \";\" would end the command inside the name"},
-      {{"TS2000"}, Kind::NameRefused, "\xE9", "", "the memory holds printable ASCII only"},
-      {{"TS2000"}, Kind::NameChanged, "123456789", "12345678", "the name field is 8 characters"},
-      {{"TS2000"},
+      {nameless, Kind::NameDropped, "", "", "only the TS-2000, TS-590 and TS-480 memories hold a name"},
+      {named, Kind::NameRefused, ";", "", "a \";\" would end the command inside the name"},
+      {named, Kind::NameRefused, "\xE9", "", "the memory holds printable ASCII only"},
+      {named, Kind::NameChanged, "123456789", "12345678", "the name field is 8 characters"},
+      {named,
        Kind::NameChanged,
        " ab ",
        "ab",

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/text.h"
+#include "rig/answer_framing.h"
 #include "rig/fake_rig_io.h"
 #include "rig/single_commands.h"
 
@@ -307,6 +309,38 @@ TEST(KenwoodOperations, WriteAndRefusal) {
   EXPECT_TRUE(b.host.Sleeps().empty());
 }
 
+// The identity answer after each answer-paced write names the rig's model:
+// another model's is told once in a run, and changes nothing that is sent.
+TEST(KenwoodOperations, AnotherModelsIdentityIsToldOncePerRun) {
+  struct Case {
+    const char* model;
+    const char* identity;
+    const char* remark;
+  };
+  const Case cases[] = {
+      {"TS-590S", "ID020;", "The rig answers as a TS-480 (ID020), not the TS-590S selected."},
+      {"TS-480", "ID099;", "The rig answers as another model (ID099), not the TS-480 selected."},
+      {"TS-590SG", "ID023;", ""},
+      {"TS-2000", "ID021;", ""},  // a typed "TS-2" code names no one identity
+  };
+  for (const Case& c : cases) {
+    RigBench b(c.model);
+    b.form.shared.WaitForAnswers = true;
+    b.answers.tally.Restart(FramingFor(c.model));
+    b.io.onSend = [&](const std::string& hex) {
+      if (hex.rfind("49 44 3B", 0) == 0) b.answers.tally.Feed(c.identity);
+    };
+    b.notices.BeginCollecting();
+    for (const char* channel : {"05", "06"})
+      EXPECT_EQ(b.set().WriteChannel(b.ctx(), channel, "14.250.000", "USB", ""),
+                Exchange::Answered)
+          << c.model;
+    EXPECT_EQ(b.notices.TakeRemarks(), c.remark) << c.model;
+    EXPECT_EQ(b.notices.EndCollecting(), "") << c.model;
+    EXPECT_EQ(b.io.edit[1], KenwoodWriteCommand("06", "14.250.000", "USB", "", c.model).text);
+  }
+}
+
 TEST(KenwoodOperations, ParseStoresIntoTable) {
   RigBench b("TS-2000");
   b.form.T[5].SetText("old");
@@ -453,6 +487,89 @@ TEST(KenwoodKeptFields, TransmitSideWrittenAfterTheReceiveSide) {
         << c.model;
     EXPECT_EQ(KeptFieldsHint(kept), "transmit 14.350.000 USB") << c.model;
     EXPECT_EQ(KeptFieldsFromText(KeptFieldsText(kept)), kept) << c.model;
+  }
+}
+
+// The TS-590S/SG and TS-480 records, worked out by hand from the rigs'
+// command descriptions: MR/MW with the side, a '0' hundreds digit and the
+// channel, eleven digits of hertz, the MD mode code, the 23 characters of
+// offsets 18-40 and the name (sent unpadded; a read may pad it).
+TEST(KenwoodNewerRigs, RecordsWrittenParsedAndTold) {
+  struct Case {
+    const char* model;
+    const char* freq;
+    const char* mode;
+    const char* name;
+    std::string fields, tx;
+    std::string write;   // the save of channel 05
+    std::string answer;  // the rig's MR0 answer for it
+    const char* hint;
+  };
+  const Case cases[] = {
+      // FT8 on USB with DATA and filter B.
+      {"TS-590S", "14.074.000", "USB", "FT8",
+       "1" "0" "00" "00" "000" "1" "0000000000" "00" "0", "",
+       "MW0005" "00014074000" "2" "1" "0" "00" "00" "000" "1" "0000000000" "00" "0" "FT8;",
+       "MR0005" "00014074000" "2" "1" "0" "00" "00" "000" "1" "0000000000" "00" "0" "FT8     ;",
+       "filter B \xB7 data mode"},
+      // A 10 m repeater: CTCSS 100.0 Hz (number 12 of the 42-tone table;
+      // the tone number 08 stays as the rig holds it), FM narrow, locked
+      // out, transmitting 100 kHz down as a split.
+      {"TS-590SG", "29.620.000", "FM", "RPT NORD",
+       "0" "2" "08" "12" "000" "0" "0000000000" "01" "1", "000295200004",
+       "MW0005" "00029620000" "4" "0" "2" "08" "12" "000" "0" "0000000000" "01" "1" "RPT NORD;"
+       "MW1005" "00029520000" "4" "0" "2" "08" "12" "000" "0" "0000000000" "01" "1" "RPT NORD;",
+       "MR0005" "00029620000" "4" "0" "2" "08" "12" "000" "0" "0000000000" "01" "1" "RPT NORD;",
+       "transmit 29.520.000 FM \xB7 CTCSS 100.0 Hz \xB7 FM narrow \xB7 locked out"},
+      // Cross tone: 100.0 Hz sent, 88.5 Hz opens the squelch.
+      {"TS-590S", "29.680.000", "FM", "",
+       "0" "3" "12" "08" "000" "0" "0000000000" "00" "0", "",
+       "MW0005" "00029680000" "4" "0" "3" "12" "08" "000" "0" "0000000000" "00" "0" ";",
+       "MR0005" "00029680000" "4" "0" "3" "12" "08" "000" "0" "0000000000" "00" "0" ";",
+       "cross tone 100.0 Hz / 88.5 Hz"},
+      // The 1750 Hz burst (tone number 42), step 05, locked out; the '0'
+      // at offset 40 stays in front of the name.
+      {"TS-480", "29.600.000", "FM", "CALL",
+       "1" "1" "42" "00" "00000000000000" "05" "0", "",
+       "MW0005" "00029600000" "4" "1" "1" "42" "00" "00000000000000" "05" "0" "CALL;",
+       "MR0005" "00029600000" "4" "1" "1" "42" "00" "00000000000000" "05" "0" "CALL;",
+       "tone 1750 Hz \xB7 step 05 \xB7 locked out"},
+      // A split on the TS-480: MW1 carries the transmit side and mode.
+      {"TS-480", "7.050.000", "LSB", "DX",
+       "0" "0" "00" "00" "00000000000000" "00" "0", "000071500001",
+       "MW0005" "00007050000" "1" "0" "0" "00" "00" "00000000000000" "00" "0" "DX;"
+       "MW1005" "00007150000" "1" "0" "0" "00" "00" "00000000000000" "00" "0" "DX;",
+       "MR0005" "00007050000" "1" "0" "0" "00" "00" "00000000000000" "00" "0" "DX      ;",
+       "transmit 7.150.000 LSB"},
+  };
+  for (const Case& c : cases) {
+    const KeptFields kept{c.model, c.fields, c.tx};
+    EXPECT_EQ(KenwoodWriteCommand("05", c.freq, c.mode, c.name, c.model, kept).text, c.write)
+        << c.model << " " << c.freq;
+    const ChannelAnswer a = ParseKenwoodAnswer({"#" + c.answer}, c.model);
+    EXPECT_EQ(a.status, ChannelAnswer::Status::Channel) << c.answer;
+    EXPECT_EQ(a.channel, "05");
+    EXPECT_EQ(Trim(a.freq), c.freq);
+    EXPECT_EQ(a.mode, c.mode);
+    EXPECT_TRUE(a.hasName);
+    EXPECT_EQ(a.name, c.name);
+    EXPECT_EQ(a.kept, (KeptFields{c.model, c.fields, ""})) << c.answer;
+    EXPECT_EQ(KeptFieldsHint(kept), c.hint) << c.model;
+  }
+  // Read, transmit-side read, the empty answer and the clear.
+  for (const char* model : {"TS-590S", "TS-590SG", "TS-480"}) {
+    EXPECT_EQ(KenwoodReadCommand("5", model, true), "MR0005;MC005;") << model;
+    EXPECT_EQ(KenwoodReadCommand("5", model, false), "MR0005;") << model;
+    const std::string zeros35(35, '0');
+    EXPECT_EQ(KenwoodClearCommand(5, model), "MW0005" + zeros35 + ";") << model;
+    const ChannelAnswer empty = ParseKenwoodAnswer({"#MR0005" + zeros35 + ";"}, model);
+    EXPECT_EQ(empty.status, ChannelAnswer::Status::Empty) << model;
+    EXPECT_EQ(empty.channel, "05") << model;
+    EXPECT_NE(ParseKenwoodAnswer({"#N;"}, model).status, ChannelAnswer::Status::Empty) << model;
+    // A name longer than the rig keeps goes out cut, unpadded.
+    EXPECT_EQ(KenwoodWriteCommand("05", "7.050.000", "LSB", "ABCDEFGHIJ", model).text,
+              "MW0005" "00007050000" "1" + std::string(23, '0') + "ABCDEFGH;")
+        << model;
   }
 }
 

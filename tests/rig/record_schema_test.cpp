@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "rig/kenwood.h"
+#include "rig/memory_extras.h"
 
 namespace varnek {
 namespace {
@@ -10,7 +11,8 @@ namespace {
 // Every description covers its kept text end to end, and what a row typed
 // by hand writes is a value each field takes.
 TEST(RecordSchema, DescriptionsTileTheirKeptTextAndTakeTheirDefaults) {
-  for (const char* model : {"TS-570", "TS-870S", "TS-2000", "FT-2000"}) {
+  for (const char* model :
+       {"TS-570", "TS-870S", "TS-2000", "FT-2000", "TS-590S", "TS-590SG", "TS-480"}) {
     const RecordSchema* s = SchemaOf(model);
     ASSERT_NE(s, nullptr) << model;
     size_t spans = 0;
@@ -60,6 +62,17 @@ TEST(RecordSchema, RefusesOutOfRangeValuesAndSaysWhatOthersMean) {
       {"FT-2000", "clarifier sign", "-", "", "-"},
       {"FT-2000", "tone number", "77", "", "77"},
       {"FT-2000", "shift", "3", "the shift (one of 0, 1, 2) is '3'", ""},
+      {"TS-590S", "tone number", "42", "", "1750 Hz"},
+      {"TS-590S", "tone number", "43", "the tone number (00-42) is '43'", ""},
+      {"TS-590S", "CTCSS number", "41", "", "254.1 Hz"},
+      {"TS-590S", "CTCSS number", "42", "the CTCSS number (00-41) is '42'", ""},
+      {"TS-590S", "tone type", "3", "", "cross tone"},
+      {"TS-590S", "FM narrow", "02", "the FM narrow (one of 00, 01) is '02'", ""},
+      {"TS-590SG", "filter", "1", "", "filter B"},
+      {"TS-590SG", "filter", "2", "the filter (one of 0, 1) is '2'", ""},
+      {"TS-480", "tone type", "3", "the tone type (one of 0, 1, 2) is '3'", ""},
+      {"TS-480", "tone number", "01", "", "69.3 Hz"},
+      {"TS-480", "step", "10", "the step (00-09) is '10'", ""},
   };
   for (const Case& c : cases) {
     const RecordSchema* s = SchemaOf(c.model);
@@ -80,6 +93,56 @@ TEST(RecordSchema, RefusesOutOfRangeValuesAndSaysWhatOthersMean) {
       EXPECT_EQ(w.text, "") << c.model << " " << c.field;
       EXPECT_NE(w.refusal.find(c.field), std::string::npos) << w.refusal;
     }
+  }
+}
+
+// Other programs' words (CHIRP's, rigmem's) into each layout and back:
+// what the layout keeps comes back as it went, what it has no place for
+// is said.
+TEST(RecordSchema, ListWordsIntoEachLayoutAndBack) {
+  using S = MemoryExtras::Squelch;
+  struct Case {
+    const char* model;
+    MemoryExtras extras;
+    const char* fields;
+    std::vector<std::string> notHeld;
+  };
+  MemoryExtras repeater;  // TSQL 100.0 Hz, minus 600 kHz, skipped
+  repeater.squelch = S::Tsql;
+  repeater.ctcssDeciHz = 1000;
+  repeater.duplex = '-';
+  repeater.offsetHz = 600000;
+  repeater.skip = true;
+  MemoryExtras dcs;
+  dcs.squelch = S::Dtcs;
+  dcs.dtcsCode = 23;
+  MemoryExtras odd;  // 69.3 Hz: not in the older rigs' table
+  odd.squelch = S::Tone;
+  odd.toneDeciHz = 693;
+  const Case cases[] = {
+      {"TS-2000", repeater, "12001200002000600000000", {}},
+      {"TS-590S", repeater, "02001200000000000000001", {"the TS-590S keeps no repeater shift"}},
+      {"TS-480", repeater, "12001200000000000000000", {"the TS-480 keeps no repeater shift"}},
+      {"TS-570", repeater, "1000",
+       {"the TS-570 keeps a tone, no tone squelch or DTCS", "the TS-570 keeps no repeater shift"}},
+      {"TS-590SG", dcs, "00000000000000000000000",
+       {"the TS-590SG keeps a tone and a tone squelch, no DTCS"}},
+      {"TS-2000", dcs, "03000000000000000000000", {}},
+      {"TS-480", odd, "01010000000000000000000", {}},
+      {"TS-2000", odd, "00000000000000000000000",
+       {"tone 69.3 Hz is not one of the TS-2000's tones"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> notHeld;
+    const KeptFields kept = KeptFor(c.extras, c.model, notHeld);
+    EXPECT_EQ(kept.fields, c.fields) << c.model;
+    EXPECT_EQ(notHeld, c.notHeld) << c.model;
+    if (!c.notHeld.empty()) continue;
+    const std::optional<MemoryExtras> back = ExtrasOf(kept, nullptr);
+    ASSERT_TRUE(back.has_value()) << c.model;
+    EXPECT_EQ(back->squelch, c.extras.squelch) << c.model;
+    EXPECT_EQ(back->skip, c.extras.skip) << c.model;
+    EXPECT_EQ(back->duplex, c.extras.duplex) << c.model;
   }
 }
 
