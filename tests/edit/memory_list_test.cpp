@@ -29,6 +29,8 @@ TEST(MemoryListTest, FieldEditsFollowTheModelsSchema) {
            {"TS-2000", {FieldRole::Ctcss, FieldRole::Shift, FieldRole::ToneType}},
            {"TS-570", {FieldRole::Tone, FieldRole::Lockout}},
            {"FT-2000", {FieldRole::Shift, FieldRole::Clarifier}},
+           {"TS-590S", {FieldRole::Ctcss, FieldRole::Filter}},
+           {"TS-480", {FieldRole::Tone, FieldRole::Step}},
        }) {
     SCOPED_TRACE(c.model);
     HeadlessHost host{HeadlessHost::Time::Simulated};
