@@ -3,7 +3,7 @@
 # folder graph has no circle, and a subsystem cannot reach into the program
 # that holds it. Checked at configure time and before every build of the
 # core, like the no-Qt rule.
-set(VARNEK_LAYERS base settings window serial rig files terminal transfer update app)
+set(VARNEK_LAYERS base settings window serial rig files terminal transfer update edit app)
 
 function(varnek_check_layers target)
   set(check_script ${CMAKE_CURRENT_BINARY_DIR}/check_core_layers.cmake)

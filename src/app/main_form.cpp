@@ -44,11 +44,23 @@ void TMainForm::BuildTable() {
     A[n].tabOrder = 3 * n;
     M[n].tabOrder = 3 * n + 1;
     T[n].tabOrder = 3 * n + 2;
-    A[n].OnChange = [this, n] { AChange(n); };
+    A[n].OnChange = [this, n] {
+      AChange(n);
+      RowChanged(n);
+    };
     // A compare's mark says how the row differed from the rig: once the
     // row is changed it says nothing any more.
-    M[n].OnChange = [this, n] { SetRowCompared(n, {}); };
-    T[n].OnChange = [this, n] { SetRowCompared(n, {}); };
+    M[n].OnChange = [this, n] {
+      SetRowCompared(n, {});
+      RowChanged(n);
+    };
+    T[n].OnChange = [this, n] {
+      SetRowCompared(n, {});
+      RowChanged(n);
+    };
+    // A box edit is one undo step when it is finished, not one per key.
+    for (TEdit* e : {&A[n], &M[n], &T[n]})
+      e->OnExit = [this, n] { TableStep("Edit Channel " + ChannelText(n)); };
     M[n].OnKeyPress = UpKeyPress;
     T[n].OnKeyPress = UpKeyPress;
 
@@ -56,6 +68,10 @@ void TMainForm::BuildTable() {
     cb[n].SetCaption("cb0");
     cb[n].SetBackColor(colors::BtnFace);
     cb[n].tabOrder = 300 + n;
+    cb[n].OnClick = [this, n] { RowChanged(n); };
+    cb[n].OnUserClick = [this, n] {
+      TableStep((cb[n].Checked() ? "Check Channel " : "Uncheck Channel ") + ChannelText(n));
+    };
     CheckBoxList.push_back(&cb[n]);
   }
   for (int k = 0; k < 4; ++k) {
@@ -77,7 +93,7 @@ void TMainForm::BuildTable() {
     bt[k].handCursor = true;
     bt[k].SetHint("Check this column");
     bt[k].SetBackColor(colors::BtnFace);
-    bt[k].OnClick = [this, k] { btClick(k + 1); };
+    bt[k].OnClick = [this, k] { AsStep("Check Column " + std::to_string(k + 1), [this, k] { btClick(k + 1); }); };
   }
 }
 
@@ -169,22 +185,39 @@ void TMainForm::BuildMenu() {
   auto& close = menu.Add("Close1", "&Close");
   close.OnClick = [this] { Close1Click(); };
 
+  auto& edit = menu.Add("Edit1", "&Edit");
+  auto& undo = edit.Add("Undo1", "&Undo");
+  undo.shortcuts = {"Ctrl+Z"};
+  undo.OnClick = todo;
+  auto& redo = edit.Add("Redo1", "&Redo");
+  redo.shortcuts = {"Ctrl+Shift+Z", "Ctrl+Y"};
+  redo.OnClick = todo;
+  ShowUndo("Undo", false, "Redo", false);
+  auto& view = menu.Add("View1", "Vie&w");
+  auto& list = view.Add("MemoryList1", "Memory &List");
+  list.shortcuts = {"Ctrl+L"};
+  list.OnClick = todo;
+
+  // Each command of these two menus is one undo step, named as the menu
+  // names it ("Clear All Freqs, Modes, Names").
+  auto step = [this](TMenuItem& item, const std::string& verb, std::function<void()> f) {
+    item.OnClick = [this, name = verb + " " + StripAccelerator(item.caption), f] { AsStep(name, f); };
+  };
   auto& clear = menu.Add("Clear1", "C&lear");
-  clear.Add("ClearFM1", "&All Freqs, Modes, Names").OnClick = [this] { ClearFM1Click(); };
-  clear.Add("UncheckAll1", "All &Checkings").OnClick = [this] { UncheckAll1Click(); };
+  step(clear.Add("ClearFM1", "&All Freqs, Modes, Names"), "Clear", [this] { ClearFM1Click(); });
+  step(clear.Add("UncheckAll1", "All &Checkings"), "Clear", [this] { UncheckAll1Click(); });
   for (int k = 1; k <= 4; ++k)
-    clear.Add("ClrChkCol" + std::to_string(k), "Column &" + std::to_string(k) + " checkings")
-        .OnClick = [this, k] { ClrChkColClick(k); };
+    step(clear.Add("ClrChkCol" + std::to_string(k), "Column &" + std::to_string(k) + " checkings"),
+         "Clear", [this, k] { ClrChkColClick(k); });
   clear.Add("ClrMemory1", "Checked &Memory Channels").OnClick = todo;
   clear.Add("Defaults1", "&Reset Rig and SP Settings").OnClick = todo;
 
   auto& check = menu.Add("Checking1", "&Check");
-  check.Add("CheckAll1", "&All").OnClick = [this] { CheckAll1Click(); };
-  check.Add("CheckDuplex1", "&Duplex").OnClick = [this] { CheckDuplex1Click(); };
+  step(check.Add("CheckAll1", "&All"), "Check", [this] { CheckAll1Click(); });
+  step(check.Add("CheckDuplex1", "&Duplex"), "Check", [this] { CheckDuplex1Click(); });
   for (int k = 1; k <= 4; ++k)
-    check.Add("Column" + std::to_string(k), "Column &" + std::to_string(k)).OnClick = [this, k] {
-      btClick(k);
-    };
+    step(check.Add("Column" + std::to_string(k), "Column &" + std::to_string(k)), "Check",
+         [this, k] { btClick(k); });
 
   auto& load = menu.Add("Load1", "&Load");
   load.Add("LoadFromFile1", "All from &File").OnClick = todo;
@@ -269,6 +302,32 @@ void TMainForm::SetRowKept(const std::string& number, const KeptFields& kept) {
   if (n < 0) return;
   kept_[static_cast<size_t>(n)] = kept;
   ShowKept(n);
+  RowChanged(n);
+}
+
+void TMainForm::AsStep(const std::string& name, const std::function<void()>& change) {
+  TableStep({});
+  change();
+  TableStep(name);
+}
+
+std::string TMainForm::StripAccelerator(const std::string& caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    out += caption[i];
+  }
+  return out;
+}
+
+void TMainForm::ShowUndo(const std::string& undoCaption, bool canUndo,
+                         const std::string& redoCaption, bool canRedo) {
+  canUndo_ = canUndo;
+  canRedo_ = canRedo;
+  MenuItem("Undo1").SetCaption("&" + undoCaption);
+  MenuItem("Redo1").SetCaption("&" + redoCaption);
+  MenuItem("Undo1").SetEnabled(canUndo && !transferBusy_);
+  MenuItem("Redo1").SetEnabled(canRedo && !transferBusy_);
 }
 
 void TMainForm::SetRowCompared(int n, const std::string& rigHint) {
@@ -380,6 +439,7 @@ void TMainForm::ApplyRow00Rule(bool rigChange) {
     e->SetBackColor(available ? colors::Window : colors::BtnFace);
   if (!available && rigChange) cb[0].SetChecked(false);
   if (available) ShowKept(0);
+  RowChanged(0);
 }
 
 void TMainForm::NotAvailableYet() {
@@ -412,6 +472,9 @@ void TMainForm::SetTransferBusy(bool busy) {
        {"LoadFromRig1", "CompareWithRig1", "SaveToRig1", "SaveChangedToRig1", "RestoreBackup1",
         "Memory1", "VfoA1", "LoadFromFile1", "LoadFromChirp1", "LoadFromRigmem1", "LoadBackup1"})
     MenuItem(item).SetEnabled(!busy);
+  // An undo under a run would change the rows it works on.
+  MenuItem("Undo1").SetEnabled(canUndo_ && !busy);
+  MenuItem("Redo1").SetEnabled(canRedo_ && !busy);
   for (const char* submenu : {"Clear1", "Checking1"})
     for (const auto& item : MenuItem(submenu).items)
       item->SetEnabled(!busy);

@@ -106,6 +106,14 @@ class TMainForm : public ChannelWindow {
   // row 00 also loses its check mark.
   void ApplyRow00Rule(bool rigChange);
 
+  // Runs `change` as one undo step named `name`.
+  void AsStep(const std::string& name, const std::function<void()>& change);
+  // "&All Freqs, Modes, Names" as a step names it.
+  static std::string StripAccelerator(const std::string& caption);
+  // The Edit menu says what Undo and Redo would do; both wait while a run goes.
+  void ShowUndo(const std::string& undoCaption, bool canUndo, const std::string& redoCaption,
+                bool canRedo);
+
   // Set by the view: closes the window (and so ends the program).
   std::function<void()> OnCloseWindow;
   // Called when the user picks a menu item whose function has not been built.
@@ -116,6 +124,7 @@ class TMainForm : public ChannelWindow {
 
  private:
   bool transferBusy_ = false;
+  bool canUndo_ = false, canRedo_ = false;
   std::array<KeptFields, kChannels> kept_;
   std::array<std::string, kChannels> compared_;  // a compare's word on the row
   // A row whose kept fields say something (a tone, a shift, a lockout)

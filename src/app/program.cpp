@@ -3,6 +3,7 @@
 #include "app/main_form_settings.h"
 #include "settings/rig_settings.h"
 #include "app/startup.h"
+#include "base/rig_family.h"
 #include "base/text.h"
 
 #include <tuple>
@@ -25,6 +26,8 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
       SetDLG(MainForm, SerialPort1),
       rigIo(MainForm, SerialPort1, RigForm),
       transfers(h, MainForm, SerialPort1, RigForm, rigIo),
+      editor(MainForm, [this] { return SetDLG.Notation(); }),
+      MemoryList(editor),
       downloader(std::make_unique<CurlDownloader>()),
       env_(std::move(env)) {
   SerialPort1.SetCommPort("COM1");
@@ -107,6 +110,12 @@ Program::Program(Host& h, FolderEnvironment env, std::unique_ptr<SerialDevice> d
     // The run's options hold for the whole run.
     for (TCheckBox* c : {&SetDLG.cbWaitAnswers, &SetDLG.cbVerify, &SetDLG.cbBackup, &SetDLG.cbCcr})
       c->SetEnabled(idle);
+    MemoryList.SetBusy(!idle);
+  };
+  editor.OnHistoryChanged = [this] {
+    MainForm.ShowUndo(editor.UndoCaption(), editor.CanUndo(), editor.RedoCaption(),
+                      editor.CanRedo());
+    MemoryList.RefreshUndo();
   };
   MainForm.cbxRig.OnChange = [this] { cbxRigChange(); };
   for (int n = 0; n < TMainForm::kChannels; ++n)
@@ -185,6 +194,9 @@ void Program::WireMenu() {
                      MessageIcon::Question))
       transfers.RestoreBackup(path);
   });
+  on("Undo1", [this] { editor.Undo(); });
+  on("Redo1", [this] { editor.Redo(); });
+  on("MemoryList1", [this] { OpenMemoryList(HasChannel00(MainForm.shared.ModelCode.Get()) ? 0 : 1); });
   on("Cancel1", [this] { transfers.Cancel1Click(); });
   on("Memory1", [this] { transfers.Memory1Click(); });
   on("VfoA1", [this] { transfers.VfoA1Click(); });
@@ -252,10 +264,21 @@ void Program::FormShow(bool clearTerminalLog) {
   else
     MainForm.cbxRig.SetItems(RigList());
   if (!rig.empty()) MainForm.cbxRig.SetText(rig);
+  TableModelChanged();
+}
+
+void Program::TableModelChanged() {
+  editor.Reset();
+  MemoryList.ModelChanged();
+}
+
+void Program::OpenMemoryList(int row) {
+  MemoryList.Open(row);
 }
 
 void Program::cbxRigChange() {
   const std::string rig = MainForm.cbxRig.Text();
+  const std::string before = MainForm.shared.ModelCode.Get();
   MainForm.shared.ModelCode = ModelCodeOf(rig);
   // What was seen of the rig, and a compare's marks, spoke of the rig that
   // was selected.
@@ -274,6 +297,8 @@ void Program::cbxRigChange() {
   }
   ApplyRigFamily(MainForm);
   SetDLG.RefreshPortIndicator();
+  // The same model again (the box retyped) keeps the history.
+  if (MainForm.shared.ModelCode.Get() != before) TableModelChanged();
 }
 
 void Program::Defaults1Click() {
@@ -355,7 +380,8 @@ void Program::ImportCsv(CsvFormat format, const std::string& path) {
     host.ReportError(r.message);
     return;
   }
-  ApplyImport(r, MainForm);
+  editor.Command(format == CsvFormat::Chirp ? "Load from CHIRP CSV" : "Load from Hamlib CSV",
+                 [&] { ApplyImport(r, MainForm); });
   // Everything the table could not take, and what the rig will refuse.
   host.ShowReport(r.message, r.report);
 }
@@ -376,7 +402,8 @@ void Program::ExportCsv(CsvFormat format, const std::string& path) {
 }
 
 void Program::LoadFromFile1Click(const std::string& path) {
-  const ChannelFileResult r = LoadChannelFile(path, MainForm, SetDLG.Notation());
+  ChannelFileResult r;
+  editor.Command("Load from File", [&] { r = LoadChannelFile(path, MainForm, SetDLG.Notation()); });
   if (!r.ok)
     host.ReportError(r.message);
   else if (!r.report.empty())

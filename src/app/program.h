@@ -10,6 +10,8 @@
 #include "base/folders.h"
 #include "base/host.h"
 #include "app/main_form.h"
+#include "edit/channel_editor.h"
+#include "edit/memory_list.h"
 #include "files/channel_file.h"
 #include "serial/serial_port.h"
 #include "serial/set_dlg.h"
@@ -38,6 +40,9 @@ class Program {
   TSetDLG SetDLG;
   MainRigIo rigIo;
   Transfers transfers;
+  // The table's undo history and edit commands, and the memory list over it.
+  ChannelEditor editor;
+  TMemoryList MemoryList;
   std::unique_ptr<Downloader> downloader;
   std::unique_ptr<TVerForm> VerForm;
 
@@ -77,12 +82,16 @@ class Program {
   // update window; ask for a file name (empty: cancelled); open a web link.
   // ShowSettingsModal returns when the dialog is closed.
   std::function<void()> ShowTerminal, ShowSettings, ShowSettingsModal, ShowVerForm;
+  // Opens the memory list at channel `row` (View > Memory List, a row's label).
+  void OpenMemoryList(int row);
   std::function<std::string(bool save, const FileDialogSetup& setup)> AskFileName;
   std::function<void(const std::string&)> OpenUrl;
 
  private:
   void WireMenu();
   void ApplyRigSelection(bool reset);
+  // A new model gives the table another meaning: the steps before are dropped.
+  void TableModelChanged();
   Profile Settings() const;
 
   FolderEnvironment env_;

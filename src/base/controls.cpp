@@ -33,6 +33,7 @@ void TCheckBox::Toggle() {
     SetChecked(true);
   else
     SetChecked(!checked_);
+  if (OnUserClick) OnUserClick();
 }
 
 void TEdit::Write(std::string t, bool notify) {

@@ -163,6 +163,9 @@ class TCheckBox : public TCaptioned {
   void SetChecked(bool v);
   // A click by the user toggles a check box and checks a radio button.
   void Toggle();
+  // After OnClick, for a click by the user only (an undo step is the
+  // user's click, not every program write).
+  std::function<void()> OnUserClick;
 
  private:
   bool checked_ = false;
@@ -303,13 +306,20 @@ class TMenuItem {
       : name(std::move(name)), caption(std::move(caption)) {}
   std::string name, caption;
   bool enabled = true;
+  // Key sequences in Qt's portable text form ("Ctrl+Z"), the first one shown.
+  std::vector<std::string> shortcuts;
   void SetEnabled(bool v) {
     if (v == enabled) return;
     enabled = v;
-    for (const auto& [token, o] : observers_)
-      o();
+    Notify();
   }
-  // Views redraw the item when it is enabled or disabled.
+  // "Undo Paste 3 Rows": the item says what it would do.
+  void SetCaption(std::string c) {
+    if (c == caption) return;
+    caption = std::move(c);
+    Notify();
+  }
+  // Views redraw the item when its caption changes or it is enabled or disabled.
   int Subscribe(std::function<void()> o) {
     observers_.emplace_back(nextToken_, std::move(o));
     return nextToken_++;
@@ -328,6 +338,10 @@ class TMenuItem {
   }
 
  private:
+  void Notify() {
+    for (const auto& [token, o] : observers_)
+      o();
+  }
   std::vector<std::pair<int, std::function<void()>>> observers_;
   int nextToken_ = 1;
 };

@@ -46,6 +46,10 @@ bool HasChannel00(std::string_view code) {
   return FamilyOf(code) == RigFamily::Kenwood;
 }
 
+bool HasScanEdgeChannels(std::string_view code) {
+  return StartsWith(code, "TS-570") || StartsWith(code, "TS-870");
+}
+
 bool TakesFourFreqBytes(std::string_view code) {
   return code == "IC-735";
 }

@@ -47,6 +47,10 @@ inline bool IsTs2000(std::string_view modelCode) {
 }
 // Channel 00 exists only on the Kenwoods; the other rigs count from 01.
 bool HasChannel00(std::string_view modelCode);
+// The TS-570 and TS-870S keep their program-scan edges in channels 90-99:
+// those rows pair up as scan ranges rather than hold memories, so an insert
+// or delete among 00-89 must not push a memory into them.
+bool HasScanEdgeChannels(std::string_view modelCode);
 // The IC-735 takes four frequency bytes; every other CI-V code five.
 bool TakesFourFreqBytes(std::string_view modelCode);
 // The generic CI-V entry, which names no particular rig.

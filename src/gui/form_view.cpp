@@ -366,6 +366,18 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     if (me->button() == Qt::LeftButton) Run([&] { static_cast<TCaptioned*>(c)->Click(); });
     return false;
   }
+  if (event->type() == QEvent::ShortcutOverride && c->Kind() == ControlKind::Edit) {
+    // Undo and redo are the table's (a box's own undo would bypass its
+    // history); the edit lets the window's shortcut have them.
+    auto* ke = static_cast<QKeyEvent*>(event);
+    const QKeyCombination key = ke->keyCombination();
+    if (ke->matches(QKeySequence::Undo) || ke->matches(QKeySequence::Redo) ||
+        key == QKeyCombination(Qt::ControlModifier, Qt::Key_Y) ||
+        key == QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)) {
+      event->ignore();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress && c->Kind() == ControlKind::Edit) {
     auto* ke = static_cast<QKeyEvent*>(event);
     auto* edit = static_cast<TEdit*>(c);
@@ -395,19 +407,17 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
 void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
   std::function<void(QMenu*, TMenuItem&)> fill = [&](QMenu* menu, TMenuItem& item) {
     for (auto& child : item.items) {
+      if (child->caption == "-") {
+        menu->addSeparator();
+        continue;
+      }
       if (!child->items.empty()) {
         QMenu* sub = menu->addMenu(ToQ(child->caption));
         sub->setObjectName(QString::fromStdString(child->name));
         fill(sub, *child);
         continue;
       }
-      QAction* a = menu->addAction(ToQ(child->caption));
-      a->setObjectName(QString::fromStdString(child->name));
-      TMenuItem* target = child.get();
-      a->setEnabled(target->enabled);
-      menuSubscriptions_.emplace_back(
-          target, target->Subscribe([a, target] { a->setEnabled(target->enabled); }));
-      connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
+      Bind(menu->addAction(ToQ(child->caption)), *child);
     }
   };
   for (auto& top : root.items) {
@@ -416,15 +426,24 @@ void FormView::BuildMenu(QMenuBar* bar, TMenuItem& root) {
       menu->setObjectName(QString::fromStdString(top->name));
       fill(menu, *top);
     } else {
-      QAction* a = bar->addAction(ToQ(top->caption));
-      a->setObjectName(QString::fromStdString(top->name));
-      TMenuItem* target = top.get();
-      a->setEnabled(target->enabled);
-      menuSubscriptions_.emplace_back(
-          target, target->Subscribe([a, target] { a->setEnabled(target->enabled); }));
-      connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
+      Bind(bar->addAction(ToQ(top->caption)), *top);
     }
   }
+}
+
+void FormView::Bind(QAction* a, TMenuItem& item) {
+  a->setObjectName(QString::fromStdString(item.name));
+  TMenuItem* target = &item;
+  QList<QKeySequence> keys;
+  for (const std::string& k : target->shortcuts)
+    keys << QKeySequence(QString::fromStdString(k));
+  a->setShortcuts(keys);
+  a->setEnabled(target->enabled);
+  menuSubscriptions_.emplace_back(target, target->Subscribe([a, target] {
+    a->setEnabled(target->enabled);
+    a->setText(ToQ(target->caption));
+  }));
+  connect(a, &QAction::triggered, this, [this, target] { Run([&] { target->Click(); }); });
 }
 
 }  // namespace varnek::gui

@@ -31,6 +31,8 @@ class FormView : public QObject {
   void Mirror(TControl* c, QWidget* w);
   void MirrorCommon(TControl* c, QWidget* w);
   void Run(const std::function<void()>& f);
+  // A menu item's action: its name, shortcuts, caption and state follow the model.
+  void Bind(QAction* action, TMenuItem& item);
 
   Host& host_;
   std::map<const TControl*, QWidget*> widgets_;

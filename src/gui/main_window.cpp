@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
@@ -12,6 +13,7 @@
 
 #include "app/program.h"
 #include "files/channel_file.h"
+#include "gui/memory_list_window.h"
 #include "gui/qt_text.h"
 
 namespace varnek::gui {
@@ -77,6 +79,20 @@ void MainWindow::ConnectProgram() {
   };
   prog.OpenUrl = open;
   prog.SetDLG.OpenUrl = open;
+
+  memoryList_ = new MemoryListWindow(host_, prog.MemoryList, this);
+  // A row's number label: a click is the channel click, as always; its
+  // context menu opens the memory list at that row.
+  for (int n = 0; n < TMainForm::kChannels; ++n) {
+    QWidget* label = view_->WidgetOf(&prog.MainForm.Label[n]);
+    label->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(label, &QWidget::customContextMenuRequested, this, [this, label, n](const QPoint& at) {
+      QMenu menu(this);
+      QAction* open = menu.addAction("Memory &List");
+      if (menu.exec(label->mapToGlobal(at)) == open)
+        Guarded(host_, [&] { program_->OpenMemoryList(n); });
+    });
+  }
 
   TRigForm& rig = prog.RigForm;
   terminal_ =

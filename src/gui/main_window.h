@@ -27,6 +27,7 @@ class MainWindow : public QMainWindow {
   ModelDialog* terminalWindow() const { return terminal_; }
   ModelDialog* settingsWindow() const { return settings_; }
   ModelDialog* updateWindow() const { return update_; }
+  class MemoryListWindow* memoryList() const { return memoryList_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -43,6 +44,7 @@ class MainWindow : public QMainWindow {
   ModelDialog* terminal_ = nullptr;
   ModelDialog* settings_ = nullptr;
   ModelDialog* update_ = nullptr;
+  class MemoryListWindow* memoryList_ = nullptr;
   bool settingsPlaced_ = false;
   QElapsedTimer closeAsked_;  // since the first close while a run was going
   static constexpr int kCloseWaitMs = 5000;

@@ -251,6 +251,7 @@ bool Transfers::LoadBackupIntoTable(const std::string& path) {
       text += "\r" + line;
     Tell(text);
   }
+  form_.TableStep({});
   for (int n = 0; n < ChannelWindow::kChannels; ++n)
     form_.SetRowChecked(n, false);
   for (const ChannelLine& line : lines) {
@@ -258,6 +259,7 @@ bool Transfers::LoadBackupIntoTable(const std::string& path) {
     form_.SetRowKept(line.number, line.kept);
     form_.SetRowChecked(ChannelIndexOf(line.number), true);
   }
+  form_.TableStep("Load Last Backup");
   return true;
 }
 

@@ -34,6 +34,19 @@ Transfers::~Transfers() {
 }
 
 void Transfers::SetRun(Run run) {
+  // A run that reads into the table is one undo step; the user's edits
+  // before it are one of their own. A run that only writes the rig changes
+  // nothing of the table and so makes no step.
+  if (run_ == Run::None && run != Run::None) form_.TableStep({});
+  if (run_ != Run::None && run == Run::None) {
+    switch (run_.load()) {
+      case Run::Click: form_.TableStep("Read Channel " + ChannelText(clicked_)); break;
+      case Run::Save: form_.TableStep("Save to Rig"); break;
+      case Run::Clear: form_.TableStep("Clear Checked Memory Channels"); break;
+      case Run::Compare: form_.TableStep("Compare with Rig"); break;
+      default: form_.TableStep("Load from Rig"); break;
+    }
+  }
   run_ = run;
   form_.SetTransferBusy(run != Run::None);
   rig_.SendBtn.SetEnabled(run == Run::None);
@@ -114,6 +127,7 @@ void Transfers::LabelClick(int channel) {
   if (closing_ || RefuseWhileBusy("A channel click")) return;
   // A transfer of its own: the GUI runs during its waits, and a run or a
   // second click started there would interleave its frames with these.
+  clicked_ = channel;
   SetRun(Run::Click);
   Finally end{[this] { SetRun(Run::None); }};
   ApplyAnswerFraming();

@@ -269,6 +269,7 @@ class Transfers {
   std::vector<Compared> comparison_;
 
   std::atomic<Run> run_{Run::None};
+  int clicked_ = 0;  // the channel of a click run, for its undo step
   std::thread worker_;
   std::atomic<bool> workerDone_{true};
   std::atomic<bool> closing_{false};

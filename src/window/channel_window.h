@@ -5,6 +5,7 @@
 // The window model above them implements it; its layout, menu and the rest
 // of its controls stay out of their reach.
 #include <array>
+#include <functional>
 #include <string>
 
 #include "base/controls.h"
@@ -59,6 +60,21 @@ class ChannelWindow {
   // otherwise the row is tinted and this is its hint ("rig: 14.250.000 USB").
   // Changing the row takes the mark away.
   virtual void SetRowCompared(int n, const std::string& rigHint) = 0;
+
+  // Whoever shows the table beside these boxes (the memory list) hears of
+  // every change of row n: its boxes, check mark, kept fields, availability.
+  std::function<void(int n)> OnRowChanged;
+  void RowChanged(int n) {
+    if (OnRowChanged) OnRowChanged(n);
+  }
+  // The table's undo steps. A flow that changes the table calls this with
+  // an empty name at its start (the user's edits before it become a step
+  // of their own) and with its name at its end ("Load from Rig"); whatever
+  // changed in between is that one step. Nothing changed: no step.
+  std::function<void(const std::string& step)> OnTableStep;
+  void TableStep(const std::string& step) {
+    if (OnTableStep) OnTableStep(step);
+  }
 
   // The rig box's text and the channel interval as typed.
   virtual std::string RigName() const = 0;

@@ -122,6 +122,11 @@ TEST_F(MainWindowTest, MenuCarriesEveryItemInOrder) {
   }
   const QStringList want = {
       "&Close",
+      "&Edit",
+      "&Edit/&Undo",
+      "&Edit/&Redo",
+      "Vie&w",
+      "Vie&w/Memory &List",
       "C&lear",
       "C&lear/&All Freqs, Modes, Names",
       "C&lear/All &Checkings",

@@ -13,12 +13,14 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QComboBox>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
 #include "base/headless_host.h"
 #include "app/program.h"
 #include "gui/main_window.h"
+#include "gui/memory_list_window.h"
 #include "gui/qt_host.h"
 #include "sim/simulator.h"
 #include "support/temp_folder.h"
@@ -326,6 +328,53 @@ TEST(QtHostReport, ALongReportScrolls) {
   EXPECT_TRUE(scrolls);
   EXPECT_GT(height, 0);
   EXPECT_LT(height, 600);
+}
+
+}  // namespace
+}  // namespace varnek::gui
+
+namespace varnek::gui {
+namespace {
+
+// The memory list and the main window are one table: an edit in either
+// shows in the other at once, and the window's Ctrl+Z (typed where the
+// focus is, a box) takes back a Clear menu command in both.
+TEST_F(ProgramWindows, MemoryListAndMainWindowAreOneTable) {
+  program->MainForm.cbxRig.UserInput("Kenwood TS-2000");
+  Trigger("MemoryList1");
+  MemoryListWindow* list = window->memoryList();
+  ASSERT_TRUE(list->isVisible());
+  QTableView* table = list->table();
+  const int freq = program->MemoryList.ColumnOf("Frequency");
+  const QModelIndex cell = table->model()->index(5, freq);
+  QApplication::setActiveWindow(list);
+  table->setCurrentIndex(cell);
+  table->edit(cell);
+  auto* editor = table->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "14230");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();  // the view commits an editor's data queued
+  EXPECT_EQ(window->findChild<QLineEdit*>("A5")->text(), "14230");
+  EXPECT_EQ(window->findChild<QLineEdit*>("M5")->text(), "USB");  // the band plan, as typed there
+
+  ClickAndType(window->findChild<QLineEdit*>("T6"), "relay");
+  EXPECT_EQ(table->model()->index(6, program->MemoryList.ColumnOf("Name")).data().toString(),
+            "RELAY");
+  Shoot(list, "memory_list.png");
+
+  Trigger("ClearFM1");
+  EXPECT_EQ(window->findChild<QLineEdit*>("A5")->text(), "");
+  EXPECT_EQ(window->findChild<QAction*>("Undo1")->text(), "&Undo Clear All Freqs, Modes, Names");
+  QApplication::setActiveWindow(window.get());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(window->findChild<QLineEdit*>("A5")->text(), "14230");
+  EXPECT_EQ(window->findChild<QLineEdit*>("T6")->text(), "RELAY");
+  EXPECT_EQ(cell.data().toString(), "14230");
+  QApplication::setActiveWindow(list);
+  QTest::keyClick(table, Qt::Key_W, Qt::ControlModifier);
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_TRUE(host.Messages().empty());
 }
 
 }  // namespace
