@@ -99,6 +99,13 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
   if (!kept.tx.empty() && (kept.tx.size() != 12 || !IsAllDigits(kept.tx)))
     return "the kept transmit side \"" + kept.tx.substr(0, 20) +
            "\" is not eleven frequency digits and a mode code";
+  // The MW1 goes out after the MW0: a mode code the rig lacks (0, or the
+  // unused 8) would have it refuse the transmit side only, leaving the
+  // channel stored as simplex.
+  if (!kept.tx.empty() &&
+      KenwoodModeCode(KenwoodModeName(kept.tx[11]), modelCode) != kept.tx.substr(11))
+    return "the kept transmit side's mode code '" + kept.tx.substr(11) + "' is none the " +
+           modelCode + " takes";
   return {};
 }
 
