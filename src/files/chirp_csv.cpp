@@ -11,6 +11,7 @@
 #include "rig/icom_memory.h"
 #include "rig/memory_extras.h"
 #include "rig/modes.h"
+#include "rig/record_schema.h"
 
 namespace varnek {
 
@@ -193,14 +194,29 @@ void KeepSplit(long long txHz, std::string_view modelCode, const std::string& at
   ch.kept.tx = KenwoodFreqDigits(txHz, modelCode) + code;
 }
 
+// The TS-590 keeps FM narrow as a flag of an FM memory where CHIRP has a
+// mode of its own (NFM); nullptr for a model that has no such flag.
+const RecordField* NarrowFlag(std::string_view modelCode) {
+  const RecordSchema* schema = SchemaOf(modelCode);
+  return schema ? schema->Field(FieldRole::FmNarrow) : nullptr;
+}
+
+// The flag's "narrow" code: the last of its choices ("01").
+bool IsNarrow(const KeptFields& kept) {
+  const RecordField* flag = NarrowFlag(kept.model);
+  return flag && FieldText(*flag, kept.fields) == flag->choices.back().code;
+}
+
 // CHIRP's columns for a row's kept fields; the defaults for a row without.
+// An FM narrow flag that goes out as CHIRP's NFM is carried.
 void ColumnsOfKept(const KeptFields& kept, const std::string& number,
                    std::vector<std::string>& report, std::string& skip,
-                   std::array<std::string, 6>& values) {
+                   std::array<std::string, 6>& values, bool narrowCarried) {
   const Defaults d;
   std::vector<std::string> notCarried;
   const std::optional<MemoryExtras> e = kept.Empty() ? std::nullopt : ExtrasOf(kept, &notCarried);
   if (!e) return;
+  if (narrowCarried) std::erase(notCarried, std::string("FM narrow"));
   using S = MemoryExtras::Squelch;
   values[0] = e->duplex ? std::string(1, e->duplex) : "";
   values[1] = HertzText(e->offsetHz, 6);
@@ -298,6 +314,8 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
     ch.freq = AsciiFreqDisplay(hertz);
     const std::string chirpMode = Trim(Field(rec.fields, col.mode));
     ch.mode = ChirpModeToTable(chirpMode, modelCode);
+    const RecordField* narrow = ch.mode == "FM-N" ? NarrowFlag(modelCode) : nullptr;
+    if (narrow) ch.mode = "FM";
     if (ch.mode.empty()) {
       ch.mode = BandPlanMode(ch.freq, modelCode);
       if (!chirpMode.empty())
@@ -313,6 +331,13 @@ ChannelImport ParseChirpCsv(std::string_view bytes, std::string_view modelCode) 
         RowExtras(rec.fields, col, at, ChannelText(number), report, splitHz);
     KeepExtras(extras, modelCode, at, ch, report);
     if (splitHz > 0) KeepSplit(splitHz, modelCode, at, ch, report);
+    if (narrow) {
+      if (ch.kept.Empty()) {
+        std::vector<std::string> none;
+        ch.kept = KeptFor(MemoryExtras{}, modelCode, none);
+      }
+      ch.kept.fields.replace(narrow->at, narrow->length, narrow->choices.back().code);
+    }
     if (lineOf[static_cast<size_t>(number)] > 0)
       report.Add(at + "location " + location + " again (first on line " +
                  std::to_string(lineOf[static_cast<size_t>(number)]) + "); this row is taken");
@@ -343,6 +368,8 @@ ChannelExport ChirpCsvText(const ChannelTable& table, std::string_view) {
     }
     const std::string mode = Trim(row.mode);
     std::string chirpMode = TableModeToChirp(mode, hertz);
+    const bool narrow = chirpMode == "FM" && IsNarrow(row.kept);
+    if (narrow) chirpMode = "NFM";
     if (chirpMode.empty()) {
       chirpMode = "Auto";
       result.report.push_back("channel " + number + ": mode \"" + mode +
@@ -355,7 +382,7 @@ ChannelExport ChirpCsvText(const ChannelTable& table, std::string_view) {
     // Duplex, offset, rToneFreq, cToneFreq, DtcsCode, Tone.
     std::array<std::string, 6> x = {d.duplex, d.offset, d.rTone, d.cTone, d.dtcs, d.tone};
     std::string skip;
-    ColumnsOfKept(row.kept, number, result.report, skip, x);
+    ColumnsOfKept(row.kept, number, result.report, skip, x, narrow);
     const std::vector<std::string> fields = {
         std::to_string(n), Cp1252ToUtf8(row.name), HertzText(hertz, 6), x[0], x[1], x[5], x[2],
         x[3], x[4], d.polarity, d.rxDtcs, d.cross, chirpMode, "5.00", skip, "50W", "", "", "", "",

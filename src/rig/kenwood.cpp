@@ -44,6 +44,23 @@ bool ZeroHundreds(std::string_view modelCode) {
   return layout == RecordLayout::Ts590 || layout == RecordLayout::Ts480;
 }
 
+// The TS-480 counts its tuning steps per mode: 00-04 in SSB, CW and FSK,
+// 00-09 in AM and FM. A step kept from an FM channel whose row is now USB
+// gets the write refused; on a split whose sides differ in mode, only the
+// MW1, after the MW0 has stored the channel as simplex.
+std::string StepProblem(const std::string& modelCode, const std::string& fields,
+                        const std::string& mode) {
+  const RecordSchema* schema = SchemaOf(modelCode);
+  const RecordField* step = schema ? schema->Field(FieldRole::Step) : nullptr;
+  if (RecordLayoutOf(modelCode) != RecordLayout::Ts480 || !step || mode.empty() || mode == "4" ||
+      mode == "5")
+    return {};
+  const std::string chars = FieldText(*step, fields);
+  if (chars <= "04") return {};
+  return "the kept step " + chars + " is beyond the 00-04 the " + modelCode + " takes in " +
+         KenwoodModeName(mode[0]);
+}
+
 size_t KeptLength(const std::string& modelCode) {
   const RecordSchema* schema = SchemaOf(modelCode);
   return schema ? schema->KeptLength() : 0;
@@ -99,6 +116,13 @@ std::string KeptFieldsProblem(const KeptFields& kept, const std::string& modelCo
   if (!kept.tx.empty() && (kept.tx.size() != 12 || !IsAllDigits(kept.tx)))
     return "the kept transmit side \"" + kept.tx.substr(0, 20) +
            "\" is not eleven frequency digits and a mode code";
+  // The MW1 goes out after the MW0: a mode code the rig lacks (0, or the
+  // unused 8) would have it refuse the transmit side only, leaving the
+  // channel stored as simplex.
+  if (!kept.tx.empty() &&
+      KenwoodModeCode(KenwoodModeName(kept.tx[11]), modelCode) != kept.tx.substr(11))
+    return "the kept transmit side's mode code '" + kept.tx.substr(11) + "' is none the " +
+           modelCode + " takes";
   return {};
 }
 
@@ -209,6 +233,9 @@ RigCommand KenwoodWriteCommand(const std::string& channel, const std::string& fr
                   " is outside what the " + modelCode + " can store (" +
                   DescribeRanges(coverage) + "); the channel was not written."};
   }
+  for (const std::string& side : {code, txCode})
+    if (const std::string problem = StepProblem(modelCode, fields, side); !problem.empty())
+      return {{}, "Channel " + cc + ": " + problem + "; the channel was not written."};
   std::string receive, transmit;
   if (named) {
     receive = NamedWrite(cc, digits, code, name, *schema, fields);

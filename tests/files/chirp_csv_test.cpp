@@ -252,6 +252,7 @@ TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
     std::string columns;  // Duplex..DtcsCode as exported, or "" to skip the check
     std::string skip;
     std::string notCarried;  // part of the export's report line, or ""
+    std::string chirpMode = "FM";
   };
   const std::vector<Case> cases = {
       {"TS-2000 repeater: tone 88.5, minus 600 kHz, locked out", "TS-2000",
@@ -264,25 +265,30 @@ TEST(ChirpCsv, KeptFieldsTravelInChirpColumns) {
        ""},
       {"FT-2000 plus shift, clarifier on", "FT-2000", "+01231000001", "+,0.000000,,88.5,88.5,023",
        "", "clarifier"},
+      // The TS-590's FM narrow flag is CHIRP's NFM mode, both ways.
+      {"TS-590S FM narrow, CTCSS 100.0 Hz", "TS-590S", "02001200000000000000010",
+       ",0.000000,TSQL,67.0,100.0,023", "", "", "NFM"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     ChannelTable table;
     table[5] = {"145.600.000", "FM", "RPT", {c.model, c.fields}};
     const ChannelExport out = ChirpCsvText(table, c.model);
-    EXPECT_NE(out.bytes.find("145.600000," + c.columns + ",NN,023,Tone->Tone,FM,5.00," + c.skip +
-                             ","),
+    EXPECT_NE(out.bytes.find("145.600000," + c.columns + ",NN,023,Tone->Tone," + c.chirpMode +
+                             ",5.00," + c.skip + ","),
               std::string::npos)
         << out.bytes;
     EXPECT_EQ(Mentions(out.report, c.notCarried), !c.notCarried.empty()) << Joined(out.report);
     const ChannelImport in = ParseChirpCsv(out.bytes, c.model);
     ASSERT_EQ(in.channels.size(), 1u);
+    EXPECT_EQ(in.channels[0].mode, "FM");
     const KeptFields back = in.channels[0].kept;
     // What CHIRP carries comes back; what it does not (the clarifier,
     // step, group) takes the model's default.
     std::vector<std::string> lostBefore, lostAfter;
     EXPECT_EQ(ExtrasOf(back, &lostAfter), ExtrasOf({c.model, c.fields}, &lostBefore));
-    EXPECT_TRUE(lostAfter.empty());
+    // ExtrasOf names the narrow flag; CHIRP's NFM carries it.
+    EXPECT_EQ(lostAfter.empty(), c.chirpMode == "FM");
     if (c.notCarried.empty()) {
       EXPECT_EQ(back, (KeptFields{c.model, c.fields}));
     }

@@ -453,6 +453,9 @@ TEST(KenwoodKeptFields, MalformedFieldsRefuseTheRowNamingTheField) {
       {"TS-570", "1A08", "", "tone switch"},
       {"TS-570", "11;8", "", "tone number"},
       {"TS-570", "1108", "00014250000X", "transmit side"},
+      {"TS-590S", zeros, "000142500000", "transmit side's mode code '0'"},
+      {"TS-480", zeros, "000142500008", "transmit side's mode code '8'"},
+      {"TS-480", zeros.substr(0, 20) + "050", "", "step 05 is beyond the 00-04"},
       {"FT-2000", "*01201002081", "", "clarifier sign"},
       {"FT-2000", "+01201002083", "", "shift"},
   };
