@@ -236,6 +236,16 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
 }
 
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+std::string ZeroPadded(long long value, std::size_t width) {
+  std::string s = std::to_string(value);
+  if (s.size() < width) s.insert(0, width - s.size(), '0');
+  return s;
+}
+
 std::vector<std::string> Words(std::string_view s) {
   std::vector<std::string> words;
   size_t i = 0;

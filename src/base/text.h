@@ -50,6 +50,9 @@ int ChannelIndexOf(const std::string& number);
 std::string Trim(std::string_view s);
 std::string UpperCase(std::string_view s);
 bool StartsWith(std::string_view s, std::string_view prefix);
+bool EndsWith(std::string_view s, std::string_view suffix);
+// "0042" for 42 at width 4; a longer number keeps all its digits.
+std::string ZeroPadded(long long value, std::size_t width);
 // The blank-separated words of a text, empty ones skipped.
 std::vector<std::string> Words(std::string_view s);
 // The text with every occurrence of `from` replaced by `to`.

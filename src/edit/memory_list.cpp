@@ -13,26 +13,6 @@
 namespace varnek {
 namespace {
 
-std::string Padded(long long value, size_t length) {
-  std::string digits = std::to_string(value);
-  if (digits.size() < length) digits.insert(0, length - digits.size(), '0');
-  return digits;
-}
-
-bool AllDigits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool EndsWith(std::string_view s, std::string_view end) {
-  return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 // A typed number with the unit the cell shows ("600 kHz", "88.5 Hz");
 // bare digits are in the field's own unit. nullopt: no number.
 std::optional<long long> TypedHertz(std::string text) {
@@ -49,7 +29,7 @@ std::optional<long long> TypedHertz(std::string text) {
   const size_t point = text.find('.');
   const std::string whole = text.substr(0, point);
   const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
-  if (!AllDigits(whole) || (!fraction.empty() && !AllDigits(fraction)) || whole.size() > 12)
+  if (!IsAllDigits(whole) || (!fraction.empty() && !IsAllDigits(fraction)) || whole.size() > 12)
     return std::nullopt;
   long long value = std::stoll(whole) * scale;
   long long step = scale;
@@ -206,7 +186,7 @@ std::string TMemoryList::Cell(int row, int column) const {
       if (kept.model != model_ || kept.tx.size() < 2) return {};
       // Frequency digits and the mode code after them.
       const std::string digits = kept.tx.substr(0, kept.tx.size() - 1);
-      if (!AllDigits(digits) || digits.size() > 12) return kept.tx;
+      if (!IsAllDigits(digits) || digits.size() > 12) return kept.tx;
       const std::string mode = KenwoodModeName(kept.tx.back());
       return FreqText(std::stoll(digits)) + (mode.empty() ? "" : " " + mode);
     }
@@ -240,19 +220,19 @@ std::vector<TMemoryList::Candidate> TMemoryList::FieldCandidates(const RecordFie
       break;
     case FieldCoding::ToneIndex:
       for (size_t i = 0; i < schema_->tones.size(); ++i)
-        add(Padded(schema_->toneBase + static_cast<long long>(i), f.length));
-      if (schema_->burstIndex >= 0) add(Padded(schema_->burstIndex, f.length));
+        add(ZeroPadded(schema_->toneBase + static_cast<long long>(i), f.length));
+      if (schema_->burstIndex >= 0) add(ZeroPadded(schema_->burstIndex, f.length));
       break;
     case FieldCoding::DcsIndex:
-      for (long long i = 0; i < 1000 && Padded(i, f.length).size() == f.length; ++i)
-        add(Padded(i, f.length));
+      for (long long i = 0; i < 1000 && ZeroPadded(i, f.length).size() == f.length; ++i)
+        add(ZeroPadded(i, f.length));
       break;
     case FieldCoding::BcdDeciHz:
-      for (int tone : schema_->tones) add(Padded(tone, f.length));
+      for (int tone : schema_->tones) add(ZeroPadded(tone, f.length));
       break;
     case FieldCoding::Number:
       if (f.high - f.low <= 100)
-        for (long long v = f.low; v <= f.high; ++v) add(Padded(v, f.length));
+        for (long long v = f.low; v <= f.high; ++v) add(ZeroPadded(v, f.length));
       break;
     case FieldCoding::Hertz:
     case FieldCoding::AnyDigits:
@@ -285,14 +265,14 @@ std::string TMemoryList::FieldCode(int row, const RecordField& f, const std::str
   std::optional<long long> value;
   if (f.coding == FieldCoding::Hertz) {
     value = TypedHertz(text);
-  } else if (AllDigits(Trim(text)) && Trim(text).size() <= 12) {
+  } else if (IsAllDigits(Trim(text)) && Trim(text).size() <= 12) {
     value = std::stoll(Trim(text));
   }
   if (!value) {
     problem = where + "the " + std::string(f.name) + " must be a number, not '" + text + "'.";
     return {};
   }
-  const std::string code = Padded(*value, f.length);
+  const std::string code = ZeroPadded(*value, f.length);
   if (code.size() != f.length) {
     problem = where + "the " + std::string(f.name) + " has room for " + std::to_string(f.length) +
               " digits; '" + text + "' needs more.";
@@ -309,7 +289,7 @@ std::string TMemoryList::TransmitSide(int row, const std::string& text, std::str
   if (typed.empty()) return {};
   const size_t blank = typed.find(' ');
   const std::string freq = typed.substr(0, blank);
-  const std::string mode = blank == std::string::npos ? "" : Upper(Trim(typed.substr(blank)));
+  const std::string mode = blank == std::string::npos ? "" : UpperCase(Trim(typed.substr(blank)));
   problem = FreqRefusal(ChannelText(row), freq, model_);
   if (!problem.empty()) return {};
   const auto hertz = FreqHertz(freq);
@@ -339,7 +319,7 @@ std::string TMemoryList::CellProblem(int row, int column, const std::string& tex
       return FreqRefusal(ChannelText(row), text, model_);
     case ColumnKind::Mode: {
       const std::vector<std::string> modes = ModeChoices(model_);
-      const std::string mode = Upper(Trim(text));
+      const std::string mode = UpperCase(Trim(text));
       if (mode.empty() || std::find(modes.begin(), modes.end(), mode) != modes.end()) return {};
       return where + "the " + (model_.empty() ? std::string("table") : model_) +
              " has no mode '" + text + "'.";
@@ -394,7 +374,7 @@ bool TMemoryList::SetCell(int row, int column, const std::string& text) {
       return true;
     case ColumnKind::Mode:
       editor_.Command(step, [&] {
-        w.SetChannelFreqMode(number, w.RowFreq(row), Upper(Trim(text)));
+        w.SetChannelFreqMode(number, w.RowFreq(row), UpperCase(Trim(text)));
       });
       return true;
     case ColumnKind::Name:

@@ -10,12 +10,6 @@
 namespace varnek {
 namespace {
 
-std::string Digits(long long value, size_t width) {
-  std::string s = std::to_string(value);
-  if (s.size() < width) s.insert(0, width - s.size(), '0');
-  return s;
-}
-
 std::string Text(const RecordField* field, const std::string& fields) {
   return field ? FieldText(*field, fields) : std::string();
 }
@@ -216,7 +210,7 @@ KeptFields KeptFor(const MemoryExtras& e, std::string_view modelCode,
       }
       case FieldRole::Offset: {
         if (e.offsetHz >= field.low && e.offsetHz <= field.high && e.offsetHz % field.unit == 0)
-          put(field, Digits(e.offsetHz, field.length));
+          put(field, ZeroPadded(e.offsetHz, field.length));
         else if (e.duplex)
           notHeld.push_back("offset " + std::to_string(e.offsetHz) + " Hz is not one the " + model +
                             " keeps (" + FieldRange(field) + ")");
@@ -240,7 +234,7 @@ long long SplitTransmitHz(const KeptFields& kept) {
 }
 
 std::string DtcsText(int code) {
-  return Digits(code, 3);
+  return ZeroPadded(code, 3);
 }
 
 std::string DeciHzText(int deciHz) {

@@ -247,16 +247,6 @@ const std::vector<std::pair<std::string_view, std::string_view>>& Identities() {
   return ids;
 }
 
-std::string Padded(long long value, std::size_t width) {
-  std::string s = std::to_string(value);
-  if (s.size() < width) s.insert(0, width - s.size(), '0');
-  return s;
-}
-
-bool Digits(std::string_view s) {
-  return !s.empty() && IsAllDigits(s);
-}
-
 long long NumberOf(std::string_view s) {
   long long v = 0;
   for (const char c : s)
@@ -268,7 +258,7 @@ long long NumberOf(std::string_view s) {
 std::string HertzWords(long long hz) {
   if (hz == 0) return "0";
   if (hz >= 1'000'000 && hz % 10'000 == 0) {
-    std::string frac = Padded(hz % 1'000'000, 6);
+    std::string frac = ZeroPadded(hz % 1'000'000, 6);
     while (!frac.empty() && frac.back() == '0')
       frac.pop_back();
     return std::to_string(hz / 1'000'000) + (frac.empty() ? "" : "." + frac) + " MHz";
@@ -368,13 +358,13 @@ const FieldChoice* ChoiceOf(const RecordField& field, std::string_view character
 }
 
 bool IsBurst(const RecordSchema& schema, const RecordField& field, std::string_view characters) {
-  return field.coding == FieldCoding::ToneIndex && schema.burstIndex >= 0 && Digits(characters) &&
-         NumberOf(characters) == schema.burstIndex;
+  return field.coding == FieldCoding::ToneIndex && schema.burstIndex >= 0 &&
+         IsAllDigits(characters) && NumberOf(characters) == schema.burstIndex;
 }
 
 int FieldToneDeciHz(const RecordSchema& schema, const RecordField& field,
                     std::string_view characters) {
-  if (!Digits(characters)) return 0;
+  if (!IsAllDigits(characters)) return 0;
   if (field.coding == FieldCoding::BcdDeciHz) {
     const long long v = NumberOf(characters);
     return std::find(schema.tones.begin(), schema.tones.end(), v) != schema.tones.end()
@@ -392,15 +382,15 @@ int FieldToneDeciHz(const RecordSchema& schema, const RecordField& field,
 std::string ToneCharacters(const RecordSchema& schema, const RecordField& field, int deciHz) {
   const auto it = std::find(schema.tones.begin(), schema.tones.end(), deciHz);
   if (it == schema.tones.end() || deciHz == 0) return {};
-  if (field.coding == FieldCoding::BcdDeciHz) return Padded(deciHz, field.length);
+  if (field.coding == FieldCoding::BcdDeciHz) return ZeroPadded(deciHz, field.length);
   if (field.coding != FieldCoding::ToneIndex) return {};
   const long long n = (it - schema.tones.begin()) + schema.toneBase;
   if (n > field.high) return {};  // a CTCSS field that stops short of the table
-  return Padded(n, field.length);
+  return ZeroPadded(n, field.length);
 }
 
 int FieldDcsCode(const RecordField& field, std::string_view characters) {
-  if (field.coding != FieldCoding::DcsIndex || !Digits(characters)) return 0;
+  if (field.coding != FieldCoding::DcsIndex || !IsAllDigits(characters)) return 0;
   const long long i = NumberOf(characters);
   return i < static_cast<long long>(kDcsCodes.size()) ? kDcsCodes[static_cast<std::size_t>(i)] : 0;
 }
@@ -408,7 +398,7 @@ int FieldDcsCode(const RecordField& field, std::string_view characters) {
 std::string DcsCharacters(const RecordField& field, int code) {
   const auto it = std::find(kDcsCodes.begin(), kDcsCodes.end(), code);
   if (field.coding != FieldCoding::DcsIndex || it == kDcsCodes.end()) return {};
-  return Padded(it - kDcsCodes.begin(), field.length);
+  return ZeroPadded(it - kDcsCodes.begin(), field.length);
 }
 
 std::string FieldMeaning(const RecordSchema& schema, const RecordField& field,
@@ -428,10 +418,10 @@ std::string FieldMeaning(const RecordSchema& schema, const RecordField& field,
     }
     case FieldCoding::DcsIndex: {
       const int code = FieldDcsCode(field, characters);
-      return code ? Padded(code, 3) : "no. " + chars;
+      return code ? ZeroPadded(code, 3) : "no. " + chars;
     }
     case FieldCoding::Hertz:
-      return Digits(characters) ? OffsetWords(NumberOf(characters)) : chars;
+      return IsAllDigits(characters) ? OffsetWords(NumberOf(characters)) : chars;
     case FieldCoding::Number:
     case FieldCoding::AnyDigits:
       break;
@@ -450,7 +440,7 @@ std::string FieldRange(const RecordField& field) {
     case FieldCoding::Number:
     case FieldCoding::ToneIndex:
     case FieldCoding::DcsIndex:
-      return Padded(field.low, field.length) + "-" + Padded(field.high, field.length);
+      return ZeroPadded(field.low, field.length) + "-" + ZeroPadded(field.high, field.length);
     case FieldCoding::Hertz:
       return HertzWords(field.low) + " to " + HertzWords(field.high) +
              (field.unit > 1 ? " in " + HertzWords(field.unit) + " steps" : "");
@@ -470,7 +460,7 @@ std::string FieldProblem(const RecordSchema& schema, const RecordField& field,
     return "the " + std::string(field.name) + " is " + Quoted(characters) + ", not " +
            std::to_string(field.length) + " characters";
   if (field.coding == FieldCoding::Choice) return ChoiceOf(field, characters) ? "" : problem;
-  if (!Digits(characters))
+  if (!IsAllDigits(characters))
     return "the " + std::string(field.name) + " (digits) is " + Quoted(characters);
   const long long v = NumberOf(characters);
   switch (field.coding) {
